@@ -1,0 +1,48 @@
+#pragma once
+// The whole transport as one object: the port backend, the bus monitor log,
+// the bus lines and the I2C engine, wired together. The application object
+// owns one; the command-line tool owns one; tests build as many as they like.
+
+#include "transport/BusLines.h"
+#include "transport/BusLog.h"
+#include "transport/I2cEngine.h"
+#include "transport/PortIo.h"
+
+#include <memory>
+#include <string>
+
+namespace zvx {
+
+class I2cBus {
+public:
+    explicit I2cBus(std::unique_ptr<PortIo> port);
+
+    // Six stop conditions (each followed by SCL low), stores the poll limit,
+    // then SCL high: leaves the bus idle. Also checks, from the same line
+    // changes, that SDA follows the program (see adapterFound()).
+    void initI2Cbus(std::int16_t pollLimit);
+    // closeI2Cbus, selectLPTport(index), initI2Cbus(400): the bus part of the
+    // start-up port initialisation.
+    void initLPTport(std::int16_t index);
+    void closeI2Cbus() { lines.closeI2Cbus(); }
+
+    // After initI2Cbus: false when SDA did not follow the program's drive
+    // (no adapter or cable on the port). adapterMessage() says so in words.
+    bool adapterFound() const { return adapterFound_; }
+    std::string adapterMessage() const;
+
+    PortIo& port() { return *port_; }
+
+private:
+    std::unique_ptr<PortIo> port_;
+
+public:
+    BusLog log;
+    BusLines lines;
+    I2cEngine engine;
+
+private:
+    bool adapterFound_ = true;
+};
+
+} // namespace zvx
