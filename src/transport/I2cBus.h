@@ -27,7 +27,8 @@ public:
     void closeI2Cbus() { lines.closeI2Cbus(); }
 
     // After initI2Cbus: false when SDA did not follow the program's drive
-    // (no adapter or cable on the port). adapterMessage() says so in words.
+    // (no adapter or cable on the port). adapterMessage() says so in words;
+    // it is empty while the adapter answered (or before initI2Cbus ran).
     bool adapterFound() const { return adapterFound_; }
     std::string adapterMessage() const;
 
@@ -43,6 +44,9 @@ public:
 
 private:
     bool adapterFound_ = true;
+    // What SDA read while the first stop sequence pulled it low and released it.
+    bool sdaFollowedLow_ = true;
+    bool sdaFollowedHigh_ = true;
 };
 
 } // namespace zvx
