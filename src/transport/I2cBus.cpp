@@ -1,14 +1,23 @@
 #include "transport/I2cBus.h"
 
+#include "transport/HardwarePort.h"
+
 namespace zvx {
 
 namespace {
 constexpr int kStopConditions = 6;
 constexpr std::int16_t kStartupPollLimit = 400;
+
+std::unique_ptr<PortIo> orAbsent(std::unique_ptr<PortIo> port)
+{
+    if (!port)
+        return std::make_unique<AbsentPort>("no port backend was given");
+    return port;
+}
 } // namespace
 
 I2cBus::I2cBus(std::unique_ptr<PortIo> port)
-    : port_(std::move(port)), lines(*port_, log), engine(lines, log)
+    : port_(orAbsent(std::move(port))), lines(*port_, log), engine(lines, log)
 {
 }
 

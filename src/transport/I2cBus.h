@@ -15,6 +15,7 @@ namespace zvx {
 
 class I2cBus {
 public:
+    // A null port stands for an absent one (every read 0xFF).
     explicit I2cBus(std::unique_ptr<PortIo> port);
 
     // Six stop conditions (each followed by SCL low), stores the poll limit,

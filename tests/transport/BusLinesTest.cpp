@@ -222,6 +222,10 @@ TEST(AdapterCheck, SdaStuckHighOrLowMeansNoAdapter)
     I2cBus absent(std::make_unique<AbsentPort>("test"));
     absent.initLPTport(0);
     EXPECT_FALSE(absent.adapterFound());
+
+    I2cBus nothing(nullptr);
+    nothing.initLPTport(0);
+    EXPECT_FALSE(nothing.adapterFound());
 }
 
 } // namespace
