@@ -76,7 +76,12 @@ Line classify(std::string_view text, std::size_t begin)
     if (end < text.size())
         line.next += (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1;
 
-    const Span body = trimmed(text, line.content);
+    Span body = line.content;
+    // Editors on Linux like to start a file with a UTF-8 byte order mark;
+    // it must not hide the first section header.
+    if (begin == 0 && text.substr(0, 3) == "\xEF\xBB\xBF")
+        body.begin = std::min<std::size_t>(3, body.end);
+    body = trimmed(text, body);
     if (body.begin == body.end)
         return line;
     if (text[body.begin] == ';') {
