@@ -11,6 +11,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zvx::fuzz {
 
@@ -47,11 +48,15 @@ inline std::string checkSetupFileBytes(std::string_view bytes)
     if (document.bytes() != bytes)
         return "reading changed the bytes";
 
-    for (const SetupKey& key : setupFileLayout()) {
-        const std::string value = getINIvalue(document, key.section, key.key);
+    const auto& layout = setupFileLayout();
+    const std::vector<std::string> values = getINIvalues(document, layout);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        const std::string& value = values[i];
         if (value != kNoValidValueFound &&
             (value.size() < 2 || value.size() > 126 || value.find('\0') != std::string::npos))
-            return "getINIvalue broke its buffer rules for " + std::string(key.key);
+            return "getINIvalue broke its buffer rules for " + std::string(layout[i].key);
+        if (value != getINIvalue(document, layout[i].section, layout[i].key))
+            return "reading one key differs from reading all for " + std::string(layout[i].key);
     }
     const SetupReadResult asRead = readSetup(document);
     for (const std::string& warning : asRead.warnings) {
@@ -73,6 +78,18 @@ inline std::string checkSetupFileBytes(std::string_view bytes)
     if (back.data.r != known.r || back.data.c1 != known.c1 || back.data.c2 != known.c2 ||
         back.data.hsyncKhz != known.hsyncKhz)
         return "texts did not read back after saving";
+    // The one-pass save gives exactly what writing key after key gives.
+    ProfileDocument keyByKey = document;
+    const auto savedValues = saved.values(layout);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        if (!savedValues[i])
+            return "a saved key is missing: " + std::string(layout[i].key);
+        if (auto error = keyByKey.setValue(layout[i].section, layout[i].key, *savedValues[i]))
+            return "a single write was refused: " + *error;
+    }
+    if (keyByKey.bytes() != saved.bytes())
+        return "saving in one pass differs from saving key by key";
+
     ProfileDocument savedTwice = saved;
     if (auto error = writeSetup(savedTwice, known))
         return "second save refused: " + *error;

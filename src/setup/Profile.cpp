@@ -1,6 +1,7 @@
 #include "setup/Profile.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace zvx {
 
@@ -106,38 +107,76 @@ Line classify(std::string_view text, std::size_t begin)
     return line;
 }
 
-// Where a key lives, or where it would go.
-struct KeyLookup {
-    bool sectionFound = false;
-    std::optional<Line> key;          // the first key of that name in the first matching section
-    std::optional<Line> lastInSection; // the section's last key line, or its header line
+// The sections and keys one pass looks for. Each wanted section is found
+// once (its first occurrence); each wanted key once within it.
+struct WantedSection {
+    std::string_view name;
+    bool found = false;
+    std::optional<Line> last;  // the section's last key line, or its header line
 };
 
-KeyLookup lookup(std::string_view text, std::string_view section, std::string_view key)
-{
-    KeyLookup found;
-    bool inSection = false;
-    for (std::size_t pos = 0; pos < text.size();) {
-        const Line line = classify(text, pos);
-        pos = line.next;
-        if (line.kind == LineKind::Section) {
-            if (inSection)
-                break;  // the first matching section has ended
-            if (sameName(textOf(text, line.name), section)) {
-                inSection = true;
-                found.sectionFound = true;
-                found.lastInSection = line;
-            }
-            continue;
+struct WantedKey {
+    std::size_t section;  // index into the wanted sections
+    std::string_view name;
+    std::optional<Line> line;  // the first key of that name in the section
+};
+
+struct Wanted {
+    std::vector<WantedSection> sections;
+    std::vector<WantedKey> keys;
+
+    // Index of the (section, key) pair, added when new; names are trimmed
+    // and compared without regard to case, the first spelling kept.
+    std::size_t add(std::string_view section, std::string_view key)
+    {
+        std::size_t s = 0;
+        while (s < sections.size() && !sameName(sections[s].name, section))
+            ++s;
+        if (s == sections.size())
+            sections.push_back(WantedSection{section, false, std::nullopt});
+        for (std::size_t k = 0; k < keys.size(); ++k) {
+            if (keys[k].section == s && sameName(keys[k].name, key))
+                return k;
         }
-        if (!inSection || line.kind != LineKind::Key)
-            continue;
-        found.lastInSection = line;
-        if (!found.key && sameName(textOf(text, line.name), key))
-            found.key = line;
+        keys.push_back(WantedKey{s, key, std::nullopt});
+        return keys.size() - 1;
     }
-    return found;
-}
+
+    // One pass over the document: a file of any size is read once, however
+    // many keys a save or an open asks for.
+    void scan(std::string_view text)
+    {
+        constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+        std::size_t current = kNone;  // the wanted section the scan is in
+        for (std::size_t pos = 0; pos < text.size();) {
+            const Line line = classify(text, pos);
+            pos = line.next;
+            if (line.kind == LineKind::Section) {
+                current = kNone;
+                const std::string_view name = textOf(text, line.name);
+                for (std::size_t s = 0; s < sections.size(); ++s) {
+                    if (sameName(sections[s].name, name)) {
+                        if (!sections[s].found) {
+                            sections[s].found = true;
+                            sections[s].last = line;
+                            current = s;
+                        }
+                        break;
+                    }
+                }
+                continue;
+            }
+            if (current == kNone || line.kind != LineKind::Key)
+                continue;
+            sections[current].last = line;
+            const std::string_view name = textOf(text, line.name);
+            for (WantedKey& key : keys) {
+                if (key.section == current && !key.line && sameName(key.name, name))
+                    key.line = line;
+            }
+        }
+    }
+};
 
 std::string unquoted(std::string_view value)
 {
@@ -151,25 +190,8 @@ bool hasLineBreakOrNul(std::string_view text)
     return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
 
-} // namespace
-
-std::optional<std::string> ProfileDocument::value(std::string_view section, std::string_view key) const
+std::optional<std::string> refusal(std::string_view section, std::string_view key, std::string_view value)
 {
-    section = trimmed(section);
-    key = trimmed(key);
-    if (section.empty() || key.empty())
-        return std::nullopt;
-    const KeyLookup found = lookup(bytes_, section, key);
-    if (!found.key)
-        return std::nullopt;
-    return unquoted(textOf(bytes_, found.key->value));
-}
-
-std::optional<std::string> ProfileDocument::setValue(std::string_view section, std::string_view key,
-                                                     std::string_view value)
-{
-    section = trimmed(section);
-    key = trimmed(key);
     if (section.empty())
         return "the section name is empty";
     if (key.empty())
@@ -181,30 +203,110 @@ std::optional<std::string> ProfileDocument::setValue(std::string_view section, s
         return "the key name \"" + std::string(key) + "\" cannot be stored in a setup file";
     if (hasLineBreakOrNul(value))
         return "the value of " + std::string(key) + " contains a line break";
+    return std::nullopt;
+}
 
-    const KeyLookup found = lookup(bytes_, section, key);
-    if (found.key) {
-        const Span old = found.key->value;
-        bytes_.replace(old.begin, old.end - old.begin, value);
-        return std::nullopt;
+// A change to the bytes: erase [at, at + erase) and put text there.
+struct Edit {
+    std::size_t at;
+    std::size_t erase;
+    std::string text;
+};
+
+} // namespace
+
+std::optional<std::string> ProfileDocument::value(std::string_view section, std::string_view key) const
+{
+    const ProfileKey wanted{section, key};
+    return std::move(values(std::span(&wanted, 1)).front());
+}
+
+std::vector<std::optional<std::string>> ProfileDocument::values(std::span<const ProfileKey> keys) const
+{
+    Wanted wanted;
+    std::vector<std::optional<std::size_t>> slot(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const std::string_view section = trimmed(keys[i].section);
+        const std::string_view key = trimmed(keys[i].key);
+        if (!section.empty() && !key.empty())
+            slot[i] = wanted.add(section, key);
+    }
+    wanted.scan(bytes_);
+
+    std::vector<std::optional<std::string>> result(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (slot[i] && wanted.keys[*slot[i]].line)
+            result[i] = unquoted(textOf(bytes_, wanted.keys[*slot[i]].line->value));
+    }
+    return result;
+}
+
+std::optional<std::string> ProfileDocument::setValue(std::string_view section, std::string_view key,
+                                                     std::string_view value)
+{
+    const ProfileEntry entry{section, key, value};
+    return setValues(std::span(&entry, 1));
+}
+
+std::optional<std::string> ProfileDocument::setValues(std::span<const ProfileEntry> entries)
+{
+    Wanted wanted;
+    std::vector<std::string_view> newValue;
+    for (const ProfileEntry& entry : entries) {
+        const std::string_view section = trimmed(entry.section);
+        const std::string_view key = trimmed(entry.key);
+        if (auto reason = refusal(section, key, entry.value))
+            return reason;
+        const std::size_t k = wanted.add(section, key);
+        newValue.resize(wanted.keys.size());
+        newValue[k] = entry.value;  // a key set twice keeps the later value
+    }
+    wanted.scan(bytes_);
+
+    std::vector<Edit> edits;
+    for (std::size_t k = 0; k < wanted.keys.size(); ++k) {
+        if (const auto& line = wanted.keys[k].line)
+            edits.push_back(Edit{line->value.begin, line->value.end - line->value.begin, std::string(newValue[k])});
     }
 
-    std::string newLine;
-    newLine.reserve(key.size() + value.size() + 3);
-    newLine.append(key).append("=").append(value).append(kCrLf);
-
-    if (found.sectionFound) {
-        const Line& after = *found.lastInSection;
-        // The section's last line may be the file's last line without a line ending.
-        if (after.next == after.content.end)
-            newLine.insert(0, kCrLf);
-        bytes_.insert(after.next, newLine);
-        return std::nullopt;
+    // Missing keys: after their section's last key, in the order they were
+    // set; missing sections: at the end, likewise.
+    std::string appended;
+    for (std::size_t s = 0; s < wanted.sections.size(); ++s) {
+        std::string lines;
+        for (std::size_t k = 0; k < wanted.keys.size(); ++k) {
+            if (wanted.keys[k].section == s && !wanted.keys[k].line)
+                lines.append(wanted.keys[k].name).append("=").append(newValue[k]).append(kCrLf);
+        }
+        if (lines.empty())
+            continue;
+        const WantedSection& section = wanted.sections[s];
+        if (section.found) {
+            const Line& after = *section.last;
+            // The section's last line may be the file's last line, without a line ending.
+            if (after.next == after.content.end)
+                lines.insert(0, kCrLf);
+            edits.push_back(Edit{after.next, 0, std::move(lines)});
+        } else {
+            appended.append("[").append(section.name).append("]").append(kCrLf).append(lines);
+        }
     }
 
-    if (!bytes_.empty() && bytes_.back() != '\n' && bytes_.back() != '\r')
-        bytes_.append(kCrLf);
-    bytes_.append("[").append(section).append("]").append(kCrLf).append(newLine);
+    std::stable_sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.at < b.at; });
+    std::string result;
+    std::size_t copied = 0;
+    for (const Edit& edit : edits) {
+        result.append(bytes_, copied, edit.at - copied);
+        result.append(edit.text);
+        copied = edit.at + edit.erase;
+    }
+    result.append(bytes_, copied, std::string::npos);
+    if (!appended.empty()) {
+        if (!result.empty() && result.back() != '\n' && result.back() != '\r')
+            result.append(kCrLf);
+        result.append(appended);
+    }
+    bytes_ = std::move(result);
     return std::nullopt;
 }
 
@@ -222,12 +324,14 @@ std::optional<FileError> saveProfile(const ProfileDocument& document, const std:
     return replaceFileAtomically(path, document.bytes(), fault);
 }
 
-std::string getINIvalue(const ProfileDocument& document, std::string_view section, std::string_view key)
+namespace {
+
+std::string throughValueBuffer(std::optional<std::string> found)
 {
     // The buffer holds 127 bytes including the terminating NUL.
     constexpr std::size_t kMaxValueBytes = 126;
 
-    std::string value = document.value(section, key).value_or(std::string());
+    std::string value = std::move(found).value_or(std::string());
     if (const auto nul = value.find('\0'); nul != std::string::npos)
         value.resize(nul);
     if (value.size() > kMaxValueBytes) {
@@ -242,6 +346,22 @@ std::string getINIvalue(const ProfileDocument& document, std::string_view sectio
     if (value.size() < 2)
         return std::string(kNoValidValueFound);
     return value;
+}
+
+} // namespace
+
+std::string getINIvalue(const ProfileDocument& document, std::string_view section, std::string_view key)
+{
+    return throughValueBuffer(document.value(section, key));
+}
+
+std::vector<std::string> getINIvalues(const ProfileDocument& document, std::span<const ProfileKey> keys)
+{
+    std::vector<std::string> result;
+    result.reserve(keys.size());
+    for (auto& found : document.values(keys))
+        result.push_back(throughValueBuffer(std::move(found)));
+    return result;
 }
 
 std::string getINIvalue(std::string_view section, std::string_view key, const std::string& file)

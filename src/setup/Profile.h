@@ -25,10 +25,23 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zvx {
+
+struct ProfileKey {
+    std::string_view section;
+    std::string_view key;
+};
+
+struct ProfileEntry {
+    std::string_view section;
+    std::string_view key;
+    std::string_view value;
+};
 
 class ProfileDocument {
 public:
@@ -42,12 +55,17 @@ public:
     // The value of the key, trimmed and unquoted; empty optional when the
     // section or the key is missing.
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
+    // The same for many keys in one pass over the file, in the order asked.
+    std::vector<std::optional<std::string>> values(std::span<const ProfileKey> keys) const;
 
     // Sets the key's value (written exactly as given). Names are trimmed.
     // Refuses, with the reason and without changing anything, an empty name,
     // a line break or NUL anywhere, a key name containing "=" or starting
     // with ";" or "[": the file could not read such a key back.
     std::optional<std::string> setValue(std::string_view section, std::string_view key, std::string_view value);
+    // Many writes in one pass, with exactly the result of setting them one
+    // after the other; refuses all of them if any one is refused.
+    std::optional<std::string> setValues(std::span<const ProfileEntry> entries);
 
 private:
     std::string bytes_;
@@ -69,6 +87,9 @@ inline constexpr std::string_view kNoValidValueFound = "noValidValueFound";
 // character), and "noValidValueFound" when fewer than 2 bytes remain, so a
 // one-character value counts as missing.
 std::string getINIvalue(const ProfileDocument& document, std::string_view section, std::string_view key);
+
+// The same for many keys in one pass.
+std::vector<std::string> getINIvalues(const ProfileDocument& document, std::span<const ProfileKey> keys);
 
 // The same straight from a file; a file that cannot be read gives
 // "noValidValueFound" for every key.

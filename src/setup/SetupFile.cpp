@@ -185,50 +185,54 @@ std::int16_t lockStatusValue(bool pllLocked, bool dpaLocked)
 
 SetupReadResult readSetup(const ProfileDocument& document)
 {
+    // The layout lists each device's twelve register keys, then the four texts.
+    const auto& layout = setupFileLayout();
+    const std::vector<std::string> values = getINIvalues(document, layout);
     SetupReadResult result;
-    for (const DeviceSection& device : kDeviceSections) {
-        SetupDevice& target = result.data.*device.device;
+    for (std::size_t d = 0; d < kDeviceSections.size(); ++d) {
+        SetupDevice& target = result.data.*kDeviceSections[d].device;
         for (std::size_t reg = 0; reg < kLoadedRegisterCount; ++reg) {
-            const std::string text = getINIvalue(document, device.section, kRegisterKeys[reg]);
+            const std::string& text = values[d * kRegisterKeys.size() + reg];
             if (text == kNoValidValueFound)
                 continue;
             target.registers[reg] = registerValueFromText(text);
             if (!target.registers[reg]) {
-                result.warnings.push_back(std::string(kRegisterKeys[reg]) + " in [" + std::string(device.section) +
-                                          "] is \"" + text +
+                result.warnings.push_back(std::string(kRegisterKeys[reg]) + " in [" +
+                                          std::string(kDeviceSections[d].section) + "] is \"" + text +
                                           "\", which does not fit in 16 bits; that register was not loaded.");
             }
         }
     }
-    for (const TextKey& key : kTextKeys) {
-        std::string text = getINIvalue(document, key.section, key.key);
-        result.data.*key.text = text == kNoValidValueFound ? std::string() : std::move(text);
+    for (std::size_t t = 0; t < kTextKeys.size(); ++t) {
+        const std::string& text = values[kDeviceSections.size() * kRegisterKeys.size() + t];
+        result.data.*kTextKeys[t].text = text == kNoValidValueFound ? std::string() : text;
     }
     return result;
 }
 
 std::optional<std::string> writeSetup(ProfileDocument& document, const SetupFileData& data)
 {
+    // Every value in save order, then one pass over the document.
+    std::vector<std::pair<SetupKey, std::string>> values;
+    values.reserve(setupFileLayout().size());
     for (const DeviceSection& device : kDeviceSections) {
         const SetupDevice& source = data.*device.device;
         for (std::size_t reg = 0; reg < kLoadedRegisterCount; ++reg) {
-            if (!source.registers[reg])
-                continue;
-            if (auto error = document.setValue(device.section, kRegisterKeys[reg], registerValueText(*source.registers[reg])))
-                return error;
+            if (source.registers[reg])
+                values.push_back({{device.section, kRegisterKeys[reg]}, registerValueText(*source.registers[reg])});
         }
         const std::array<std::int16_t, 3> identity = {source.chipRevision, source.chipVersion, source.lockStatus};
-        for (std::size_t i = 0; i < identity.size(); ++i) {
-            if (auto error = document.setValue(device.section, kRegisterKeys[kLoadedRegisterCount + i],
-                                               registerValueText(identity[i])))
-                return error;
-        }
+        for (std::size_t i = 0; i < identity.size(); ++i)
+            values.push_back({{device.section, kRegisterKeys[kLoadedRegisterCount + i]}, registerValueText(identity[i])});
     }
-    for (const TextKey& key : kTextKeys) {
-        if (auto error = document.setValue(key.section, key.key, data.*key.text))
-            return error;
-    }
-    return std::nullopt;
+    for (const TextKey& key : kTextKeys)
+        values.push_back({{key.section, key.key}, data.*key.text});
+
+    std::vector<ProfileEntry> entries;
+    entries.reserve(values.size());
+    for (const auto& [where, text] : values)
+        entries.push_back(ProfileEntry{where.section, where.key, text});
+    return document.setValues(entries);
 }
 
 FileResult<SetupReadResult> readSetupFile(const std::string& path)

@@ -42,10 +42,7 @@ inline constexpr std::string_view kKeyC1 = "C1";
 inline constexpr std::string_view kKeyC2 = "C2";
 inline constexpr std::string_view kKeyHsync = "HSYNC_khz";
 
-struct SetupKey {
-    std::string_view section;
-    std::string_view key;
-};
+using SetupKey = ProfileKey;
 
 // Every key in the order a save writes it (and so the order of a new file).
 const std::array<SetupKey, 28>& setupFileLayout();
@@ -79,12 +76,12 @@ struct SetupReadResult {
     std::vector<std::string> warnings;
 };
 
-// Reads every value through getINIvalue.
+// Reads every value through getINIvalue, in one pass over the document.
 SetupReadResult readSetup(const ProfileDocument& document);
 
-// Writes every value into the document in the save order. Returns why a value
-// cannot be stored (a line break in a text box); the document is then partly
-// written and must not be saved.
+// Writes every value into the document in the save order, in one pass.
+// Returns why a value cannot be stored (a line break in a text box); the
+// document is then unchanged.
 std::optional<std::string> writeSetup(ProfileDocument& document, const SetupFileData& data);
 
 // Reads a setup file. A missing file reads as one without keys; a folder or
