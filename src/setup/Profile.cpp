@@ -7,9 +7,10 @@ namespace zvx {
 
 namespace {
 
-// The document is kept as the bytes of the file and scanned line by line on
-// each lookup: a setup file is a few dozen lines, and a pathological one (a
-// file of nothing but line breaks) then costs no more memory than its size.
+// The document is kept as the bytes of the file and scanned line by line,
+// once for all the keys an open or a save asks for: a pathological file (one
+// of nothing but line breaks) then costs no more memory than its size and no
+// more time than one pass.
 
 constexpr std::string_view kCrLf = "\r\n";
 
@@ -60,7 +61,7 @@ enum class LineKind { Other, Comment, Section, Key };
 // One line of the document as the reader sees it.
 struct Line {
     Span content;        // the line without its line ending
-    std::size_t next;    // where the following line starts
+    std::size_t next = 0;  // where the following line starts
     LineKind kind = LineKind::Other;
     Span name;           // section name or key name, trimmed
     Span value;          // key value, trimmed, quotes still on
