@@ -7,110 +7,113 @@
 #include <cstdlib>
 #include <limits>
 #include <string>
+#include <string_view>
 
 namespace zvx {
 
 namespace {
 
-// ---- Reading the boxes: a text is its leading number, 0 when it has none.
-// Leading blanks are skipped; "&H" starts a hex number, otherwise an
-// optional sign, digits, one decimal point and an optional exponent are
-// read up to the first other character.
+// ---- Stand-in for device/NumberText.h (same names, same rule) until that
+// header is on main. A text is its leading number, 0 when it has none:
+// leading blanks are skipped; "&H" starts a hex number, otherwise an
+// optional sign, digits, one decimal point and an optional exponent are read
+// up to the first other character.
 
-qsizetype skipBlanks(const QString& s)
+bool isDigit(char c)
 {
-    qsizetype i = 0;
-    while (i < s.size() && s[i] == u' ')
-        ++i;
-    return i;
+    return c >= '0' && c <= '9';
 }
 
-int hexDigit(QChar c)
+int hexDigit(char c)
 {
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
+    if (isDigit(c))
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
     return -1;
 }
 
-double textToNumber(const QString& s)
+double textValue(std::string_view s)
 {
-    qsizetype i = skipBlanks(s);
-    if (i + 1 < s.size() && s[i] == u'&' && (s[i + 1] == u'H' || s[i + 1] == u'h')) {
+    std::size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
+        ++i;
+    if (i + 1 < s.size() && s[i] == '&' && (s[i + 1] == 'H' || s[i + 1] == 'h')) {
         double v = 0;
         for (i += 2; i < s.size() && hexDigit(s[i]) >= 0; ++i)
             v = v * 16 + hexDigit(s[i]);
-        return v;
+        return std::isfinite(v) ? v : std::numeric_limits<double>::max();
     }
     std::string num;
-    if (i < s.size() && (s[i] == u'+' || s[i] == u'-'))
-        num += char(s[i++].unicode());
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        num += s[i++];
     bool digits = false;
     bool point = false;
-    for (; i < s.size(); ++i) {
-        const char16_t c = s[i].unicode();
-        if (c >= u'0' && c <= u'9') {
-            num += char(c);
-            digits = true;
-        } else if (c == u'.' && !point) {
-            num += '.';
-            point = true;
-        } else {
-            break;
-        }
+    for (; i < s.size() && (isDigit(s[i]) || (s[i] == '.' && !point)); ++i) {
+        digits = digits || isDigit(s[i]);
+        point = point || s[i] == '.';
+        num += s[i];
     }
     if (!digits)
         return 0;
     // An exponent counts only with at least one digit after it.
-    if (i < s.size() && (s[i] == u'e' || s[i] == u'E')) {
-        qsizetype j = i + 1;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        std::size_t j = i + 1;
         std::string exp = "e";
-        if (j < s.size() && (s[j] == u'+' || s[j] == u'-'))
-            exp += char(s[j++].unicode());
-        bool expDigits = false;
-        for (; j < s.size() && s[j] >= u'0' && s[j] <= u'9'; ++j) {
-            exp += char(s[j].unicode());
-            expDigits = true;
-        }
-        if (expDigits)
+        if (j < s.size() && (s[j] == '+' || s[j] == '-'))
+            exp += s[j++];
+        if (j < s.size() && isDigit(s[j])) {
+            for (; j < s.size() && isDigit(s[j]); ++j)
+                exp += s[j];
             num += exp;
+        }
     }
     const double v = std::strtod(num.c_str(), nullptr);
     return std::isfinite(v) ? v : std::copysign(std::numeric_limits<double>::max(), v);
 }
 
-double readDecimal(const QString& s)
+double hexTextValue(std::string_view s)
 {
-    return textToNumber(s);
+    return textValue("&H" + std::string(s));
 }
 
-std::int64_t readHex(const QString& s)
+double decimalTextValue(std::string_view s)
 {
-    const double v = textToNumber(QStringLiteral("&H") + s);
-    return v > double(std::numeric_limits<std::int32_t>::max()) ? std::numeric_limits<std::int32_t>::max()
-                                                                 : std::int64_t(v);
+    return textValue(s);
 }
 
-// Rounds to the nearest whole number, halves to even.
 double roundHalfEven(double v)
 {
     return std::nearbyint(v);
 }
 
-// A computed total kept within the 16-bit range the total box's number
-// takes; a typed total like "9e9" would otherwise overflow it.
-std::int64_t clampToInt16(double v)
+std::int16_t toInt16(double v)
 {
     const double r = roundHalfEven(v);
+    if (std::isnan(r))
+        return 0;
     if (r > 32767)
         return 32767;
     if (r < -32768)
         return -32768;
-    return std::int64_t(r);
+    return std::int16_t(r);
+}
+
+// ---- End of the stand-in.
+
+double readDecimal(const QString& s)
+{
+    return decimalTextValue(s.toStdString());
+}
+
+// The boxes hold at most three hex digits; anything longer saturates.
+std::int64_t readHex(const QString& s)
+{
+    const double v = hexTextValue(s.toStdString());
+    return v > double(std::numeric_limits<std::int32_t>::max()) ? std::numeric_limits<std::int32_t>::max()
+                                                                 : std::int64_t(v);
 }
 
 void keepRightmost(StepperBox& box, qsizetype limit)
@@ -296,12 +299,12 @@ void showHorizTotal(StepperBox& totalBox, const StepperBox& lowBox, const Steppe
 
 void horizTotal_clampForWrite(StepperBox& totalBox, StepperBox& lowBox, StepperBox& highBox)
 {
-    if (clampToInt16(readDecimal(totalBox.text())) > kMaxHorizTotal) {
+    if (toInt16(readDecimal(totalBox.text())) > kMaxHorizTotal) {
         totalBox.setText(QString::number(kMaxHorizTotal));
         highBox.setText(QStringLiteral("F"));
         lowBox.setText(QStringLiteral("F7"));
     }
-    if (clampToInt16(readDecimal(totalBox.text())) < kMinHorizTotal) {
+    if (toInt16(readDecimal(totalBox.text())) < kMinHorizTotal) {
         totalBox.setText(QString::number(kMinHorizTotal));
         highBox.setText(QStringLiteral("0"));
         lowBox.setText(QStringLiteral("00"));
@@ -359,7 +362,7 @@ void turboRepeat(StepperBox& totalBox, bool& keepGoing, bool& running, TurboPaci
             totalBox.setText(QString::number(bound));
             keepGoing = false;
         } else {
-            totalBox.setText(QString::number(clampToInt16(next)));
+            totalBox.setText(QString::number(toInt16(next)));
             ++count;
             step = turboStepAfter(count);
             pacing.sleepTick();
