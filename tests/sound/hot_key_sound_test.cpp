@@ -96,32 +96,6 @@ TEST_F(HotKeySoundTest, FirstKeyAfterStartIsAlwaysDescriptive)
     EXPECT_EQ(sound.chooseFile("x"), "");
 }
 
-TEST(HotKeySoundFiles, TheTenKeysAndTheirFiles)
-{
-    struct Row {
-        const char* key;
-        const char* descriptive;
-        const char* repeated;
-    };
-    for (const Row r : {Row{"D", "\\wav\\dpa_up.wav", "\\wav\\up.wav"},
-                        Row{"d", "\\wav\\dpa_down.wav", "\\wav\\down.wav"},
-                        Row{"P", "\\wav\\pfd_up.wav", "\\wav\\up.wav"},
-                        Row{"p", "\\wav\\pfd_down.wav", "\\wav\\down.wav"},
-                        Row{"G", "\\wav\\horiz_up.wav", "\\wav\\up.wav"},
-                        Row{"g", "\\wav\\horiz_dn.wav", "\\wav\\down.wav"},
-                        Row{"H", "\\wav\\horiz_up.wav", "\\wav\\up.wav"},
-                        Row{"h", "\\wav\\horiz_dn.wav", "\\wav\\down.wav"},
-                        Row{"F", "\\wav\\external.wav", "\\wav\\external.wav"},
-                        Row{"f", "\\wav\\internal.wav", "\\wav\\internal.wav"}}) {
-        const auto files = hotKeySoundFiles(r.key);
-        ASSERT_TRUE(files) << r.key;
-        EXPECT_EQ(files->descriptive, r.descriptive) << r.key;
-        EXPECT_EQ(files->repeated, r.repeated) << r.key;
-    }
-    for (const char* other : {"c", "J", "", "DD", "0"})
-        EXPECT_FALSE(hotKeySoundFiles(other)) << other;
-}
-
 TEST(SoundFileLocator, MapsTheFileTextBelowTheProgramFolder)
 {
     QTemporaryDir program;

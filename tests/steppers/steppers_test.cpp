@@ -198,15 +198,6 @@ TEST(DecToRegisters, DigitsByWeight)
     EXPECT_EQ(horizTotal_decToRegisters(0x12345), (A{"45", "3", "3", "2"}));
 }
 
-TEST(ShowHorizTotal, AddsEightToTheDivider)
-{
-    EXPECT_EQ(horizTotalFromDivider("00", "0"), "8");
-    EXPECT_EQ(horizTotalFromDivider("FF", "F"), "4103");
-    EXPECT_EQ(horizTotalFromDivider("90", "6"), "1688");
-    EXPECT_EQ(horizTotalFromDivider("5C", ""), "100");
-    EXPECT_EQ(horizTotalFromDivider("", ""), "8");
-}
-
 TEST(TotalButtons, StepByEightWithinTheBounds)
 {
     DividerBoxes b;

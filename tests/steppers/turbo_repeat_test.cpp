@@ -54,19 +54,6 @@ struct Repeat {
     RecordingPacing pacing{boxes.total};
 };
 
-TEST(TurboRepeat, StepScheduleAccelerates)
-{
-    EXPECT_EQ(turboStepAfter(0), 1);
-    EXPECT_EQ(turboStepAfter(9), 1);
-    EXPECT_EQ(turboStepAfter(10), 2);
-    EXPECT_EQ(turboStepAfter(29), 2);
-    EXPECT_EQ(turboStepAfter(30), 50);
-    EXPECT_EQ(turboStepAfter(59), 50);
-    EXPECT_EQ(turboStepAfter(60), 500);
-    EXPECT_EQ(turboStepAfter(99), 500);
-    EXPECT_EQ(turboStepAfter(100), 1000);
-}
-
 TEST(TurboRepeat, HoldingUpFrom100ClimbsBy1Then2Then50)
 {
     Repeat r("100");
