@@ -1,0 +1,113 @@
+#include "device/ChipDevice.h"
+
+namespace zvx {
+
+ChipDevice::ChipDevice(I2cTransactions& bus, BusLog& log, Device id, const std::int16_t& readAddress,
+                       const std::int16_t& writeAddress)
+    : bus_(bus), log_(log), id_(id), readAddress_(readAddress), writeAddress_(writeAddress)
+{
+}
+
+ChipDevice::~ChipDevice() = default;
+
+void ChipDevice::writeRegister(int reg, std::int16_t value)
+{
+    bus_.i2cWriteRegister(writeAddress_, static_cast<std::int16_t>(reg), value);
+}
+
+void ChipDevice::writeZeroToPLLreset()
+{
+    writeRegister(reg::Reset, kPllResetByte);
+}
+
+void ChipDevice::writeZeroToDPAreset()
+{
+    writeRegister(reg::Reset, kDpaResetByte);
+}
+
+std::int16_t ChipDevice::readRegister(int reg)
+{
+    return bus_.i2cReadRegister(readAddress_, writeAddress_, static_cast<std::int16_t>(reg));
+}
+
+std::int16_t ChipDevice::readLockStatus()
+{
+    return readRegister(reg::LockStatus);
+}
+
+bool ChipDevice::pllRegistersChanged(int loopCntlFormValue, int fdbk0Value, int fdbk1Value)
+{
+    if (loopCntlFormValue != readRegister(reg::LoopCntl)) return true;
+    if (fdbk0Value != readRegister(reg::FdBk0)) return true;
+    return fdbk1Value != readRegister(reg::FdBk1);
+}
+
+bool ChipDevice::dpaRegistersChanged(int dpaCntlValue)
+{
+    return dpaCntlValue != readRegister(reg::DPAcntl);
+}
+
+std::int16_t ChipDevice::writeAllBus(const RegisterImage& image, bool pllChanged, bool dpaChanged,
+                                     const LockStatusHandler& onLockStatus)
+{
+    // The chip's register pointer advances after each data byte, so one
+    // transaction from register 0 fills registers 0 to 7.
+    bus_.i2cWriteBlock(writeAddress_, reg::FirstBlockRegister, reg::FirstBlockRegister,
+                       reg::LastBlockRegister, image);
+
+    // New loop settings only take once the loop is restarted; a new DPA
+    // code once the DPA is.
+    if (pllChanged) writeZeroToPLLreset();
+    if (dpaChanged) writeZeroToDPAreset();
+
+    const std::int16_t status = readLockStatus();
+    if (onLockStatus) onLockStatus(status);
+
+    // Recovery: a PLL that did not lock gets another restart, and the DPA,
+    // which runs from the PLL's clock, follows it.
+    if (!isPllLockedBit(status)) {
+        writeZeroToPLLreset();
+        writeZeroToDPAreset();
+    }
+    if (!isDpaLockedBit(status)) writeZeroToDPAreset();
+
+    const std::int16_t finalStatus = readLockStatus();
+    if (onLockStatus) onLockStatus(finalStatus);
+    return finalStatus;
+}
+
+std::array<std::int16_t, 8> ChipDevice::readRegisters0to7()
+{
+    bus_.i2cSetPointer(writeAddress_, reg::FirstBlockRegister);
+    const ReadBuffer buffer = bus_.i2cReadSequential(readAddress_, reg::LastBlockRegister);
+    std::array<std::int16_t, 8> values{};
+    for (std::size_t k = 0; k < values.size(); ++k) values[k] = buffer[k];
+    return values;
+}
+
+IdentityBlock ChipDevice::readIdentityBlock()
+{
+    bus_.i2cSetPointer(writeAddress_, reg::ChipVer);
+    const ReadBuffer buffer = bus_.i2cReadSequential(readAddress_, reg::LockStatus - reg::ChipVer);
+    return {buffer[0], buffer[1], buffer[2]};
+}
+
+RevisionProbe ChipDevice::probeRevision()
+{
+    RevisionProbe probe;
+    probe.version = readRegister(reg::ChipVer);
+    if (probe.version != kChipVersion) return probe;
+
+    // Bits 7..2 of register 5 have no use in the DPA code; each revision of
+    // the silicon implements a different subset of them as storage, so
+    // setting all six and reading them back names the revision.
+    const std::int16_t r = readRegister(reg::DPAcntl);
+    writeRegister(reg::DPAcntl, static_cast<std::int16_t>(r | 0xFC));
+    const std::int16_t r2 = readRegister(reg::DPAcntl);
+    probe.signature = revisionSignatureOf(r2);
+    writeRegister(reg::DPAcntl, static_cast<std::int16_t>(r2 & 0x03));
+    probe.revision = lookupRevision(*probe.signature);
+    return probe;
+}
+
+} // namespace zvx

@@ -1,0 +1,59 @@
+#pragma once
+// The window rule every panel relies on: setting a text, a check box or an
+// option button from code raises the same handler as a user edit, and only
+// when the value really changes. Qt splits this over several signals
+// (clicked is user-only, textChanged fires from setText, an exclusive group
+// cannot clear all its buttons), so the panels bind every control through
+// the helpers here instead of connecting signals by hand.
+
+#include <QObject>
+#include <QString>
+#include <QVector>
+#include <functional>
+
+class QAbstractButton;
+class QButtonGroup;
+class QCheckBox;
+class QLineEdit;
+class QRadioButton;
+class QWidget;
+
+namespace zvx {
+
+// Runs handler whenever the box's text changes, from the user or from code.
+// Setting the text it already has runs nothing.
+void onTextChange(QLineEdit* box, std::function<void()> handler);
+
+// Runs handler whenever the box's state flips, from a click or from
+// setChecked(); setting the state it already has runs nothing.
+void onCheckChange(QCheckBox* box, std::function<void()> handler);
+
+// A group of option buttons addressed by index, where indices may have gaps
+// (the DPA group has 0, 1 and 3). Selecting a button, by click or by
+// select(), raises its click handler once; selecting the button that is
+// already selected raises nothing. clear() leaves no button selected and
+// raises nothing.
+class OptionGroup : public QObject {
+    Q_OBJECT
+public:
+    explicit OptionGroup(QObject* parent = nullptr);
+
+    void add(int index, QRadioButton* button);
+    QRadioButton* button(int index) const;
+    QVector<int> indices() const;
+
+    // -1 when no button is selected.
+    int selectedIndex() const;
+    bool isSelected(int index) const { return selectedIndex() == index; }
+    void select(int index);
+    void clear();
+
+    // Runs on every selection with the index of the newly selected button.
+    void onClick(std::function<void(int index)> handler) { handler_ = std::move(handler); }
+
+private:
+    QButtonGroup* group_;
+    std::function<void(int)> handler_;
+};
+
+} // namespace zvx

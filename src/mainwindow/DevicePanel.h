@@ -1,0 +1,152 @@
+#pragma once
+// One device panel of the main window (frmTabs index 0 for U1 "In", index 1
+// for U4 "Out"): every register as named bit controls, hex text, steppers
+// and buttons, and the device operations that move the panel to and from the
+// chip. The two panels are two instances of this class; every control carries
+// its device's objectName (txtIn_PFD / txtOut_PFD, ckIn_Input_3 ...), and the
+// procedures keep the names of the U1 originals without the In/Out part:
+// cmdIn_WriteLoopCntl and cmdOut_WriteLoopCntl are cmdWriteLoopCntl() of the
+// U1 and of the U4 panel.
+
+#include "device/ChipDevice.h"
+#include "mainwindow/ControlRule.h"
+
+#include <QFrame>
+#include <QString>
+#include <array>
+#include <cstdint>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace zvx {
+
+class LabApp;
+class Spinner;
+
+class DevicePanel : public QFrame {
+    Q_OBJECT
+public:
+    DevicePanel(LabApp& app, Device device, QWidget* parent = nullptr);
+
+    Device device() const { return device_; }
+    bool isU1() const { return device_ == Device::U1; }
+    // "In" for U1, "Out" for U4: the part every control name carries.
+    QString infix() const { return isU1() ? QStringLiteral("In") : QStringLiteral("Out"); }
+
+    // --- Write procedures: compose the register from the panel; with
+    // multiWriteFlag true store it in the register image, else write the chip
+    // and run the follow-ups (reset, lock status, calculator update).
+    void cmdWriteInputCntl(bool multiWriteFlag);
+    void cmdWriteLoopCntl(bool multiWriteFlag);
+    void cmdWriteFdBkDiv(bool multiWriteFlag);
+    void cmdWriteDPAoffset(bool multiWriteFlag);
+    void cmdWriteDPAcntl(bool multiWriteFlag);
+    void cmdWriteOutputCntl(bool multiWriteFlag);
+    void cmdWriteOscDiv(bool multiWriteFlag);
+    void cmdWriteRESET(bool multiWriteFlag);
+
+    // --- Refresh routines: set the panel's controls from a register byte.
+    void showInputCntl(int value);
+    void showLoopCntl(int value);
+    void showFdBk0(int value);
+    void showFdBk1(int value);
+    void showDPAoffset(int value);
+    void showDPAcntl(int value);
+    void showOutputCntl(int value);
+    void showOscDiv(int value);
+    void showReset(int value);
+    void showChipVer(int value);
+    void showLockStatus(int value);
+
+    // --- Whole-device operations.
+    // Read All from the device's read address.
+    void readAll();
+    void writeAll();
+    void getAndUpdateLockStatus();
+    void checkChipRevision(bool repeat);
+    void syncOutputCntl();
+    int getLoopCntlFormValue() const;
+    bool pllRegistersChanged();
+    bool dpaRegistersChanged();
+    bool isPLLlocked() const;
+    bool isDPAlocked() const;
+    // The output scaler bits of the selected Out_Scl option (In_OutScl_Value /
+    // Out_OutScl_Value).
+    int outSclValue() const;
+    bool revA() const;
+
+    // Register texts and controls, public so the other windows of the program
+    // (setup files, calculator, hot keys) reach them as they reach any control.
+    std::array<QCheckBox*, 8> ckInput{};
+    QLineEdit* txtInputCntl = nullptr;
+    std::array<QCheckBox*, 6> ckOutput{};
+    OptionGroup* obOutScl = nullptr;
+    QLineEdit* txtOutputCntl = nullptr;
+    QLineEdit* txtFdBk1 = nullptr;
+    QLineEdit* txtFdBk0 = nullptr;
+    QLineEdit* txtHorizTotal = nullptr;
+    Spinner* udFdBkDiv = nullptr;
+    QPushButton* cmdFdbkDivUp = nullptr;
+    QPushButton* cmdFdbkDivDn = nullptr;
+    OptionGroup* obPSD = nullptr;
+    QLineEdit* txtPFD = nullptr;
+    Spinner* udPFD = nullptr;
+    QLabel* lblLoopCntl = nullptr;
+    OptionGroup* obDPA = nullptr;
+    QLineEdit* txtDPAcntl = nullptr;
+    QLineEdit* txtDPAoffset = nullptr;
+    Spinner* udDPAoffset = nullptr;
+    QCheckBox* ckExtFilter = nullptr;
+    QLabel* lblDPAoffset = nullptr;
+    QLineEdit* txtOscDiv = nullptr;
+    Spinner* udOscDiv = nullptr;
+    QCheckBox* ckOscDiv = nullptr;
+    QLabel* lblOscDiv = nullptr;
+    OptionGroup* obRESET = nullptr;
+    QLineEdit* txtRESET = nullptr;
+    QLabel* lblPLLstatus = nullptr;
+    QLabel* lblDPAstatus = nullptr;
+    QLabel* lblChipVer = nullptr;
+    QLabel* lblChipRev = nullptr;
+    QPushButton* cmdInputCntl = nullptr;
+    QPushButton* cmdOutputCntl = nullptr;
+    QPushButton* cmdFdBkDiv = nullptr;
+    QPushButton* cmdLoopCntl = nullptr;
+    QPushButton* cmdDPAcntl = nullptr;
+    QPushButton* cmdDPAoffset = nullptr;
+    QPushButton* cmdOscDiv = nullptr;
+    QPushButton* cmdRESET = nullptr;
+    QPushButton* cmdLockStatusRead = nullptr;
+    QPushButton* cmdReadAll = nullptr;
+    QPushButton* cmdWriteAll = nullptr;
+    // U1 panel only.
+    QLabel* lblClockOutput = nullptr;
+    QLabel* lblDPAdelay = nullptr;
+    QLineEdit* txtDelay = nullptr;
+    QLabel* lblDelay = nullptr;
+
+    // The seven register "write" buttons that automatic write disables.
+    std::array<QPushButton*, 7> registerWriteButtons() const;
+
+private:
+    void buildControls();
+    void wireCommands();
+    // Runs a button's command with the wait cursor shown and the button
+    // disabled, so it cannot be started twice.
+    void busy(QPushButton* button, const std::function<void()>& command);
+    void setStatusColor(QLabel* label, std::uint32_t color);
+    ChipDevice& chip();
+    std::int16_t writeAddress() const;
+    std::int16_t readAddress() const;
+    void calculatorUpdate();
+    void storeOrWrite(bool multiWriteFlag, int reg, int value);
+
+    LabApp& app_;
+    Device device_;
+};
+
+} // namespace zvx

@@ -1,0 +1,137 @@
+#include "mainwindow/LabApp.h"
+
+#include "mainwindow/DevicePanel.h"
+#include "mainwindow/DialogPolicy.h"
+#include "mainwindow/MainWindow.h"
+#include "tools/frmRevisionInfo.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLockFile>
+#include <QStandardPaths>
+
+namespace zvx {
+
+namespace {
+
+QString defaultLockPath()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    return folder + QStringLiteral("/zvx7246labTool.lock");
+}
+
+} // namespace
+
+LabApp::LabApp(LabOptions options)
+    : options_(std::move(options)),
+      ownDialogs_(options_.dialogs ? nullptr : std::make_unique<InteractiveDialogs>()),
+      dialogs_(options_.dialogs ? options_.dialogs : ownDialogs_.get()),
+      bus_(std::move(options_.port)),
+      u1_(bus_.engine, bus_.log, Device::U1, addresses.U1readAddress, addresses.U1writeAddress),
+      u4_(bus_.engine, bus_.log, Device::U4, addresses.U4readAddress, addresses.U4writeAddress)
+{
+    bus_.engine.beep = [] { QApplication::beep(); };
+}
+
+LabApp::~LabApp() = default;
+
+bool LabApp::Main()
+{
+    // 1. One copy at a time: the bus has one master. The lock file names the
+    // owning process, so a lock left by a crashed copy is taken over.
+    instanceLock_ = std::make_unique<QLockFile>(
+        options_.lockFilePath.isEmpty() ? defaultLockPath() : options_.lockFilePath);
+    instanceLock_->setStaleLockTime(0);
+    if (!instanceLock_->tryLock(0)) {
+        instanceLock_.reset();
+        dialogs_->message(nullptr, QMessageBox::Warning, QStringLiteral("App Already Running"),
+                          QStringLiteral("ZVX 7246 Register Tool:  Application is already running.\r\r"
+                                         "   Only one instance may run at a time."),
+                          QMessageBox::Ok);
+        return false;
+    }
+
+    // 2. Settings in their start state.
+    settings = AppSettings{};
+    settings.programFolder = QDir::currentPath();
+    bus_.lines.delayCount = 10;
+    bus_.engine.ackNotRequired = false;
+    bus_.log.traceOn = 0;
+    bus_.log.traceKeepLines = 50;
+
+    // 3. The main window, loaded and shown.
+    mainWindow_ = std::make_unique<MainWindow>(*this);
+    mainWindow_->Form_Load();
+    mainWindow_->setPortStatus(options_.portStatus);
+    mainWindow_->show();
+
+    // 4. A setup file named on the command line is opened before the bus is.
+    if (links.openCommandLine && !options_.commandLine.isEmpty())
+        links.openCommandLine(options_.commandLine);
+
+    // 5. Every tool window, created hidden.
+    createToolWindows();
+
+    // 6. LPT1 and the bus.
+    initLPTport(0);
+
+    // 7. Let the window system catch up once.
+    QCoreApplication::processEvents();
+
+    // 8. Which chips are on the board.
+    mainWindow_->inPanel()->checkChipRevision(false);
+    mainWindow_->outPanel()->checkChipRevision(false);
+    return true;
+}
+
+void LabApp::createToolWindows()
+{
+    ensureDebugWindow();
+    revisionInfo_ = std::make_unique<frmRevisionInfo>(mainWindow_.get());
+}
+
+void LabApp::ensureDebugWindow()
+{
+    // The bus monitor window arrives with the transport.
+}
+
+void LabApp::initLPTport(std::int16_t index)
+{
+    bus_.initLPTport(index);
+    addresses.setDefaults();
+    QString status = options_.portStatus;
+    if (!bus_.adapterFound())
+        status += QStringLiteral(" — ") + QString::fromStdString(bus_.adapterMessage());
+    if (mainWindow_)
+        mainWindow_->setPortStatus(status);
+}
+
+void LabApp::mnuExit_Click()
+{
+    if (exited_)
+        return;
+    exited_ = true;
+    bus_.closeI2Cbus();
+    if (revisionInfo_)
+        revisionInfo_->hide();
+    if (mainWindow_)
+        mainWindow_->close();
+    emit exitRequested();
+}
+
+void LabApp::mnuI2C_debug_debugWin_Click()
+{
+    ensureDebugWindow();
+}
+
+void LabApp::showRevisionNotice(Device device, bool show)
+{
+    revisionInfo_->setWindowTitle(device == Device::U1 ? QStringLiteral("ZVX 7246 Device U1 Information")
+                                                       : QStringLiteral("ZVX 7246 Device U4 Information"));
+    if (show)
+        dialogs_->showModal(revisionInfo_.get());
+}
+
+} // namespace zvx

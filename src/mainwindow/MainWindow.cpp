@@ -1,0 +1,230 @@
+#include "mainwindow/MainWindow.h"
+
+#include "mainwindow/DevicePanel.h"
+#include "mainwindow/LabApp.h"
+#include "mainwindow/Twips.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+
+namespace zvx {
+
+MainWindow::MainWindow(LabApp& app) : app_(app)
+{
+    setObjectName(QStringLiteral("I2CtabbedGUI"));
+    setWindowTitle(QStringLiteral("ZVX 7246 Register Tool"));
+    buildMenus();
+    buildClientArea();
+    portStatus = new QLabel(this);
+    portStatus->setObjectName(QStringLiteral("portStatus"));
+    statusBar()->addWidget(portStatus, 1);
+}
+
+namespace {
+
+QAction* item(QMenu* menu, const char* objectName, const QString& caption)
+{
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(QString::fromLatin1(objectName));
+    return a;
+}
+
+} // namespace
+
+void MainWindow::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    auto menu = [&](const char* objectName, const QString& caption) {
+        QMenu* m = bar->addMenu(caption);
+        m->setObjectName(QString::fromLatin1(objectName));
+        return m;
+    };
+
+    QMenu* file = menu("mnuI2C_File", QStringLiteral("&File"));
+    mnuOpen = item(file, "mnuOpen", QStringLiteral("&Open"));
+    mnuSave = item(file, "mnuSave", QStringLiteral("&Save"));
+    mnuSave->setEnabled(false);
+    mnuSaveAs = item(file, "mnuSaveAs", QStringLiteral("Save &As"));
+    mnuExit = item(file, "mnuExit", QStringLiteral("&Exit"));
+    connect(mnuExit, &QAction::triggered, this, [this] { app_.mnuExit_Click(); });
+
+    QMenu* chips = menu("mnuChipSelect", QStringLiteral("&Chip Select"));
+    mnuU1 = item(chips, "mnuU1", QStringLiteral("U1 Primary,       I2C Read=4D, Write=4C"));
+    mnuU4 = item(chips, "mnuU4", QStringLiteral("U4 Secondary,  I2C Read=4F, Write=4E"));
+    for (QAction* a : {mnuU1, mnuU4})
+        a->setCheckable(true);
+    // The check marks only follow the visible panel, so a click on the
+    // checked item must not clear it.
+    connect(mnuU1, &QAction::triggered, this, [this] { mnuU1_Click(); });
+    connect(mnuU4, &QAction::triggered, this, [this] { mnuU4_Click(); });
+
+    QMenu* features = menu("mnuI2C_debug", QStringLiteral("Fea&tures"));
+    mnu_Calc = item(features, "mnu_Calc", QStringLiteral("Calculato&r"));
+    mnuI2C_AutoWrite = item(features, "mnuI2C_AutoWrite", QStringLiteral("Auto &Write"));
+    mnuI2C_AutoWrite->setCheckable(true);
+    connect(mnuI2C_AutoWrite, &QAction::triggered, this, [this] { mnuI2C_AutoWrite_Click(); });
+    mnuShowBitBang = item(features, "mnuShowBitBang", QStringLiteral("&Bit Banging Console ..."));
+    mnuShowBitBang->setVisible(false);
+    mnuI2C_debug_debugWin = item(features, "mnuI2C_debug_debugWin", QStringLiteral("&Debug Messages Window ..."));
+    connect(mnuI2C_debug_debugWin, &QAction::triggered, this, [this] { app_.mnuI2C_debug_debugWin_Click(); });
+    mnuI2C_debug_ackOff = item(features, "mnuI2C_debug_ackOff", QStringLiteral("&ACK -not- required"));
+    mnuI2C_debug_ackOff->setCheckable(true);
+    connect(mnuI2C_debug_ackOff, &QAction::triggered, this, [this] { mnuI2C_debug_ackOff_Click(); });
+    mnu_SelectAddress = item(features, "mnu_SelectAddress", QStringLiteral("&Custom Chip Addressing..."));
+    mnu_TolvoForm = item(features, "mnu_TolvoForm", QStringLiteral("&Tolvo's Additions..."));
+    mnu_TolvoForm->setVisible(false);
+    mnuVideoPatterns = item(features, "mnuVideoPatterns", QStringLiteral("&Video Patterns..."));
+
+    QMenu* lpt = menu("dummy3", QStringLiteral("LPT Port"));
+    for (int i = 0; i < 3; ++i) {
+        lptPorts[i] = item(lpt, i == 0 ? "LPT1" : i == 1 ? "LPT2" : "LPT3",
+                           QStringLiteral("LPT&%1").arg(i + 1));
+        lptPorts[i]->setCheckable(true);
+        connect(lptPorts[i], &QAction::triggered, this, [this, i] { selectPortFromMenu(i); });
+    }
+    lptPorts[0]->setChecked(true);
+
+    mnu_Freq = bar->addAction(QStringLiteral("&Set Frequency"));
+    mnu_Freq->setObjectName(QStringLiteral("mnu_Freq"));
+
+    QMenu* sounds = menu("mnuSnds", QStringLiteral("Soun&ds"));
+    mnuVoice = item(sounds, "mnuVoice", QStringLiteral("Voice"));
+    mnuBeep = item(sounds, "mnuBeep", QStringLiteral("Beep"));
+    mnuNoSnd = item(sounds, "mnuNoSnd", QStringLiteral("No Sound"));
+    for (QAction* a : {mnuVoice, mnuBeep, mnuNoSnd})
+        a->setCheckable(true);
+    mnuVoice->setChecked(true);
+
+    dummy2 = bar->addAction(QString(10, QLatin1Char(' ')));
+    dummy2->setObjectName(QStringLiteral("dummy2"));
+    dummy2->setEnabled(false);
+
+    QMenu* help = menu("mnuI2C_Help", QStringLiteral("&Help"));
+    mnuI2C_about = item(help, "mnuI2C_about", QStringLiteral("&About"));
+}
+
+void MainWindow::buildClientArea()
+{
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("clientArea"));
+    client->setFixedSize(twips(8325), twips(5355));
+    setCentralWidget(client);
+
+    auto label = [&](const char* objectName, const QString& caption, int l, int t, int w, int h = 255) {
+        auto* lb = new QLabel(caption, client);
+        lb->setObjectName(QString::fromLatin1(objectName));
+        place(lb, l, t, w, h);
+        return lb;
+    };
+    auto box = [&](const char* objectName, int l, int t, int w) {
+        auto* e = new QLineEdit(client);
+        e->setObjectName(QString::fromLatin1(objectName));
+        place(e, l, t, w, 285);
+        return e;
+    };
+
+    QLabel* title = label("Label15", QStringLiteral("ZVX 7246 Register Tool"), 120, 60, 3400, 435);
+    QFont serif(QStringLiteral("Serif"));
+    serif.setStyleHint(QFont::Serif);
+    serif.setPointSizeF(title->font().pointSizeF() * 1.6);
+    serif.setBold(true);
+    title->setFont(serif);
+    lblVersion = label("lblVersion", QStringLiteral("Version: x.x.xxx"), 120, 500, 2000);
+
+    label("Label35", QStringLiteral("Loop Filter"), 3700, 90, 1000);
+    label("Label36", QStringLiteral("Values:"), 3700, 360, 1000);
+    txtC1 = box("txtC1", 4700, 90, 600);
+    label("Label34", QStringLiteral("pF"), 5340, 120, 300);
+    txtR = box("txtR", 5700, 90, 600);
+    label("Label32", QStringLiteral("K"), 6340, 120, 300);
+    txtC2 = box("txtC2", 6700, 90, 600);
+    label("Label33", QStringLiteral("pF"), 7340, 120, 300);
+
+    // Off the visible client area, as on the bench tool: the Hsync text is
+    // shared with the calculator and the setup files, the test button is a
+    // developer's aid.
+    txtHsync = box("txtHsync", 9000, 600, 600);
+    txtHsync->setText(QStringLiteral("31.5"));
+    txtHsync->setVisible(false);
+    cmdTest = new QPushButton(QStringLiteral("test"), client);
+    cmdTest->setObjectName(QStringLiteral("cmdTest"));
+    place(cmdTest, 120, 5600, 600, 285);
+    cmdTest->setVisible(false);
+
+    for (int i = 0; i < 2; ++i) {
+        frmTabs[i] = new DevicePanel(app_, i == 0 ? Device::U1 : Device::U4, client);
+        frmTabs[i]->move(twips(90), twips(i == 0 ? 810 : 810 + 4485 + 120));
+    }
+    frmTabs[1]->setVisible(false);
+}
+
+void MainWindow::Form_Load()
+{
+    lblVersion->setText(QStringLiteral("Version: %1.%2.%3")
+                            .arg(ZVX_VERSION_MAJOR).arg(ZVX_VERSION_MINOR).arg(ZVX_VERSION_PATCH));
+    frmTabs[1]->move(frmTabs[0]->pos());
+    mnuU1->setChecked(true);
+    mnuU4->setChecked(false);
+    mnuI2C_AutoWrite_Click();
+}
+
+void MainWindow::mnuU1_Click()
+{
+    mnuU1->setChecked(true);
+    mnuU4->setChecked(false);
+    frmTabs[0]->setVisible(true);
+    frmTabs[1]->setVisible(false);
+}
+
+void MainWindow::mnuU4_Click()
+{
+    mnuU4->setChecked(true);
+    mnuU1->setChecked(false);
+    frmTabs[0]->setVisible(false);
+    frmTabs[1]->setVisible(true);
+}
+
+void MainWindow::mnuI2C_AutoWrite_Click()
+{
+    // Automatic write makes the seven register "write" buttons of each panel
+    // pointless; the RESET button, Read All, Write All and Read stay.
+    bool& autoWrite = app_.settings.autoWrite;
+    autoWrite = !autoWrite;
+    mnuI2C_AutoWrite->setChecked(autoWrite);
+    for (DevicePanel* p : frmTabs)
+        for (QPushButton* b : p->registerWriteButtons())
+            b->setEnabled(!autoWrite);
+}
+
+void MainWindow::mnuI2C_debug_ackOff_Click()
+{
+    bool& off = app_.bus().engine.ackNotRequired;
+    off = !off;
+    mnuI2C_debug_ackOff->setChecked(off);
+}
+
+void MainWindow::selectPortFromMenu(int index)
+{
+    for (int i = 0; i < 3; ++i)
+        lptPorts[i]->setChecked(i == index);
+    app_.bus().lines.selectLPTport(static_cast<std::int16_t>(index));
+}
+
+void MainWindow::setPortStatus(const QString& text)
+{
+    portStatus->setText(text);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // Form_Unload: closing the window ends the program as Exit does.
+    app_.mnuExit_Click();
+    event->accept();
+}
+
+} // namespace zvx

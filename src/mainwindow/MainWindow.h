@@ -1,0 +1,83 @@
+#pragma once
+// The main window I2CtabbedGUI, "ZVX 7246 Register Tool": the loop-filter
+// strip, one device panel per chip (only one shown at a time), the menu bar
+// that reaches every other window, and a status bar naming the port backend.
+
+#include <QMainWindow>
+#include <array>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+
+namespace zvx {
+
+class DevicePanel;
+class LabApp;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(LabApp& app);
+
+    // The load step: version label, panel placement, menu checks and
+    // automatic write switched on.
+    void Form_Load();
+
+    DevicePanel* panel(int index) const { return frmTabs[index]; }
+    DevicePanel* inPanel() const { return frmTabs[0]; }
+    DevicePanel* outPanel() const { return frmTabs[1]; }
+
+    void mnuU1_Click();
+    void mnuU4_Click();
+    void mnuI2C_AutoWrite_Click();
+    void mnuI2C_debug_ackOff_Click();
+    void selectPortFromMenu(int index);
+
+    // Shows the port backend (and any adapter warning) for the whole run.
+    void setPortStatus(const QString& text);
+
+    std::array<DevicePanel*, 2> frmTabs{};
+    QLabel* lblVersion = nullptr;
+    QLineEdit* txtC1 = nullptr;
+    QLineEdit* txtR = nullptr;
+    QLineEdit* txtC2 = nullptr;
+    QLineEdit* txtHsync = nullptr;
+    QPushButton* cmdTest = nullptr;
+    QLabel* portStatus = nullptr;
+
+    QAction* mnuOpen = nullptr;
+    QAction* mnuSave = nullptr;
+    QAction* mnuSaveAs = nullptr;
+    QAction* mnuExit = nullptr;
+    QAction* mnuU1 = nullptr;
+    QAction* mnuU4 = nullptr;
+    QAction* mnu_Calc = nullptr;
+    QAction* mnuI2C_AutoWrite = nullptr;
+    QAction* mnuShowBitBang = nullptr;
+    QAction* mnuI2C_debug_debugWin = nullptr;
+    QAction* mnuI2C_debug_ackOff = nullptr;
+    QAction* mnu_SelectAddress = nullptr;
+    QAction* mnu_TolvoForm = nullptr;
+    QAction* mnuVideoPatterns = nullptr;
+    std::array<QAction*, 3> lptPorts{};
+    QAction* mnu_Freq = nullptr;
+    QAction* mnuVoice = nullptr;
+    QAction* mnuBeep = nullptr;
+    QAction* mnuNoSnd = nullptr;
+    QAction* dummy2 = nullptr;
+    QAction* mnuI2C_about = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildClientArea();
+
+    LabApp& app_;
+};
+
+} // namespace zvx
