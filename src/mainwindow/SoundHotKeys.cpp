@@ -89,8 +89,8 @@ QStringList SoundFileLocator::installedSoundFolders()
 
 // ---- HotKeySound ----
 
-HotKeySound::HotKeySound(SoundPlayer& player, SoundFileLocator locator)
-    : player_(player), locator_(std::move(locator))
+HotKeySound::HotKeySound(SoundPlayer& player, SoundFileLocator locator, QString& lastHotKey)
+    : player_(player), locator_(std::move(locator)), lastHotKey_(lastHotKey)
 {
 }
 

@@ -49,11 +49,11 @@ private:
     QStringList fallbackFolders_;
 };
 
-// The hot-key sound rule, kept for the whole run (lastHotKey is not reset
-// between two pattern runs).
+// The hot-key sound rule. lastHotKey is the application's, kept for the
+// whole run (it is not reset between two pattern runs); empty at start.
 class HotKeySound {
 public:
-    HotKeySound(SoundPlayer& player, SoundFileLocator locator);
+    HotKeySound(SoundPlayer& player, SoundFileLocator locator, QString& lastHotKey);
 
     // The file text a key would sound now: the repeated file when key equals
     // lastHotKey, the descriptive one otherwise; empty for other keys.
@@ -64,13 +64,12 @@ public:
     // its end; Beep beeps once for one of the ten keys; No Sound is silent.
     void acknowledge(const QString& key, SoundMode mode);
 
-    const QString& lastHotKey() const { return lastHotKey_; }
     const SoundFileLocator& locator() const { return locator_; }
 
 private:
     SoundPlayer& player_;
     SoundFileLocator locator_;
-    QString lastHotKey_;
+    QString& lastHotKey_;
 };
 
 } // namespace zvx

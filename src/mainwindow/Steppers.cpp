@@ -1,107 +1,17 @@
 #include "mainwindow/Steppers.h"
 
+#include "device/NumberText.h"
+#include "device/RegisterCodecs.h"
+
 #include <QCoreApplication>
 #include <QThread>
 
 #include <cmath>
-#include <cstdlib>
 #include <limits>
-#include <string>
-#include <string_view>
 
 namespace zvx {
 
 namespace {
-
-// ---- Stand-in for device/NumberText.h (same names, same rule) until that
-// header is on main. A text is its leading number, 0 when it has none:
-// leading blanks are skipped; "&H" starts a hex number, otherwise an
-// optional sign, digits, one decimal point and an optional exponent are read
-// up to the first other character.
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-int hexDigit(char c)
-{
-    if (isDigit(c))
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-double textValue(std::string_view s)
-{
-    std::size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
-        ++i;
-    if (i + 1 < s.size() && s[i] == '&' && (s[i + 1] == 'H' || s[i + 1] == 'h')) {
-        double v = 0;
-        for (i += 2; i < s.size() && hexDigit(s[i]) >= 0; ++i)
-            v = v * 16 + hexDigit(s[i]);
-        return std::isfinite(v) ? v : std::numeric_limits<double>::max();
-    }
-    std::string num;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-        num += s[i++];
-    bool digits = false;
-    bool point = false;
-    for (; i < s.size() && (isDigit(s[i]) || (s[i] == '.' && !point)); ++i) {
-        digits = digits || isDigit(s[i]);
-        point = point || s[i] == '.';
-        num += s[i];
-    }
-    if (!digits)
-        return 0;
-    // An exponent counts only with at least one digit after it.
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-        std::size_t j = i + 1;
-        std::string exp = "e";
-        if (j < s.size() && (s[j] == '+' || s[j] == '-'))
-            exp += s[j++];
-        if (j < s.size() && isDigit(s[j])) {
-            for (; j < s.size() && isDigit(s[j]); ++j)
-                exp += s[j];
-            num += exp;
-        }
-    }
-    const double v = std::strtod(num.c_str(), nullptr);
-    return std::isfinite(v) ? v : std::copysign(std::numeric_limits<double>::max(), v);
-}
-
-double hexTextValue(std::string_view s)
-{
-    return textValue("&H" + std::string(s));
-}
-
-double decimalTextValue(std::string_view s)
-{
-    return textValue(s);
-}
-
-double roundHalfEven(double v)
-{
-    return std::nearbyint(v);
-}
-
-std::int16_t toInt16(double v)
-{
-    const double r = roundHalfEven(v);
-    if (std::isnan(r))
-        return 0;
-    if (r > 32767)
-        return 32767;
-    if (r < -32768)
-        return -32768;
-    return std::int16_t(r);
-}
-
-// ---- End of the stand-in.
 
 double readDecimal(const QString& s)
 {
@@ -116,6 +26,20 @@ std::int64_t readHex(const QString& s)
                                                                  : std::int64_t(v);
 }
 
+// Plain upper-case hex without leading zeros ("0", "7", "3F").
+QString hexText(std::int64_t value)
+{
+    return QString::fromStdString(plainHex(int(value)));
+}
+
+// A decimal number as the boxes show it: whole numbers without a point.
+QString decimalText(double value)
+{
+    if (value == std::trunc(value) && std::abs(value) < 1e15)
+        return QString::number(std::int64_t(value));
+    return QString::number(value, 'g', 15).toUpper();
+}
+
 void keepRightmost(StepperBox& box, qsizetype limit)
 {
     const QString t = box.text();
@@ -125,17 +49,6 @@ void keepRightmost(StepperBox& box, qsizetype limit)
 
 } // namespace
 
-QString plainHex(std::int64_t value)
-{
-    return QString::number(value, 16).toUpper();
-}
-
-QString decimalText(double value)
-{
-    if (value == std::trunc(value) && std::abs(value) < 1e15)
-        return QString::number(std::int64_t(value));
-    return QString::number(value, 'g', 15).toUpper();
-}
 
 // ---- Single-field hex steppers ----
 
@@ -143,7 +56,7 @@ void upClicker(StepperBox& box, const QString& limitText)
 {
     const std::int64_t v = readHex(box.text());
     const std::int64_t limit = readHex(limitText);
-    box.setText(v < limit ? plainHex(v + 1) : QStringLiteral("0"));
+    box.setText(v < limit ? hexText(v + 1) : QStringLiteral("0"));
 }
 
 void downClicker(StepperBox& box, const QString& limitText)
@@ -153,9 +66,9 @@ void downClicker(StepperBox& box, const QString& limitText)
     if (v == 0)
         box.setText(limitText);
     else if (v > limit)
-        box.setText(plainHex(limit));
+        box.setText(hexText(limit));
     else
-        box.setText(plainHex(v - 1));
+        box.setText(hexText(v - 1));
 }
 
 // ---- Oscillator divider ----
@@ -181,7 +94,7 @@ namespace {
 
 void setTotalFromBoxes(StepperBox& totalBox, const StepperBox& lowBox, const StepperBox& highBox)
 {
-    totalBox.setText(horizTotalFromDivider(lowBox.text(), highBox.text()));
+    totalBox.setText(horizTotalText(lowBox.text(), highBox.text()));
 }
 
 } // namespace
@@ -195,11 +108,11 @@ void upClicker2(StepperBox& totalBox, StepperBox& lowBox, const QString& lowLimi
     const std::int64_t highLimit = readHex(highLimitText);
 
     if (low + step - 1 < lowLimit) {
-        lowBox.setText(plainHex(low + step));
+        lowBox.setText(hexText(low + step));
     } else {
         // Carry into the high digit, which wraps from its limit to 0.
-        lowBox.setText(plainHex((step - 1) - (lowLimit - low)));
-        highBox.setText(high < highLimit ? plainHex(high + 1) : QStringLiteral("0"));
+        lowBox.setText(hexText((step - 1) - (lowLimit - low)));
+        highBox.setText(high < highLimit ? hexText(high + 1) : QStringLiteral("0"));
     }
     // A divider of 0 is never stepped to.
     if (readHex(lowBox.text()) == 0 && readHex(highBox.text()) == 0)
@@ -217,13 +130,13 @@ void downClicker2(StepperBox& totalBox, StepperBox& lowBox, const QString& lowLi
 
     if (low - step < 0) {
         // Borrow from the high digit, which wraps from 0 to its limit.
-        lowBox.setText(plainHex(lowLimit - step + 1));
+        lowBox.setText(hexText(lowLimit - step + 1));
         if (high == 0)
-            highBox.setText(plainHex(highLimit));
+            highBox.setText(hexText(highLimit));
         else if (high <= highLimit)
-            highBox.setText(plainHex(high - 1));
+            highBox.setText(hexText(high - 1));
     } else {
-        lowBox.setText(low > lowLimit ? plainHex(lowLimit) : plainHex(low - step));
+        lowBox.setText(low > lowLimit ? hexText(lowLimit) : hexText(low - step));
     }
     // Stepping down onto divider 0 wraps to the top instead.
     if (readHex(lowBox.text()) == 0 && readHex(highBox.text()) == 0) {
@@ -238,7 +151,7 @@ void downClicker2(StepperBox& totalBox, StepperBox& lowBox, const QString& lowLi
 void turboUp(StepperBox& totalBox)
 {
     const double t = readDecimal(totalBox.text()) + 8;
-    totalBox.setText(t <= kMaxHorizTotal ? decimalText(t) : QString::number(kMaxHorizTotal));
+    totalBox.setText(t <= kHorizTotalMax ? decimalText(t) : QString::number(kHorizTotalMax));
 }
 
 void turboDn(StepperBox& totalBox)
@@ -287,7 +200,7 @@ void horizTotal_textToRegisters(StepperBox& totalBox, StepperBox& lowBox, Steppe
     highBox.setText(digits[1]);
 }
 
-QString horizTotalFromDivider(const QString& lowText, const QString& highText)
+QString horizTotalText(const QString& lowText, const QString& highText)
 {
     return QString::number(readHex(highText) * 256 + readHex(lowText) + 8);
 }
@@ -299,13 +212,13 @@ void showHorizTotal(StepperBox& totalBox, const StepperBox& lowBox, const Steppe
 
 void horizTotal_clampForWrite(StepperBox& totalBox, StepperBox& lowBox, StepperBox& highBox)
 {
-    if (toInt16(readDecimal(totalBox.text())) > kMaxHorizTotal) {
-        totalBox.setText(QString::number(kMaxHorizTotal));
+    if (toInt16(readDecimal(totalBox.text())) > kHorizTotalMax) {
+        totalBox.setText(QString::number(kHorizTotalMax));
         highBox.setText(QStringLiteral("F"));
         lowBox.setText(QStringLiteral("F7"));
     }
-    if (toInt16(readDecimal(totalBox.text())) < kMinHorizTotal) {
-        totalBox.setText(QString::number(kMinHorizTotal));
+    if (toInt16(readDecimal(totalBox.text())) < kHorizTotalMin) {
+        totalBox.setText(QString::number(kHorizTotalMin));
         highBox.setText(QStringLiteral("0"));
         lowBox.setText(QStringLiteral("00"));
     }
@@ -345,7 +258,7 @@ void turboRepeat(StepperBox& totalBox, bool& keepGoing, bool& running, TurboPaci
         return;
     running = true;
     keepGoing = true;
-    const int top = kMaxHorizTotal;
+    const int top = kHorizTotalMax;
     const int bottom = 1;
     const int wrapFrom = sign > 0 ? top : bottom;
     const int wrapTo = sign > 0 ? bottom : top;

@@ -46,11 +46,6 @@ void downClicker2(StepperBox& totalBox, StepperBox& lowBox, const QString& lowLi
 
 // ---- Total pixels per line ----
 
-// The total limits of the "up"/"dn" buttons and of the write: a typed or
-// stepped total above kMaxHorizTotal is clamped to it (divider 0xFF7).
-inline constexpr int kMaxHorizTotal = 4095;
-inline constexpr int kMinHorizTotal = 8;  // divider 0
-
 // One step of 8 on the total: up stops at "4095", down at "1" (which the
 // total conversion turns into the smallest divider, total 9).
 void turboUp(StepperBox& totalBox);
@@ -69,7 +64,7 @@ void horizTotal_textToRegisters(StepperBox& totalBox, StepperBox& lowBox, Steppe
 std::array<QString, 4> horizTotal_decToRegisters(std::uint32_t n);
 
 // The total shown for two divider texts: high x 256 + low + 8, in decimal.
-QString horizTotalFromDivider(const QString& lowText, const QString& highText);
+QString horizTotalText(const QString& lowText, const QString& highText);
 // showInHorizTotal / showOutHorizTotal: sets the total box from the two
 // divider boxes of its device.
 void showHorizTotal(StepperBox& totalBox, const StepperBox& lowBox, const StepperBox& highBox);
@@ -115,12 +110,5 @@ public:
 // second press of that direction return at once.
 void turboRepeatUp(StepperBox& totalBox, bool& turboKeepGoing, bool& turboUpRunning, TurboPacing& pacing);
 void turboRepeatDn(StepperBox& totalBox, bool& turboKeepGoing, bool& turboDnRunning, TurboPacing& pacing);
-
-// ---- Number texts as the boxes show them ----
-
-// Plain upper-case hex without leading zeros ("0", "7", "3F").
-QString plainHex(std::int64_t value);
-// A decimal number as the boxes show it: whole numbers without a point.
-QString decimalText(double value);
 
 } // namespace zvx

@@ -242,7 +242,7 @@ TEST(ClampForWrite, TotalAndDividerAgreeAtTheTop)
         }
         horizTotal_clampForWrite(b.total, b.low, b.high);
         EXPECT_EQ(shown(b), (Shown{"4095", "F7", "F"})) << typing;
-        EXPECT_EQ(horizTotalFromDivider(b.low.text(), b.high.text()), b.total.text());
+        EXPECT_EQ(horizTotalText(b.low.text(), b.high.text()), b.total.text());
     }
     DividerBoxes b;
     b.typeTotal("9e99");
