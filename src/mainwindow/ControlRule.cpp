@@ -2,10 +2,93 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QRadioButton>
 
 namespace zvx {
+
+namespace {
+
+// Hands one control's events to a function before the control sees them;
+// owned by the control, so it goes when the control goes.
+class EventHook final : public QObject {
+public:
+    EventHook(QObject* target, std::function<bool(QEvent*)> hook) : QObject(target), hook_(std::move(hook))
+    {
+        target->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override { return hook_(event); }
+
+private:
+    std::function<bool(QEvent*)> hook_;
+};
+
+bool isKeyPress(const QKeyEvent& key)
+{
+    if (key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab)
+        return false;  // moves the focus, types nothing
+    return isEnterKey(key) || key.key() == Qt::Key_Backspace || !key.text().isEmpty();
+}
+
+} // namespace
+
+bool isEnterKey(const QKeyEvent& key)
+{
+    return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
+}
+
+bool keepRightmost(QLineEdit* box, int maxChars)
+{
+    const QString t = box->text();
+    if (t.size() <= maxChars)
+        return false;
+    box->setText(t.right(maxChars));
+    box->setCursorPosition(int(box->text().size()));
+    return true;
+}
+
+void onLimitedTextChange(QLineEdit* box, int maxChars, std::function<void()> handler)
+{
+    onTextChange(box, [box, maxChars, h = std::move(handler)] {
+        // The cut sets the text again, which runs this handler (and h) for
+        // the cut text; the too-long text is never handled.
+        if (!keepRightmost(box, maxChars))
+            h();
+    });
+}
+
+void onKeyPress(QWidget* box, std::function<bool(const QKeyEvent&)> handler)
+{
+    new EventHook(box, [h = std::move(handler)](QEvent* event) {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto& key = static_cast<const QKeyEvent&>(*event);
+        return isKeyPress(key) && h(key);
+    });
+}
+
+void onMouseDown(QWidget* control, std::function<void(Qt::MouseButton)> handler)
+{
+    new EventHook(control, [h = std::move(handler)](QEvent* event) {
+        // The second press of a double click is a press like the first.
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+            h(static_cast<QMouseEvent*>(event)->button());
+        return false;
+    });
+}
+
+void onMouseUp(QWidget* control, std::function<void(Qt::MouseButton)> handler)
+{
+    new EventHook(control, [h = std::move(handler)](QEvent* event) {
+        if (event->type() == QEvent::MouseButtonRelease)
+            h(static_cast<QMouseEvent*>(event)->button());
+        return false;
+    });
+}
 
 void onTextChange(QLineEdit* box, std::function<void()> handler)
 {

@@ -14,6 +14,7 @@
 class QAbstractButton;
 class QButtonGroup;
 class QCheckBox;
+class QKeyEvent;
 class QLineEdit;
 class QRadioButton;
 class QWidget;
@@ -24,9 +25,35 @@ namespace zvx {
 // Setting the text it already has runs nothing.
 void onTextChange(QLineEdit* box, std::function<void()> handler);
 
+// The length limit of a register box: a text longer than maxChars is
+// replaced by its rightmost maxChars characters, with the caret after the
+// last one, so typing into a full box shifts the digits left ("12" + "3"
+// gives "23"). Returns true when it cut; the cut is itself a change.
+bool keepRightmost(QLineEdit* box, int maxChars);
+
+// onTextChange with the box's length limit in front: a text that is too long
+// is cut, and the handler then runs once, for the cut text (the cut raises
+// the change again), never for the text that was too long.
+void onLimitedTextChange(QLineEdit* box, int maxChars, std::function<void()> handler);
+
 // Runs handler whenever the box's state flips, from a click or from
 // setChecked(); setting the state it already has runs nothing.
 void onCheckChange(QCheckBox* box, std::function<void()> handler);
+
+// Key presses that reach the box: every key that types a character, plus
+// Enter and Backspace (the keys that edit the text); cursor and function keys
+// are not key presses here. The window's own key preview sees a key first
+// and may take it, and then the box never sees it. The handler returns true
+// to discard the key.
+void onKeyPress(QWidget* box, std::function<bool(const QKeyEvent& key)> handler);
+
+// Mouse button down and up on a control, with the button, before the control
+// itself sees the event (a button keeps its pressed look).
+void onMouseDown(QWidget* control, std::function<void(Qt::MouseButton)> handler);
+void onMouseUp(QWidget* control, std::function<void(Qt::MouseButton)> handler);
+
+// True for the Enter key (main keyboard or keypad).
+bool isEnterKey(const QKeyEvent& key);
 
 // A group of option buttons addressed by index, where indices may have gaps
 // (the DPA group has 0, 1 and 3). Selecting a button, by click or by

@@ -3,16 +3,21 @@
 #include "device/NumberText.h"
 #include "device/RegisterCodecs.h"
 #include "mainwindow/LabApp.h"
+#include "mainwindow/MainWindow.h"
 #include "mainwindow/Spinner.h"
+#include "mainwindow/Steppers.h"
 #include "mainwindow/Twips.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHideEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 
 namespace zvx {
 
@@ -35,6 +40,8 @@ DevicePanel::DevicePanel(LabApp& app, Device device, QWidget* parent)
     setObjectName(QStringLiteral("frmTabs_%1").arg(isU1() ? 0 : 1));
     buildControls();
     wireCommands();
+    wireEditing();
+    wireSteppers();
 }
 
 // ---------------------------------------------------------------- layout
@@ -104,6 +111,7 @@ void DevicePanel::buildControls()
     // Input Control (0): one check box per bit, index = bit number.
     {
         auto* f = frame(QStringLiteral("Input Control (0)"), 120, 240, 2475, 1515);
+        frameOf_[reg::InputCntl] = f;
         static const char* captions[8] = {"PDen", "PD-Pol", "Ref-Pol", "Fbk-Pol",
                                           "Fbk-Sel", "Func-Sel", "EnPLS", "EnDLS"};
         for (int i = 0; i < 8; ++i)
@@ -115,6 +123,7 @@ void DevicePanel::buildControls()
     // Output Control (6): six enables and the output scaler.
     {
         auto* f = frame(QStringLiteral("Output Control (6)"), 2670, 240, 2895, 1515);
+        frameOf_[reg::OutputCntl] = f;
         static const char* captions[6] = {"OE_Pck", "OE_Tck", "OE_P2", "OE_T2", "OE_F", "Ck2_Inv"};
         for (int i = 0; i < 6; ++i)
             ckOutput[i] = check(f, name("ck%1_Output_") + QString::number(i), QString::fromLatin1(captions[i]),
@@ -129,6 +138,7 @@ void DevicePanel::buildControls()
     // FdBk Div (3,2): the 12-bit feedback divider and its decimal total.
     {
         auto* f = frame(QStringLiteral("FdBk Div (3,2)"), 5640, 240, 2385, 1155);
+        frameOf_[reg::FdBk0] = frameOf_[reg::FdBk1] = f;
         txtFdBk1 = text(f, name("txt%1_FdBk1"), 120, 270, 300);
         txtFdBk0 = text(f, name("txt%1_FdBk0"), 450, 270, 450);
         udFdBkDiv = spinner(f, name("ud%1_FdBkDiv"), 930, 240);
@@ -142,6 +152,7 @@ void DevicePanel::buildControls()
     // Loop Control (1): PSD option buttons and the PFD field.
     {
         auto* f = frame(QStringLiteral("Loop Control (1)"), 120, 2010, 2175, 1455);
+        frameOf_[reg::LoopCntl] = f;
         label(f, QStringLiteral("PSD"), 120, 240, 450);
         obPSD = options(f, name("ob%1_PSD"),
                         {{0, "2", 600, 240, 600}, {1, "4", 600, 480, 600},
@@ -156,6 +167,7 @@ void DevicePanel::buildControls()
     // DPA Cntl (5): resolution code; there is no button for code 2.
     {
         auto* f = frame(QStringLiteral("DPA Cntl (5)"), 2370, 2010, 2055, 1095);
+        frameOf_[reg::DPAcntl] = f;
         obDPA = options(f, name("ob%1DPA"),
                         {{0, "16", 120, 240, 700}, {1, "32", 120, 480, 700}, {3, "64", 120, 720, 700}});
         txtDPAcntl = text(f, name("txt%1_DPAcntl"), 900, 240, 500);
@@ -165,6 +177,7 @@ void DevicePanel::buildControls()
     // DPA Offset (4): offset field and the loop-filter select bit.
     {
         auto* f = frame(QStringLiteral("DPA Offset (4)"), 4500, 2010, 1755, 1095);
+        frameOf_[reg::DPAoffset] = f;
         txtDPAoffset = text(f, name("txt%1_DPAoffset"), 120, 240, 450);
         udDPAoffset = spinner(f, name("ud%1_DPAoffset"), 570, 210);
         lblDPAoffset = valueLabel(f, name("lbl%1_DPAoffset"), 1020, 240, 450);
@@ -174,6 +187,7 @@ void DevicePanel::buildControls()
     // Osc Div (7): oscillator divider (decimal, code + 2) and input select.
     {
         auto* f = frame(QStringLiteral("Osc Div (7)"), 6330, 2010, 1695, 1095);
+        frameOf_[reg::OscDiv] = f;
         txtOscDiv = text(f, name("txt%1_OscDiv"), 120, 240, 450);
         udOscDiv = spinner(f, name("ud%1_OscDiv"), 570, 210);
         lblOscDiv = valueLabel(f, name("lbl%1_OscDiv"), 1020, 240, 450);
@@ -183,6 +197,7 @@ void DevicePanel::buildControls()
     // RESET (8): the reset command byte.
     {
         auto* f = frame(QStringLiteral("RESET (8)"), 2700, 3240, 1515, 1035);
+        frameOf_[reg::Reset] = f;
         obRESET = options(f, name("ob%1RESET"),
                           {{0, "PLL", 120, 240, 750}, {1, "DPA", 120, 480, 750}, {2, "Both", 120, 720, 750}});
         txtRESET = text(f, name("txt%1_RESET"), 900, 240, 450);
@@ -221,7 +236,8 @@ void DevicePanel::buildControls()
         label(this, QStringLiteral("Clock Output"), 6330, 3180, 1000);
         lblClockOutput = label(this, QString(), 7350, 3180, 800);
         lblClockOutput->setObjectName(QStringLiteral("lblin_ClockOutput"));
-        label(this, QStringLiteral("   DPA Delay"), 6330, 3450, 1000);
+        lblDPAdelayLabel = label(this, QStringLiteral("   DPA Delay"), 6330, 3450, 1000);
+        lblDPAdelayLabel->setObjectName(QStringLiteral("lblin_DPAdelayLabel"));
         lblDPAdelay = label(this, QString(), 7350, 3450, 800);
         lblDPAdelay->setObjectName(QStringLiteral("lblin_DPAdelay"));
         txtDelay = text(this, QStringLiteral("txt_Delay"), 4380, 3960, 600);
@@ -254,6 +270,13 @@ void DevicePanel::buildControls()
         p.setColor(QPalette::WindowText, QColor(0xFF, 0xFF, 0x00));
         setPalette(p);
     }
+    // Frames holding edits not yet written to the chip: a tint on the frame
+    // only, so every caption, text and value stays as it is.
+    sheet += isU1() ? QStringLiteral(
+                          " QGroupBox[unwritten=\"true\"] { background: #FFF4D0; border: 1px solid #E0A000;"
+                          " border-radius: 3px; margin-top: 6px; }"
+                          " QGroupBox[unwritten=\"true\"]::title { subcontrol-origin: margin; left: 6px; }")
+                    : QStringLiteral(" QGroupBox[unwritten=\"true\"] { border: 2px solid #FF9900; }");
     setStyleSheet(sheet);
     // The status labels colour themselves through their own sheet.
     setStatusColor(lblPLLstatus, app_.settings.unlockedColor);
@@ -329,16 +352,410 @@ void DevicePanel::wireCommands()
     // The DPA and RESET options set their hex text to the code and, with
     // automatic write on, write the register at once.
     obDPA->onClick([this](int index) {
+        markEdited(reg::DPAcntl);
         txtDPAcntl->setText(qs(dpaCntlTextForOption(index)));
-        if (app_.settings.autoWrite)
-            cmdWriteDPAcntl(false);
+        autoWriteRegister(reg::DPAcntl);
     });
     obRESET->onClick([this](int index) {
-        txtRESET->setText(QString::fromLatin1(resetText(static_cast<ResetOption>(index)).data(),
-                                              static_cast<int>(resetText(static_cast<ResetOption>(index)).size())));
-        if (app_.settings.autoWrite)
-            cmdWriteRESET(false);
+        markEdited(reg::Reset);
+        const std::string_view code = resetText(static_cast<ResetOption>(index));
+        txtRESET->setText(QString::fromLatin1(code.data(), static_cast<qsizetype>(code.size())));
+        autoWriteRegister(reg::Reset);
     });
+}
+
+// ---------------------------------------------------------------- editing rules
+
+namespace {
+
+// A panel box as the steppers see it. QLineEdit::setText raises the box's
+// change handling only when the text changes, and leaves the caret at the end.
+class LineEditBox final : public StepperBox {
+public:
+    explicit LineEditBox(QLineEdit* box) : box_(box) {}
+    QString text() const override { return box_->text(); }
+    void setText(const QString& text) override { box_->setText(text); }
+
+private:
+    QLineEdit* box_;
+};
+
+} // namespace
+
+void DevicePanel::wireEditing()
+{
+    AppSettings& settings = app_.settings;
+
+    // Register 0: a click on a bit box composes the hex text, and the hex
+    // text is spread back to the boxes (their clicks then do nothing).
+    for (QCheckBox* box : ckInput) {
+        onCheckChange(box, [this, &settings] {
+            if (settings.updatingControls)
+                return;
+            markEdited(reg::InputCntl);
+            int value = 0;
+            for (int i = 0; i < 8; ++i)
+                if (ckInput[i]->isChecked())
+                    value += 1 << i;
+            txtInputCntl->setText(qs(plainHex(value)));
+            autoWriteRegister(reg::InputCntl);
+        });
+    }
+    onLimitedTextChange(txtInputCntl, 2, [this] {
+        markEdited(reg::InputCntl);
+        spreadInputCntlText();
+    });
+    writeOnEnter(txtInputCntl, &DevicePanel::cmdWriteInputCntl);
+
+    // Register 1: the PSD buttons write; the PFD text waits for Enter or a step.
+    obPSD->onClick([this](int) {
+        markEdited(reg::LoopCntl);
+        autoWriteRegister(reg::LoopCntl);
+        calculatorUpdate();
+    });
+    onLimitedTextChange(txtPFD, 1, [this] { markEdited(reg::LoopCntl); });
+    writeOnEnter(txtPFD, &DevicePanel::cmdWriteLoopCntl);
+
+    // Registers 2 and 3: the divider boxes feed the total unless the user is
+    // typing the total, which feeds the divider boxes.
+    for (auto [box, limit] : {std::pair{txtFdBk0, 2}, std::pair{txtFdBk1, 1}}) {
+        onLimitedTextChange(box, limit, [this, &settings] {
+            markEdited(reg::FdBk0);
+            if (!settings.typingHorizTotal)
+                showHorizTotal();
+        });
+        onKeyPress(box, [this, &settings, box = box](const QKeyEvent& key) {
+            settings.typingHorizTotal = false;
+            return isEnterKey(key) && enterWrites(box, &DevicePanel::cmdWriteFdBkDiv);
+        });
+    }
+    onLimitedTextChange(txtHorizTotal, 4, [this] {
+        markEdited(reg::FdBk0);
+        LineEditBox total(txtHorizTotal), low(txtFdBk0), high(txtFdBk1);
+        horizTotal_textToRegisters(total, low, high);
+    });
+    onKeyPress(txtHorizTotal, [this, &settings](const QKeyEvent& key) {
+        settings.typingHorizTotal = true;
+        return isEnterKey(key) && enterWrites(txtHorizTotal, &DevicePanel::cmdWriteFdBkDiv);
+    });
+
+    // Register 4: the offset text waits; the filter-select box writes.
+    onLimitedTextChange(txtDPAoffset, 2, [this] { markEdited(reg::DPAoffset); });
+    writeOnEnter(txtDPAoffset, &DevicePanel::cmdWriteDPAoffset);
+    onCheckChange(ckExtFilter, [this] {
+        markEdited(reg::DPAoffset);
+        if (isU1())
+            applyInternalFilterValues(ckExtFilter->isChecked());
+        autoWriteRegister(reg::DPAoffset);
+    });
+
+    // Register 5: a typed code selects its button, whose click writes.
+    onLimitedTextChange(txtDPAcntl, 3, [this] {
+        markEdited(reg::DPAcntl);
+        showDPAcntl(hexValue(txtDPAcntl));
+    });
+    writeOnEnter(txtDPAcntl, &DevicePanel::cmdWriteDPAcntl);
+
+    // Register 6: the enables and the output scaler compose the text, which
+    // is spread back to them. The U1 scaler also feeds the calculator.
+    for (QCheckBox* box : ckOutput) {
+        onCheckChange(box, [this, &settings] {
+            if (settings.updatingControls)
+                return;
+            markEdited(reg::OutputCntl);
+            syncOutputCntl();
+        });
+    }
+    obOutScl->onClick([this, &settings](int) {
+        if (!settings.updatingControls) {
+            markEdited(reg::OutputCntl);
+            syncOutputCntl();
+        }
+        calculatorUpdate();
+    });
+    onLimitedTextChange(txtOutputCntl, 2, [this] {
+        markEdited(reg::OutputCntl);
+        spreadOutputCntlText();
+    });
+    writeOnEnter(txtOutputCntl, &DevicePanel::cmdWriteOutputCntl);
+
+    // Register 7: the decimal divider text waits; the input select writes.
+    onLimitedTextChange(txtOscDiv, 3, [this] { markEdited(reg::OscDiv); });
+    writeOnEnter(txtOscDiv, &DevicePanel::cmdWriteOscDiv);
+    onCheckChange(ckOscDiv, [this] {
+        markEdited(reg::OscDiv);
+        if (isU1() && app_.links.setCalculatorInputMode)
+            app_.links.setCalculatorInputMode();
+        autoWriteRegister(reg::OscDiv);
+    });
+
+    // Register 8: a typed reset code selects its button, whose click sends it.
+    onLimitedTextChange(txtRESET, 2, [this] {
+        markEdited(reg::Reset);
+        switch (hexValue(txtRESET)) {
+        case kPllResetByte: obRESET->select(int(ResetOption::Pll)); break;
+        case kDpaResetByte: obRESET->select(int(ResetOption::Dpa)); break;
+        case kBothResetByte: obRESET->select(int(ResetOption::Both)); break;
+        default: obRESET->clear(); break;
+        }
+    });
+    writeOnEnter(txtRESET, &DevicePanel::cmdWriteRESET);
+
+    // The hidden bus delay box (U1 panel).
+    if (txtDelay) {
+        onTextChange(txtDelay, [this] {
+            app_.bus().lines.delayCount = toInt32(decimalTextValue(ss(txtDelay->text())));
+        });
+    }
+}
+
+bool DevicePanel::enterWrites(QLineEdit*, void (DevicePanel::*write)(bool))
+{
+    // With automatic write off the window leaves Enter alone; the register's
+    // "write" button writes.
+    if (!app_.settings.autoWrite)
+        return false;
+    (this->*write)(false);
+    return true;
+}
+
+void DevicePanel::writeOnEnter(QLineEdit* box, void (DevicePanel::*write)(bool))
+{
+    onKeyPress(box, [this, box, write](const QKeyEvent& key) {
+        return isEnterKey(key) && enterWrites(box, write);
+    });
+}
+
+void DevicePanel::spreadInputCntlText()
+{
+    AppSettings& settings = app_.settings;
+    settings.updatingControls = true;
+    showInputCntl(hexValue(txtInputCntl));
+    settings.updatingControls = false;
+}
+
+void DevicePanel::spreadOutputCntlText()
+{
+    AppSettings& settings = app_.settings;
+    settings.updatingControls = true;
+    showOutputCntl(hexValue(txtOutputCntl));
+    settings.updatingControls = false;
+}
+
+void DevicePanel::applyInternalFilterValues(bool internal)
+{
+    MainWindow* w = app_.mainWindow();
+    if (!w)
+        return;
+    if (internal) {
+        savedC1_ = w->txtC1->text();
+        savedC2_ = w->txtC2->text();
+        savedR_ = w->txtR->text();
+        w->txtC1->setText(QStringLiteral("10"));
+        w->txtC2->setText(QStringLiteral("200"));
+        w->txtR->setText(QStringLiteral("10"));
+    } else {
+        w->txtC1->setText(savedC1_);
+        w->txtC2->setText(savedC2_);
+        w->txtR->setText(savedR_);
+    }
+    for (QLineEdit* box : {w->txtC1, w->txtC2, w->txtR})
+        box->setEnabled(!internal);
+}
+
+void DevicePanel::autoWriteRegister(int reg)
+{
+    if (!app_.settings.autoWrite)
+        return;
+    if (refreshing_)
+        pendingWrites_.set(std::size_t(reg));
+    else
+        runWrite(reg);
+}
+
+void DevicePanel::runWrite(int reg)
+{
+    switch (reg) {
+    case reg::InputCntl: cmdWriteInputCntl(false); break;
+    case reg::LoopCntl: cmdWriteLoopCntl(false); break;
+    case reg::FdBk0:
+    case reg::FdBk1: cmdWriteFdBkDiv(false); break;
+    case reg::DPAoffset: cmdWriteDPAoffset(false); break;
+    case reg::DPAcntl: cmdWriteDPAcntl(false); break;
+    case reg::OutputCntl: cmdWriteOutputCntl(false); break;
+    case reg::OscDiv: cmdWriteOscDiv(false); break;
+    case reg::Reset: cmdWriteRESET(false); break;
+    default: break;
+    }
+}
+
+// ---------------------------------------------------------------- steppers
+
+void DevicePanel::wireSteppers()
+{
+    const bool& autoWrite = app_.settings.autoWrite;
+    auto stepper = [this, &autoWrite](Spinner* spinner, void (DevicePanel::*up)(), void (DevicePanel::*down)(),
+                                      void (DevicePanel::*write)(bool)) {
+        connect(spinner, &Spinner::upClicked, this, [this, &autoWrite, up, write] {
+            (this->*up)();
+            if (autoWrite)
+                (this->*write)(false);
+        });
+        connect(spinner, &Spinner::downClicked, this, [this, &autoWrite, down, write] {
+            (this->*down)();
+            if (autoWrite)
+                (this->*write)(false);
+        });
+    };
+    stepper(udPFD, &DevicePanel::pfdUp, &DevicePanel::pfdDown, &DevicePanel::cmdWriteLoopCntl);
+    stepper(udDPAoffset, &DevicePanel::dpaOffsetUp, &DevicePanel::dpaOffsetDown, &DevicePanel::cmdWriteDPAoffset);
+    stepper(udOscDiv, &DevicePanel::oscDivUp, &DevicePanel::oscDivDown, &DevicePanel::cmdWriteOscDiv);
+    stepper(udFdBkDiv, &DevicePanel::fdBkDivUp, &DevicePanel::fdBkDivDown, &DevicePanel::cmdWriteFdBkDiv);
+
+    // "up" and "dn": a left click steps by 8 at mouse-down; any other button
+    // runs the auto-repeat until it is released. The write comes at mouse-up.
+    onMouseDown(cmdFdbkDivUp, [this](Qt::MouseButton b) { b == Qt::LeftButton ? turboUp() : turboRepeatUp(); });
+    onMouseDown(cmdFdbkDivDn, [this](Qt::MouseButton b) { b == Qt::LeftButton ? turboDn() : turboRepeatDn(); });
+    for (QPushButton* b : {cmdFdbkDivUp, cmdFdbkDivDn}) {
+        onMouseUp(b, [this, &autoWrite](Qt::MouseButton) {
+            app_.settings.turboKeepGoing = false;
+            if (autoWrite)
+                cmdWriteFdBkDiv(false);
+        });
+    }
+}
+
+void DevicePanel::pfdUp()
+{
+    LineEditBox box(txtPFD);
+    upClicker(box, QStringLiteral("7"));
+}
+
+void DevicePanel::pfdDown()
+{
+    LineEditBox box(txtPFD);
+    downClicker(box, QStringLiteral("7"));
+}
+
+void DevicePanel::dpaOffsetUp()
+{
+    LineEditBox box(txtDPAoffset);
+    upClicker(box, QStringLiteral("3F"));
+}
+
+void DevicePanel::dpaOffsetDown()
+{
+    LineEditBox box(txtDPAoffset);
+    downClicker(box, QStringLiteral("3F"));
+}
+
+void DevicePanel::oscDivUp()
+{
+    LineEditBox box(txtOscDiv);
+    oscDivStepUp(box);
+}
+
+void DevicePanel::oscDivDown()
+{
+    LineEditBox box(txtOscDiv);
+    oscDivStepDown(box);
+}
+
+void DevicePanel::fdBkDivUp()
+{
+    LineEditBox total(txtHorizTotal), low(txtFdBk0), high(txtFdBk1);
+    upClicker2(total, low, QStringLiteral("FF"), high, QStringLiteral("F"), 1);
+}
+
+void DevicePanel::fdBkDivDown()
+{
+    LineEditBox total(txtHorizTotal), low(txtFdBk0), high(txtFdBk1);
+    downClicker2(total, low, QStringLiteral("FF"), high, QStringLiteral("F"), 1);
+}
+
+void DevicePanel::turboUp()
+{
+    LineEditBox total(txtHorizTotal);
+    zvx::turboUp(total);
+}
+
+void DevicePanel::turboDn()
+{
+    LineEditBox total(txtHorizTotal);
+    zvx::turboDn(total);
+}
+
+void DevicePanel::turboRepeatUp()
+{
+    MainWindow* w = app_.mainWindow();
+    if (!w)
+        return;
+    LineEditBox total(txtHorizTotal);
+    // The button looks pressed while the repeat runs (a non-left button does
+    // not press it by itself).
+    cmdFdbkDivUp->setDown(true);
+    zvx::turboRepeatUp(total, app_.settings.turboKeepGoing, w->turboUpRunning, app_.turboPacing());
+    cmdFdbkDivUp->setDown(false);
+}
+
+void DevicePanel::turboRepeatDn()
+{
+    MainWindow* w = app_.mainWindow();
+    if (!w)
+        return;
+    LineEditBox total(txtHorizTotal);
+    cmdFdbkDivDn->setDown(true);
+    zvx::turboRepeatDn(total, app_.settings.turboKeepGoing, w->turboDnRunning, app_.turboPacing());
+    cmdFdbkDivDn->setDown(false);
+}
+
+void DevicePanel::showHorizTotal()
+{
+    LineEditBox total(txtHorizTotal), low(txtFdBk0), high(txtFdBk1);
+    zvx::showHorizTotal(total, low, high);
+}
+
+void DevicePanel::hideEvent(QHideEvent* event)
+{
+    // A panel that goes away (the other chip chosen, the window closed)
+    // cannot see the mouse-up that would stop a running auto-repeat.
+    if (const MainWindow* w = app_.mainWindow(); w && (w->turboUpRunning || w->turboDnRunning))
+        app_.settings.turboKeepGoing = false;
+    QFrame::hideEvent(event);
+}
+
+// ---------------------------------------------------------------- unwritten edits
+
+bool DevicePanel::hasUnwrittenEdits(int reg) const
+{
+    return reg >= 0 && reg < int(unwritten_.size()) && unwritten_.test(std::size_t(reg == reg::FdBk1 ? reg::FdBk0 : reg));
+}
+
+void DevicePanel::markEdited(int reg)
+{
+    // What Read All spreads over the panel is what the chip holds.
+    if (!refreshing_)
+        setUnwrittenMarker(reg, true);
+}
+
+void DevicePanel::clearEdited(int reg)
+{
+    setUnwrittenMarker(reg, false);
+}
+
+void DevicePanel::setUnwrittenMarker(int reg, bool on)
+{
+    if (reg == reg::FdBk1)
+        reg = reg::FdBk0;
+    if (unwritten_.test(std::size_t(reg)) == on)
+        return;
+    unwritten_.set(std::size_t(reg), on);
+    QGroupBox* f = frameOf_[std::size_t(reg)];
+    f->setProperty("unwritten", on);
+    f->setToolTip(on ? QStringLiteral("Changed here, not yet written to the chip") : QString());
+    // A dynamic property takes effect in the style sheet only when re-polished.
+    f->style()->unpolish(f);
+    f->style()->polish(f);
 }
 
 // ---------------------------------------------------------------- write procedures
@@ -346,8 +763,10 @@ void DevicePanel::wireCommands()
 void DevicePanel::cmdWriteInputCntl(bool multiWriteFlag)
 {
     storeOrWrite(multiWriteFlag, reg::InputCntl, hexValue(txtInputCntl));
-    if (!multiWriteFlag)
-        getAndUpdateLockStatus();
+    if (multiWriteFlag)
+        return;
+    clearEdited(reg::InputCntl);
+    getAndUpdateLockStatus();
 }
 
 int DevicePanel::getLoopCntlFormValue() const
@@ -363,6 +782,7 @@ void DevicePanel::cmdWriteLoopCntl(bool multiWriteFlag)
     storeOrWrite(multiWriteFlag, reg::LoopCntl, value);
     if (multiWriteFlag)
         return;
+    clearEdited(reg::LoopCntl);
     chip().writeZeroToPLLreset();
     getAndUpdateLockStatus();
 }
@@ -370,20 +790,12 @@ void DevicePanel::cmdWriteLoopCntl(bool multiWriteFlag)
 void DevicePanel::cmdWriteFdBkDiv(bool multiWriteFlag)
 {
     // The total only bounds the divider texts; the texts are what is written.
-    // A total above the largest the window takes is pulled back to 4095
-    // (divider 0xFF7), so the total box and the divider written agree.
-    int total = decimalValue(txtHorizTotal);
-    if (total > kHorizTotalMax) {
-        const int n = dividerFromHorizTotal(kHorizTotalMax);
-        txtHorizTotal->setText(QString::number(kHorizTotalMax));
-        txtFdBk1->setText(qs(plainHex(fdBk1Of(n))));
-        txtFdBk0->setText(qs(showHexByte(fdBk0Of(n))));
-        total = kHorizTotalMax;
-    }
-    if (total < kHorizTotalMin) {
-        txtHorizTotal->setText(QStringLiteral("8"));
-        txtFdBk1->setText(QStringLiteral("0"));
-        txtFdBk0->setText(QStringLiteral("00"));
+    // A total above 4095 is pulled back to 4095 (divider 0xFF7, the top the
+    // "up" button stops at), one below 8 to 8, so the total box and the
+    // divider written agree.
+    {
+        LineEditBox total(txtHorizTotal), low(txtFdBk0), high(txtFdBk1);
+        horizTotal_clampForWrite(total, low, high);
     }
     const int low = hexValue(txtFdBk0);
     const int high = hexValue(txtFdBk1);
@@ -394,6 +806,7 @@ void DevicePanel::cmdWriteFdBkDiv(bool multiWriteFlag)
     }
     chip().writeRegister(reg::FdBk0, static_cast<std::int16_t>(low));
     chip().writeRegister(reg::FdBk1, static_cast<std::int16_t>(high));
+    clearEdited(reg::FdBk0);
     chip().writeZeroToPLLreset();
     getAndUpdateLockStatus();
     calculatorUpdate();
@@ -406,6 +819,7 @@ void DevicePanel::cmdWriteDPAoffset(bool multiWriteFlag)
     storeOrWrite(multiWriteFlag, reg::DPAoffset, value);
     if (multiWriteFlag)
         return;
+    clearEdited(reg::DPAoffset);
     chip().writeZeroToDPAreset();
     getAndUpdateLockStatus();
     calculatorUpdate();
@@ -416,6 +830,7 @@ void DevicePanel::cmdWriteDPAcntl(bool multiWriteFlag)
     storeOrWrite(multiWriteFlag, reg::DPAcntl, hexValue(txtDPAcntl));
     if (multiWriteFlag)
         return;
+    clearEdited(reg::DPAcntl);
     chip().writeZeroToDPAreset();
     getAndUpdateLockStatus();
     calculatorUpdate();
@@ -424,8 +839,10 @@ void DevicePanel::cmdWriteDPAcntl(bool multiWriteFlag)
 void DevicePanel::cmdWriteOutputCntl(bool multiWriteFlag)
 {
     storeOrWrite(multiWriteFlag, reg::OutputCntl, hexValue(txtOutputCntl));
-    if (!multiWriteFlag)
-        getAndUpdateLockStatus();
+    if (multiWriteFlag)
+        return;
+    clearEdited(reg::OutputCntl);
+    getAndUpdateLockStatus();
 }
 
 void DevicePanel::cmdWriteOscDiv(bool multiWriteFlag)
@@ -435,6 +852,7 @@ void DevicePanel::cmdWriteOscDiv(bool multiWriteFlag)
     storeOrWrite(multiWriteFlag, reg::OscDiv, value);
     if (multiWriteFlag)
         return;
+    clearEdited(reg::OscDiv);
     getAndUpdateLockStatus();
     calculatorUpdate();
 }
@@ -442,6 +860,8 @@ void DevicePanel::cmdWriteOscDiv(bool multiWriteFlag)
 void DevicePanel::cmdWriteRESET(bool multiWriteFlag)
 {
     storeOrWrite(multiWriteFlag, reg::Reset, hexValue(txtRESET));
+    if (!multiWriteFlag)
+        clearEdited(reg::Reset);
 }
 
 // ---------------------------------------------------------------- refresh routines
@@ -539,8 +959,7 @@ void DevicePanel::syncOutputCntl()
     const int option = obOutScl->selectedIndex();
     const int value = composeOutputCntl(ticked, option < 0 ? std::nullopt : std::optional<int>(option), revA());
     txtOutputCntl->setText(qs(plainHex(value)));
-    if (app_.settings.autoWrite)
-        cmdWriteOutputCntl(false);
+    autoWriteRegister(reg::OutputCntl);
     if (isU1() && app_.links.updateClockOutputLabels)
         app_.links.updateClockOutputLabels();
 }
@@ -570,6 +989,8 @@ void DevicePanel::writeAll()
     cmdWriteOscDiv(true);
     chip().writeAllBus(app_.registerImage, pllChanged, dpaChanged,
                        [this](std::int16_t status) { showLockStatus(status); });
+    for (int r = reg::InputCntl; r <= reg::OscDiv; ++r)
+        clearEdited(r);
     calculatorUpdate();
 }
 
@@ -584,10 +1005,25 @@ void DevicePanel::readAll()
         &DevicePanel::showFdBk1, &DevicePanel::showDPAoffset, &DevicePanel::showDPAcntl,
         &DevicePanel::showOutputCntl, &DevicePanel::showOscDiv};
     for (int k = 0; k < 8; ++k) {
+        // Setting a control raises its handler, and with automatic write on
+        // a bit control's click writes its register. The fields of one
+        // register are set one after another, so such a write waits until
+        // the whole byte is shown: it then gives the chip back the byte just
+        // read instead of the new bit with the old value of the other fields.
+        refreshing_ = true;
+        pendingWrites_.reset();
         (this->*refresh[k])(regs[k]);
+        refreshing_ = false;
+        if (pendingWrites_.any())
+            for (int r = 0; r < int(pendingWrites_.size()); ++r)
+                if (pendingWrites_.test(std::size_t(r)))
+                    runWrite(r);
+        pendingWrites_.reset();
         if (isU1() && app_.links.rawEditorUpdate)
             app_.links.rawEditorUpdate(k, regs[k]);
     }
+    for (int r = reg::InputCntl; r <= reg::OscDiv; ++r)
+        clearEdited(r);
     const auto identity = chip().readIdentityBlock();
     showChipVer(identity.version);
     showLockStatus(identity.lockStatus);

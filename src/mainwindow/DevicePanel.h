@@ -14,9 +14,11 @@
 #include <QFrame>
 #include <QString>
 #include <array>
+#include <bitset>
 #include <cstdint>
 
 class QCheckBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -61,6 +63,34 @@ public:
     void showReset(int value);
     void showChipVer(int value);
     void showLockStatus(int value);
+
+    // --- Steppers on this panel's boxes. They only change the boxes (whose
+    // change handling follows); the spinners and the "up"/"dn" buttons add
+    // the write, and the pattern generator's hot keys write themselves.
+    void pfdUp();          // upClicker (txtPFD, "7")
+    void pfdDown();        // downClicker (txtPFD, "7")
+    void dpaOffsetUp();    // upClicker (txtDPAoffset, "3F")
+    void dpaOffsetDown();  // downClicker (txtDPAoffset, "3F")
+    void oscDivUp();
+    void oscDivDown();
+    void fdBkDivUp();      // upClicker2 (txtHorizTotal, txtFdBk0, "FF", txtFdBk1, "F", 1)
+    void fdBkDivDown();    // downClicker2 with the same boxes
+    void turboUp();        // total + 8, at most 4095
+    void turboDn();        // total - 8, at least 1
+    // The accelerating auto-repeat of "up" / "dn" while a mouse button other
+    // than the left one is held; returns when the button is released (or the
+    // bound is reached), having let the window's events run between ticks.
+    void turboRepeatUp();
+    void turboRepeatDn();
+    // showInHorizTotal / showOutHorizTotal: the total from the divider boxes.
+    void showHorizTotal();
+
+    // Edits not yet written to the chip: true from an edit of the register's
+    // controls until its write, Write All (registers 0 to 7) or Read All.
+    // The frame holding them carries the dynamic property "unwritten" and is
+    // tinted; no text or value of the panel changes. Registers 2 and 3 are
+    // one frame.
+    bool hasUnwrittenEdits(int reg) const;
 
     // --- Whole-device operations.
     // Read All from the device's read address.
@@ -125,6 +155,7 @@ public:
     QPushButton* cmdWriteAll = nullptr;
     // U1 panel only.
     QLabel* lblClockOutput = nullptr;
+    QLabel* lblDPAdelayLabel = nullptr;  // "   DPA Delay"
     QLabel* lblDPAdelay = nullptr;
     QLineEdit* txtDelay = nullptr;
     QLabel* lblDelay = nullptr;
@@ -132,9 +163,33 @@ public:
     // The seven register "write" buttons that automatic write disables.
     std::array<QPushButton*, 7> registerWriteButtons() const;
 
+protected:
+    void hideEvent(QHideEvent* event) override;
+
 private:
     void buildControls();
     void wireCommands();
+    // The editing rules of every register box, check box and option button.
+    void wireEditing();
+    void wireSteppers();
+    // The Enter key in a register box: with automatic write on, the
+    // register's write procedure runs and the key goes no further.
+    void writeOnEnter(QLineEdit* box, void (DevicePanel::*write)(bool));
+    bool enterWrites(QLineEdit* box, void (DevicePanel::*write)(bool));
+    // A click that writes with automatic write on: at once, or, while Read
+    // All refreshes the panel, once the register's controls all show the
+    // byte read (so the chip gets that byte back, not a mix of old and new
+    // fields).
+    void autoWriteRegister(int reg);
+    void runWrite(int reg);
+    // Register 0 and 6 texts spread to their bit controls.
+    void spreadInputCntlText();
+    void spreadOutputCntlText();
+    // The U1 filter-select box: the loop-filter texts for the internal filter.
+    void applyInternalFilterValues(bool internal);
+    void markEdited(int reg);
+    void clearEdited(int reg);
+    void setUnwrittenMarker(int reg, bool on);
     // Runs a button's command with the wait cursor shown and the button
     // disabled, so it cannot be started twice.
     void busy(QPushButton* button, const std::function<void()>& command);
@@ -147,6 +202,14 @@ private:
 
     LabApp& app_;
     Device device_;
+    std::array<QGroupBox*, 9> frameOf_{};   // the frame of each register 0..8
+    std::bitset<9> unwritten_;
+    // Read All is spreading bytes over the panel: edits are the chip's own,
+    // and the writes their clicks ask for wait in pendingWrites_.
+    bool refreshing_ = false;
+    std::bitset<9> pendingWrites_;
+    // The U1 loop-filter texts saved while "Int-Filter (7)" is checked.
+    QString savedC1_, savedC2_, savedR_;
 };
 
 } // namespace zvx

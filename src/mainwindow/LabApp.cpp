@@ -3,6 +3,9 @@
 #include "mainwindow/DevicePanel.h"
 #include "mainwindow/DialogPolicy.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/SoundHotKeys.h"
+#include "mainwindow/SoundPlayer.h"
+#include "mainwindow/Steppers.h"
 #include "tools/I2Cdebugwin.h"
 #include "tools/frmRevisionInfo.h"
 
@@ -29,6 +32,9 @@ LabApp::LabApp(LabOptions options)
     : options_(std::move(options)),
       ownDialogs_(options_.dialogs ? nullptr : std::make_unique<InteractiveDialogs>()),
       dialogs_(options_.dialogs ? options_.dialogs : ownDialogs_.get()),
+      sound_(options_.sound ? std::move(options_.sound) : createSoundPlayer()),
+      turboPacing_(options_.turboPacing ? std::move(options_.turboPacing)
+                                        : std::make_unique<EventLoopTurboPacing>()),
       bus_(std::move(options_.port)),
       u1_(bus_.engine, bus_.log, Device::U1, addresses.U1readAddress, addresses.U1writeAddress),
       u4_(bus_.engine, bus_.log, Device::U4, addresses.U4readAddress, addresses.U4writeAddress)
@@ -135,6 +141,12 @@ void LabApp::mnuI2C_debug_debugWin_Click()
     debugWin_->ensureLoaded();
     debugWin_->show();
     debugWin_->raise();
+}
+
+void LabApp::playHotKeySound(const QString& key)
+{
+    const SoundMode mode = mainWindow_ ? mainWindow_->soundMode() : SoundMode::Voice;
+    HotKeySound(*sound_, SoundFileLocator(settings.programFolder), settings.lastHotKey).acknowledge(key, mode);
 }
 
 void LabApp::showRevisionNotice(Device device, bool show)

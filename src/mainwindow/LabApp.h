@@ -7,6 +7,8 @@
 #include "device/ChipAddresses.h"
 #include "device/ChipDevice.h"
 #include "mainwindow/AppSettings.h"
+#include "mainwindow/SoundPlayer.h"
+#include "mainwindow/Steppers.h"
 #include "transport/I2cBus.h"
 
 #include <QObject>
@@ -32,6 +34,7 @@ struct WindowLinks {
     std::function<void()> setCalculatorInputMode;              // U1 In-Sel changed
     std::function<void(int reg, int value)> rawEditorUpdate;   // updateReg0 .. updateReg7
     std::function<void(const QString& commandLine)> openCommandLine;  // setup file named at start
+    std::function<void()> showRawEditor;                       // the "J" hot key: frmI2C, modeless
 };
 
 struct LabOptions {
@@ -40,6 +43,8 @@ struct LabOptions {
     QString commandLine;            // what is left of the command line after the options
     QString lockFilePath;           // single-instance lock; empty = the user's runtime folder
     DialogPolicy* dialogs = nullptr;  // null = real message boxes
+    std::unique_ptr<SoundPlayer> sound;        // null = the system's audio output (createSoundPlayer)
+    std::unique_ptr<TurboPacing> turboPacing;  // null = 100 ms ticks on the event loop
 };
 
 class LabApp : public QObject {
@@ -64,12 +69,19 @@ public:
     // shows it modally.
     void showRevisionNotice(Device device, bool show);
 
+    // The acoustic answer to a pattern-generator hot key, after its action:
+    // the key's descriptive or short sound by lastHotKey, in the mode checked
+    // in the main window's sound menu.
+    void playHotKeySound(const QString& key);
+
     I2cBus& bus() { return bus_; }
     ChipDevice& device(Device d) { return d == Device::U1 ? u1_ : u4_; }
     DialogPolicy& dialogs() { return *dialogs_; }
     MainWindow* mainWindow() const { return mainWindow_.get(); }
     I2Cdebugwin* debugWindow() const { return debugWin_.get(); }
     frmRevisionInfo* revisionInfo() const { return revisionInfo_.get(); }
+    SoundPlayer& sound() { return *sound_; }
+    TurboPacing& turboPacing() { return *turboPacing_; }
     bool hasExited() const { return exited_; }
 
     AppSettings settings;
@@ -87,6 +99,8 @@ private:
     LabOptions options_;
     std::unique_ptr<DialogPolicy> ownDialogs_;
     DialogPolicy* dialogs_;
+    std::unique_ptr<SoundPlayer> sound_;
+    std::unique_ptr<TurboPacing> turboPacing_;
     I2cBus bus_;
     ChipDevice u1_;
     ChipDevice u4_;

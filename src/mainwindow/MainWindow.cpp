@@ -5,7 +5,9 @@
 #include "mainwindow/Twips.h"
 
 #include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -23,6 +25,9 @@ MainWindow::MainWindow(LabApp& app) : app_(app)
     portStatus = new QLabel(this);
     portStatus->setObjectName(QStringLiteral("portStatus"));
     statusBar()->addWidget(portStatus, 1);
+    // Key events reach the focused control directly; the application's
+    // filter is the one place that sees them first for every control.
+    qApp->installEventFilter(this);
 }
 
 namespace {
@@ -96,8 +101,10 @@ void MainWindow::buildMenus()
     mnuVoice = item(sounds, "mnuVoice", QStringLiteral("Voice"));
     mnuBeep = item(sounds, "mnuBeep", QStringLiteral("Beep"));
     mnuNoSnd = item(sounds, "mnuNoSnd", QStringLiteral("No Sound"));
-    for (QAction* a : {mnuVoice, mnuBeep, mnuNoSnd})
+    for (QAction* a : {mnuVoice, mnuBeep, mnuNoSnd}) {
         a->setCheckable(true);
+        connect(a, &QAction::triggered, this, [this, a] { mnuSound_Click(a); });
+    }
     mnuVoice->setChecked(true);
 
     dummy2 = bar->addAction(QString(10, QLatin1Char(' ')));
@@ -151,10 +158,12 @@ void MainWindow::buildClientArea()
     txtHsync = box("txtHsync", 9000, 600, 600);
     txtHsync->setText(QStringLiteral("31.5"));
     txtHsync->setVisible(false);
+    // The button lies below the client area's bottom edge: never seen, but
+    // in the focus order, so Tab reaches it and Space presses it.
     cmdTest = new QPushButton(QStringLiteral("test"), client);
     cmdTest->setObjectName(QStringLiteral("cmdTest"));
     place(cmdTest, 120, 5600, 600, 285);
-    cmdTest->setVisible(false);
+    connect(cmdTest, &QPushButton::clicked, this, [this] { testStepDown(); });
 
     for (int i = 0; i < 2; ++i) {
         frmTabs[i] = new DevicePanel(app_, i == 0 ? Device::U1 : Device::U4, client);
@@ -191,14 +200,68 @@ void MainWindow::mnuU4_Click()
 
 void MainWindow::mnuI2C_AutoWrite_Click()
 {
-    // Automatic write makes the seven register "write" buttons of each panel
-    // pointless; the RESET button, Read All, Write All and Read stay.
+    // With automatic write on, every edit writes at once and the register
+    // "write" buttons have nothing to do; the RESET one stays, as a reset is
+    // sent on purpose. Toggling writes nothing itself.
+    DevicePanel* in = inPanel();
+    DevicePanel* out = outPanel();
+    const std::array<QPushButton*, 16> buttons = {
+        in->cmdInputCntl, out->cmdInputCntl, in->cmdOutputCntl, out->cmdOutputCntl,
+        in->cmdOscDiv, out->cmdOscDiv, in->cmdFdBkDiv, out->cmdFdBkDiv,
+        in->cmdLoopCntl, out->cmdLoopCntl, in->cmdDPAoffset, out->cmdDPAoffset,
+        in->cmdDPAcntl, out->cmdDPAcntl, in->cmdRESET, out->cmdRESET};
     bool& autoWrite = app_.settings.autoWrite;
     autoWrite = !autoWrite;
     mnuI2C_AutoWrite->setChecked(autoWrite);
-    for (DevicePanel* p : frmTabs)
-        for (QPushButton* b : p->registerWriteButtons())
-            b->setEnabled(!autoWrite);
+    for (QPushButton* b : buttons)
+        b->setEnabled(!autoWrite || b == in->cmdRESET || b == out->cmdRESET);
+}
+
+void MainWindow::mnuSound_Click(QAction* item)
+{
+    // The item's own check mark has already flipped with the click.
+    for (QAction* a : {mnuVoice, mnuBeep, mnuNoSnd})
+        a->setChecked(a == item);
+}
+
+SoundMode MainWindow::soundMode() const
+{
+    if (mnuVoice->isChecked())
+        return SoundMode::Voice;
+    if (mnuBeep->isChecked())
+        return SoundMode::Beep;
+    return SoundMode::NoSound;
+}
+
+void MainWindow::testStepDown()
+{
+    inPanel()->turboDn();
+    inPanel()->cmdWriteFdBkDiv(false);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()
+        && static_cast<QWidget*>(watched)->window() == this)
+        return Form_KeyPress(static_cast<QKeyEvent*>(event)->text());
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool MainWindow::Form_KeyPress(const QString& key)
+{
+    // Upper case only: "d" and "j" are ordinary letters (and "d" a hex digit).
+    if (key == QLatin1String("D")) {
+        DevicePanel* in = inPanel();
+        in->lblDPAdelayLabel->setVisible(true);
+        in->lblDPAdelay->setVisible(true);
+        return true;
+    }
+    if (key == QLatin1String("J")) {
+        if (app_.links.showRawEditor)
+            app_.links.showRawEditor();
+        return true;
+    }
+    return false;
 }
 
 void MainWindow::mnuI2C_debug_ackOff_Click()

@@ -3,6 +3,8 @@
 // strip, one device panel per chip (only one shown at a time), the menu bar
 // that reaches every other window, and a status bar naming the port backend.
 
+#include "mainwindow/SoundHotKeys.h"
+
 #include <QMainWindow>
 #include <array>
 
@@ -33,6 +35,14 @@ public:
     void mnuU1_Click();
     void mnuU4_Click();
     void mnuI2C_AutoWrite_Click();
+    // mnuVoice_Click, mnuBeep_Click, mnuNoSnd_Click: check the item, uncheck
+    // the other two; a click on the checked item changes nothing.
+    void mnuSound_Click(QAction* item);
+    // The sound mode is the checked item of the sound menu, nothing else.
+    SoundMode soundMode() const;
+    // Behind the "test" button: the U1 total down by 8, then the divider
+    // written, whatever automatic write is.
+    void testStepDown();
     void mnuI2C_debug_ackOff_Click();
     void selectPortFromMenu(int index);
 
@@ -70,12 +80,22 @@ public:
     QAction* dummy2 = nullptr;
     QAction* mnuI2C_about = nullptr;
 
+    // One auto-repeat loop per direction of the "up"/"dn" buttons, shared by
+    // both panels: true while that direction's loop runs.
+    bool turboUpRunning = false;
+    bool turboDnRunning = false;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Key preview: the window sees every key press meant for one of its
+    // controls first and takes the hot keys "D" and "J".
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMenus();
     void buildClientArea();
+    // Form_KeyPress: true when the key was a hot key (and is used up).
+    bool Form_KeyPress(const QString& key);
 
     LabApp& app_;
 };

@@ -8,7 +8,9 @@
 #include "mainwindow/LabApp.h"
 #include "mainwindow/MainWindow.h"
 #include "sim/SimBoard.h"
+#include "support/FakeSound.h"
 #include "support/ScriptedDialogs.h"
+#include "support/ScriptedPacing.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -28,6 +30,12 @@ public:
         options.portStatus = QStringLiteral("Port: simulated evaluation board");
         options.lockFilePath = (lockFolder.isEmpty() ? dir_.path() : lockFolder) + QStringLiteral("/zvx.lock");
         options.dialogs = &dialogs;
+        auto fakeSound = std::make_unique<FakeSound>();
+        sound = fakeSound.get();
+        options.sound = std::move(fakeSound);
+        auto scriptedPacing = std::make_unique<ScriptedPacing>();
+        pacing = scriptedPacing.get();
+        options.turboPacing = std::move(scriptedPacing);
         app = std::make_unique<LabApp>(std::move(options));
         BusLog::Listener keep;
         keep.appended = [this](std::string_view text, std::size_t) { trace.append(text); };
@@ -68,6 +76,8 @@ private:
 
 public:
     ScriptedDialogs dialogs;
+    FakeSound* sound = nullptr;        // every sound the program asks for
+    ScriptedPacing* pacing = nullptr;  // the auto-repeat's ticks
     std::unique_ptr<LabApp> app;
     std::string trace;
 };
