@@ -3,6 +3,7 @@
 #include "mainwindow/ControlRule.h"
 
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
@@ -68,4 +69,43 @@ TEST(ControlRule, OptionGroupWithGapsSelectsClearsAndRaisesOnlyTheNewButton)
     EXPECT_EQ(clicks.size(), 2u) << "clearing raises nothing";
     group.select(1);  // selecting again after a clear is a real change
     EXPECT_EQ(clicks, std::vector<int>({3, 1, 1}));
+}
+
+TEST(ControlRule, LengthLimitCutsToTheRightmostCharactersAndHandlesOnlyTheCutText)
+{
+    QWidget w;
+    auto* box = new QLineEdit(&w);
+    QStringList handled;
+    onLimitedTextChange(box, 2, [&] { handled << box->text(); });
+
+    QTest::keyClicks(box, "123");
+    EXPECT_EQ(box->text(), "23");
+    EXPECT_EQ(box->cursorPosition(), 2);
+    EXPECT_EQ(handled, QStringList({"1", "12", "23"})) << "the too-long text is never handled";
+
+    box->setText("ABCDE");
+    EXPECT_EQ(box->text(), "DE");
+    EXPECT_EQ(box->cursorPosition(), 2);
+    EXPECT_EQ(handled.last(), "DE");
+    EXPECT_EQ(handled.size(), 4);
+}
+
+TEST(ControlRule, KeyPressHandlerSeesTypingKeysAndCanDiscardThem)
+{
+    QWidget w;
+    auto* box = new QLineEdit(&w);
+    QStringList seen;
+    onKeyPress(box, [&](const QKeyEvent& key) {
+        seen << (isEnterKey(key) ? QStringLiteral("Enter") : key.text());
+        return key.text() == QLatin1String("x") || isEnterKey(key);
+    });
+    int returns = 0;
+    QObject::connect(box, &QLineEdit::returnPressed, [&] { ++returns; });
+
+    QTest::keyClicks(box, "axb");
+    QTest::keyClick(box, Qt::Key_Left);  // moves the caret, types nothing
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(box->text(), "ab");
+    EXPECT_EQ(seen, QStringList({"a", "x", "b", "Enter"}));
+    EXPECT_EQ(returns, 0);
 }
