@@ -688,7 +688,7 @@ void DevicePanel::turboDn()
 void DevicePanel::turboRepeatUp()
 {
     MainWindow* w = app_.mainWindow();
-    if (!w)
+    if (!w || w->turboUpRunning)
         return;
     LineEditBox total(txtHorizTotal);
     // The button looks pressed while the repeat runs (a non-left button does
@@ -701,7 +701,7 @@ void DevicePanel::turboRepeatUp()
 void DevicePanel::turboRepeatDn()
 {
     MainWindow* w = app_.mainWindow();
-    if (!w)
+    if (!w || w->turboDnRunning)
         return;
     LineEditBox total(txtHorizTotal);
     cmdFdbkDivDn->setDown(true);
