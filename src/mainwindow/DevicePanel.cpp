@@ -260,7 +260,10 @@ void DevicePanel::buildControls()
     QString sheet = QStringLiteral("QLabel[valueLabel=\"true\"] { color: red; background: white; }");
     if (!isU1()) {
         sheet += QStringLiteral(
-            " DevicePanel, QGroupBox, QLabel, QCheckBox, QRadioButton { color: #FFFF00; background: black; }"
+            " DevicePanel, QGroupBox, QLabel { color: #FFFF00; background: black; }"
+            // Captions in yellow; the indicators keep their white boxes, or
+            // an unticked box would vanish into the black.
+            " QCheckBox, QRadioButton { color: #FFFF00; }"
             " QGroupBox { border: 1px solid #FFFF00; margin-top: 6px; }"
             " QGroupBox::title { subcontrol-origin: margin; left: 6px; }"
             " QLabel[valueLabel=\"true\"] { color: red; background: white; }");
@@ -269,6 +272,12 @@ void DevicePanel::buildControls()
         p.setColor(QPalette::Window, Qt::black);
         p.setColor(QPalette::WindowText, QColor(0xFF, 0xFF, 0x00));
         setPalette(p);
+        // The spinner arrows keep the usual colours: black on black they
+        // could not be seen, let alone clicked.
+        for (Spinner* s : {udFdBkDiv, udPFD, udDPAoffset, udOscDiv}) {
+            s->setPalette(QApplication::palette());
+            s->setAutoFillBackground(true);
+        }
     }
     // Frames holding edits not yet written to the chip: a tint on the frame
     // only, so every caption, text and value stays as it is.
