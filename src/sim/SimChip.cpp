@@ -165,12 +165,27 @@ void SimChip::goSilent()
 
 // ------------------------------------------------------------ register side
 
+std::uint8_t SimChip::register5Mask(ChipRevision revision)
+{
+    // Each stepping changed the DPA block and left a different set of its
+    // spare control bits (7..2) without a latch; those read back 0.
+    switch (revision) {
+    case ChipRevision::A: return 0xFF;
+    case ChipRevision::B: return 0x7F;
+    case ChipRevision::C1: return 0xBF;
+    case ChipRevision::C2: return 0x3F;
+    case ChipRevision::D: return 0xDF;
+    case ChipRevision::E: return 0xEF;
+    case ChipRevision::F: return 0xF7;
+    case ChipRevision::G: return 0xFB;
+    }
+    return 0xFF;
+}
+
 std::uint8_t SimChip::readRegister(std::uint8_t reg) const
 {
     if (reg == 5) {
-        const std::uint8_t value = registers_[5];
-        const auto writable = static_cast<std::uint8_t>(revisionSignature(revision_) << 2);
-        return static_cast<std::uint8_t>((value & 0x03) | (value & writable));
+        return static_cast<std::uint8_t>(registers_[5] & register5Mask(revision_));
     }
     if (reg < registers_.size())
         return registers_[reg];

@@ -23,8 +23,10 @@
 //
 // Register side.
 //   0..7   read/write, 0 at power-up.
-//   5      bits 7..2 read back through the revision's signature mask, bits 1..0
-//          as written (see ChipRevision.h).
+//   5      bits 1..0 read back as written; of bits 7..2 only those the
+//          revision left writable read back (register5Mask), so setting all
+//          six and reading them back shows the revision's signature, which is
+//          how the bench tells one stepping from another.
 //   8      write-only reset command: 0x50 resets the PLL, 0x0A the DPA, 0x5A
 //          both (PLL first); other values do nothing. Reads as 0.
 //   0x10   chip version, 0x17.
@@ -57,7 +59,7 @@
 //     (address bytes, bytes written and bytes sent all count) normally and
 //     then falls silent in the middle of the transaction, as above.
 
-#include "sim/ChipRevision.h"
+#include "device/RegisterCodecs.h"
 
 #include <array>
 #include <cstdint>
@@ -118,8 +120,13 @@ public:
     // faults are properties of the part on the board and stay.
     void powerUp();
 
+    // The silicon revision fitted on the board; G unless set.
     void setRevision(ChipRevision revision) { revision_ = revision; }
     ChipRevision revision() const { return revision_; }
+    // Register 5 bits that read back as written on this revision: bits 1..0
+    // always, and the revision's pattern in bits 7..2 (A: all six, G: all but
+    // bit 2, ...).
+    static std::uint8_t register5Mask(ChipRevision revision);
 
     // --- Faults ---
     void setNotAnswering(bool notAnswering);
