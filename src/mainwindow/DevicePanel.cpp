@@ -322,7 +322,7 @@ void DevicePanel::wireCommands()
     connect(cmdOutputCntl, &QPushButton::clicked, this, [this] { busy(cmdOutputCntl, [this] { cmdWriteOutputCntl(false); }); });
     connect(cmdOscDiv, &QPushButton::clicked, this, [this] { busy(cmdOscDiv, [this] { cmdWriteOscDiv(false); }); });
     connect(cmdRESET, &QPushButton::clicked, this, [this] { busy(cmdRESET, [this] { cmdWriteRESET(false); }); });
-    connect(cmdReadAll, &QPushButton::clicked, this, [this] { busy(cmdReadAll, [this] { readAll(readAddress()); }); });
+    connect(cmdReadAll, &QPushButton::clicked, this, [this] { busy(cmdReadAll, [this] { readAll(); }); });
     connect(cmdLockStatusRead, &QPushButton::clicked, this, [this] { busy(cmdLockStatusRead, [this] { getAndUpdateLockStatus(); }); });
     connect(cmdWriteAll, &QPushButton::clicked, this, [this] { busy(cmdWriteAll, [this] { writeAll(); }); });
 
@@ -558,7 +558,7 @@ bool DevicePanel::dpaRegistersChanged()
 void DevicePanel::writeAll()
 {
     if (isU1())
-        app_.bus().log.debugLog("Write All\r\n");
+        chip().logHeading("Write All");
     cmdWriteInputCntl(true);
     const bool pllChanged = pllRegistersChanged();
     cmdWriteLoopCntl(true);
@@ -569,15 +569,15 @@ void DevicePanel::writeAll()
     cmdWriteOutputCntl(true);
     cmdWriteOscDiv(true);
     chip().writeAllBus(app_.registerImage, pllChanged, dpaChanged,
-                       [this](int status) { showLockStatus(status); });
+                       [this](std::int16_t status) { showLockStatus(status); });
     calculatorUpdate();
 }
 
-void DevicePanel::readAll(std::int16_t readAddr)
+void DevicePanel::readAll()
 {
     if (isU1())
-        app_.bus().log.debugLog("Read All\r\n");
-    const auto regs = chip().readRegisters0to7(readAddr);
+        chip().logHeading("Read All");
+    const auto regs = chip().readRegisters0to7();
     using Refresh = void (DevicePanel::*)(int);
     static constexpr Refresh refresh[8] = {
         &DevicePanel::showInputCntl, &DevicePanel::showLoopCntl, &DevicePanel::showFdBk0,
@@ -588,9 +588,9 @@ void DevicePanel::readAll(std::int16_t readAddr)
         if (isU1() && app_.links.rawEditorUpdate)
             app_.links.rawEditorUpdate(k, regs[k]);
     }
-    const auto identity = chip().readIdentityBlock(readAddr);
-    showChipVer(identity[0]);
-    showLockStatus(identity[2]);
+    const auto identity = chip().readIdentityBlock();
+    showChipVer(identity.version);
+    showLockStatus(identity.lockStatus);
     checkChipRevision(true);
 }
 

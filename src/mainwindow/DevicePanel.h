@@ -63,7 +63,8 @@ public:
     void showLockStatus(int value);
 
     // --- Whole-device operations.
-    void readAll(std::int16_t readAddress);
+    // Read All from the device's read address.
+    void readAll();
     void writeAll();
     void getAndUpdateLockStatus();
     void checkChipRevision(bool repeat);

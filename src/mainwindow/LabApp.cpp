@@ -3,10 +3,9 @@
 #include "mainwindow/DevicePanel.h"
 #include "mainwindow/DialogPolicy.h"
 #include "mainwindow/MainWindow.h"
-#include "tools/I2Cdebugwin.h"
 #include "tools/frmRevisionInfo.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QLockFile>
 #include <QStandardPaths>
@@ -95,10 +94,7 @@ void LabApp::createToolWindows()
 
 void LabApp::ensureDebugWindow()
 {
-    if (debugWin_)
-        return;
-    debugWin_ = std::make_unique<I2Cdebugwin>(bus_.log);
-    debugWin_->formLoad();
+    // The bus monitor window arrives with the transport.
 }
 
 void LabApp::initLPTport(std::int16_t index)
@@ -118,8 +114,6 @@ void LabApp::mnuExit_Click()
         return;
     exited_ = true;
     bus_.closeI2Cbus();
-    if (debugWin_)
-        debugWin_->close();
     if (revisionInfo_)
         revisionInfo_->hide();
     if (mainWindow_)
@@ -130,8 +124,6 @@ void LabApp::mnuExit_Click()
 void LabApp::mnuI2C_debug_debugWin_Click()
 {
     ensureDebugWindow();
-    debugWin_->show();
-    debugWin_->raise();
 }
 
 void LabApp::showRevisionNotice(Device device, bool show)

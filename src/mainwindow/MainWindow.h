@@ -10,6 +10,7 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPushButton;
 
 namespace zvx {
 
