@@ -167,19 +167,9 @@ void SimChip::goSilent()
 
 std::uint8_t SimChip::register5Mask(ChipRevision revision)
 {
-    // Each stepping changed the DPA block and left a different set of its
-    // spare control bits (7..2) without a latch; those read back 0.
-    switch (revision) {
-    case ChipRevision::A: return 0xFF;
-    case ChipRevision::B: return 0x7F;
-    case ChipRevision::C1: return 0xBF;
-    case ChipRevision::C2: return 0x3F;
-    case ChipRevision::D: return 0xDF;
-    case ChipRevision::E: return 0xEF;
-    case ChipRevision::F: return 0xF7;
-    case ChipRevision::G: return 0xFB;
-    }
-    return 0xFF;
+    // Each stepping left a different set of the DPA block's spare control
+    // bits (7..2) without a latch; those read back 0.
+    return static_cast<std::uint8_t>((revisionSignature(revision) << 2) | 0x03);
 }
 
 std::uint8_t SimChip::readRegister(std::uint8_t reg) const

@@ -59,7 +59,7 @@
 //     (address bytes, bytes written and bytes sent all count) normally and
 //     then falls silent in the middle of the transaction, as above.
 
-#include "device/RegisterCodecs.h"
+#include "sim/ChipRevision.h"
 
 #include <array>
 #include <cstdint>
@@ -124,8 +124,8 @@ public:
     void setRevision(ChipRevision revision) { revision_ = revision; }
     ChipRevision revision() const { return revision_; }
     // Register 5 bits that read back as written on this revision: bits 1..0
-    // always, and the revision's pattern in bits 7..2 (A: all six, G: all but
-    // bit 2, ...).
+    // always, and the revision's signature in bits 7..2 (A: all six, G: all
+    // but bit 2, ...).
     static std::uint8_t register5Mask(ChipRevision revision);
 
     // --- Faults ---

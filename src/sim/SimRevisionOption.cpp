@@ -64,7 +64,7 @@ SimRevisionParse parseSimRevisions(std::string_view value)
         if (slot->has_value())
             return failure(value, device + " is given twice");
 
-        const std::optional<ChipRevision> revision = revisionFromLetter(upper(letter));
+        const std::optional<ChipRevision> revision = revisionFromName(letter);
         if (!revision)
             return failure(value, "unknown revision \"" + std::string(letter) + "\" for " + device
                                       + " (use A, B, C1, C2, D, E, F or G)");

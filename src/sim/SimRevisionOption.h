@@ -4,7 +4,7 @@
 // may be left out and keeps its revision (G unless set otherwise); device
 // names and letters are case-insensitive, blanks around items are ignored.
 
-#include "device/RegisterCodecs.h"
+#include "sim/ChipRevision.h"
 
 #include <optional>
 #include <string>
