@@ -175,7 +175,12 @@ public:
         return bus_.engine.missingAcks() != missingBefore ? kMissingAck : kOk;
     }
 
-    void close() { bus_.closeI2Cbus(); }
+    void close(bool traced)
+    {
+        bus_.closeI2Cbus();
+        if (traced)
+            env_.err << "\n";  // the closing message carries no line break of its own
+    }
 
 private:
     ChipDevice& chip(Device d) { return d == Device::U1 ? u1_ : u4_; }
@@ -301,7 +306,7 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
     } else {
         runOne(options.arguments);
     }
-    session.close();
+    session.close(options.trace);
     return worst;
 }
 
