@@ -181,7 +181,7 @@ std::uint8_t SimChip::readRegister(std::uint8_t reg) const
         return registers_[reg];
     switch (reg) {
     case 0x10:
-        return kChipVersion;
+        return version_;
     case 0x11:
         return kRegister11;
     case 0x12:

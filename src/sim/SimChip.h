@@ -122,6 +122,10 @@ public:
 
     // The silicon revision fitted on the board; G unless set.
     void setRevision(ChipRevision revision) { revision_ = revision; }
+    // Another chip version in register 0x10 (an older or newer part on the
+    // board): the program then cannot tell the revision.
+    void setVersion(std::uint8_t version) { version_ = version; }
+    std::uint8_t version() const { return version_; }
     ChipRevision revision() const { return revision_; }
     // Register 5 bits that read back as written on this revision: bits 1..0
     // always, and the revision's signature in bits 7..2 (A: all six, G: all
@@ -157,6 +161,7 @@ private:
     std::string name_;
     std::uint8_t writeAddress_;
     ChipRevision revision_ = ChipRevision::G;
+    std::uint8_t version_ = kChipVersion;
 
     std::array<std::uint8_t, 8> registers_{};
     std::uint8_t pointer_ = 0;
