@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   espeak-ng sox
-  clang
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,8 +1,14 @@
 // zvx7246ctl: bus and device commands for bench scripts.
-#include <cstdio>
 
-int main()
+#include "cli/Ctl.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
 {
-    std::puts("zvx7246ctl: not built yet.");
-    return 0;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    zvx::CtlEnvironment env{std::cin, std::cout, std::cerr, {}};
+    return zvx::runCtl(args, env);
 }

@@ -108,9 +108,9 @@ void DevicePanel::buildControls()
                                           "Fbk-Sel", "Func-Sel", "EnPLS", "EnDLS"};
         for (int i = 0; i < 8; ++i)
             ckInput[i] = check(f, name("ck%1_Input_") + QString::number(i), QString::fromLatin1(captions[i]),
-                               i < 4 ? 120 : 1260, 240 + (i % 4) * 255, 1100);
-        txtInputCntl = text(f, name("txt%1_InputCntl"), 120, 1170, 600);
-        cmdInputCntl = button(f, name("cmd%1_InputCntl"), QStringLiteral("write"), 1440, 1140, 855);
+                               i < 4 ? 120 : 1260, 210 + (i % 4) * 230, 1100);
+        txtInputCntl = text(f, name("txt%1_InputCntl"), 120, 1180, 600);
+        cmdInputCntl = button(f, name("cmd%1_InputCntl"), QStringLiteral("write"), 1440, 1180, 855);
     }
     // Output Control (6): six enables and the output scaler.
     {

@@ -3,6 +3,7 @@
 #include "mainwindow/DevicePanel.h"
 #include "mainwindow/DialogPolicy.h"
 #include "mainwindow/MainWindow.h"
+#include "tools/I2Cdebugwin.h"
 #include "tools/frmRevisionInfo.h"
 
 #include <QApplication>
@@ -94,7 +95,12 @@ void LabApp::createToolWindows()
 
 void LabApp::ensureDebugWindow()
 {
-    // The bus monitor window arrives with the transport.
+    if (debugWin_)
+        return;
+    // Created hidden; its load step switches tracing on, and from then on
+    // any append to the log re-loads it after the user closed it.
+    debugWin_ = std::make_unique<I2Cdebugwin>(bus_.log);
+    debugWin_->formLoad();
 }
 
 void LabApp::initLPTport(std::int16_t index)
@@ -114,6 +120,8 @@ void LabApp::mnuExit_Click()
         return;
     exited_ = true;
     bus_.closeI2Cbus();
+    if (debugWin_)
+        debugWin_->hide();
     if (revisionInfo_)
         revisionInfo_->hide();
     if (mainWindow_)
@@ -124,6 +132,9 @@ void LabApp::mnuExit_Click()
 void LabApp::mnuI2C_debug_debugWin_Click()
 {
     ensureDebugWindow();
+    debugWin_->ensureLoaded();
+    debugWin_->show();
+    debugWin_->raise();
 }
 
 void LabApp::showRevisionNotice(Device device, bool show)

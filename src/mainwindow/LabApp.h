@@ -68,6 +68,7 @@ public:
     ChipDevice& device(Device d) { return d == Device::U1 ? u1_ : u4_; }
     DialogPolicy& dialogs() { return *dialogs_; }
     MainWindow* mainWindow() const { return mainWindow_.get(); }
+    I2Cdebugwin* debugWindow() const { return debugWin_.get(); }
     frmRevisionInfo* revisionInfo() const { return revisionInfo_.get(); }
     bool hasExited() const { return exited_; }
 
@@ -91,6 +92,7 @@ private:
     ChipDevice u4_;
     std::unique_ptr<QLockFile> instanceLock_;
     std::unique_ptr<MainWindow> mainWindow_;
+    std::unique_ptr<I2Cdebugwin> debugWin_;
     std::unique_ptr<frmRevisionInfo> revisionInfo_;
     bool exited_ = false;
 };

@@ -7,7 +7,10 @@
 
 #include "transport/PortIo.h"
 
+#include <array>
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace zvx {
 
@@ -20,12 +23,39 @@ struct PortSet {
     std::uint8_t savedControlByte = 0;
 };
 
+// The three PC parallel ports, in the order of the LPT menu.
+struct LptPort {
+    const char* name;
+    std::uint16_t base;  // data register; status is base + 1, control base + 2
+};
+inline constexpr std::array<LptPort, 3> kLptPorts{{{"LPT1", 0x378}, {"LPT2", 0x278}, {"LPT3", 0x3BC}}};
+
+// Which LPT (0, 1, 2) a register address belongs to, and which register of
+// it (0 data, 1 status, 2 control); nullopt for any other address.
+struct LptRegister {
+    int lpt;
+    int reg;
+};
+std::optional<LptRegister> lptRegisterOf(std::uint16_t address);
+// "LPT1 0x378", or "0x1234" for an address outside the table.
+std::string lptName(std::uint16_t base);
+
+// Wiring of the bus on the port's registers.
+namespace wiring {
+inline constexpr std::uint8_t kSdaDriveMask = 0x80;  // data bit 7: 1 pulls SDA low
+inline constexpr std::uint8_t kSdaSenseMask = 0x80;  // status bit 7: 1 = SDA high
+inline constexpr std::uint8_t kSclHigh = 0x08;       // whole control register
+inline constexpr std::uint8_t kSclLow = 0x00;
+} // namespace wiring
+
 class BusLines {
 public:
     BusLines(PortIo& port, BusLog& log);
 
     // Index 0, 1, 2 = LPT1 (0x378), LPT2 (0x278), LPT3 (0x3BC); any other
-    // index keeps the addresses. Always re-reads and saves the control byte.
+    // index keeps the addresses. Always re-reads and saves the control byte
+    // (except while no port was ever chosen: there is no control register to
+    // read then, and reading I/O address 0 would hit the DMA controller).
     void selectLPTport(std::int16_t index);
     // Writes back the saved control byte, releases SDA and logs
     // "Wisp SYS003 :I2C Bus closed ". Nothing when no port was chosen.
@@ -37,7 +67,15 @@ public:
     void setSCLhigh();
     // Status bit 7: 0x80 = SDA high, 0 = SDA low. No delay.
     std::uint8_t readSDA();
+    // One delay unit: delayCount * 1000 + 1 passes of an empty loop the
+    // compiler keeps; none for a negative count. A count above
+    // kMaxDelayCount (whose * 1000 would not fit in 32 bits) acts as
+    // kMaxDelayCount.
     void busDelay();
+
+    // Passes busDelay makes for a given count (0 for a negative count).
+    static std::int64_t delayPasses(std::int32_t count);
+    static constexpr std::int32_t kMaxDelayCount = 2147483;
 
     const PortSet& portSet() const { return ports_; }
     PortIo& port() { return port_; }

@@ -15,6 +15,7 @@ namespace zvx {
 
 class I2cBus {
 public:
+    // A null port stands for an absent one (every read 0xFF).
     explicit I2cBus(std::unique_ptr<PortIo> port);
 
     // Six stop conditions (each followed by SCL low), stores the poll limit,
@@ -27,7 +28,8 @@ public:
     void closeI2Cbus() { lines.closeI2Cbus(); }
 
     // After initI2Cbus: false when SDA did not follow the program's drive
-    // (no adapter or cable on the port). adapterMessage() says so in words.
+    // (no adapter or cable on the port). adapterMessage() says so in words;
+    // it is empty while the adapter answered (or before initI2Cbus ran).
     bool adapterFound() const { return adapterFound_; }
     std::string adapterMessage() const;
 
@@ -43,6 +45,9 @@ public:
 
 private:
     bool adapterFound_ = true;
+    // What SDA read while the first stop sequence pulled it low and released it.
+    bool sdaFollowedLow_ = true;
+    bool sdaFollowedHigh_ = true;
 };
 
 } // namespace zvx

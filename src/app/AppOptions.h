@@ -1,0 +1,45 @@
+#pragma once
+// The options both executables share. Every argument that begins with "--"
+// is an option and is taken out of the command line; what remains, joined
+// with single blanks, is the command-line text (a setup file to open for
+// the main program, the command for zvx7246ctl). A bare "--" ends the
+// options: everything after it is command-line text, even if it begins with
+// "--".
+
+#include "transport/PortSelect.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zvx {
+
+struct AppOptions {
+    std::optional<PortKind> port;        // --port=auto|sim|ppdev|direct
+    int lpt = 1;                         // --lpt=1|2|3
+    std::optional<std::string> simRev;   // --sim-rev=..., as given
+    std::optional<std::string> capture;  // --capture=FILE.vcd
+    std::optional<std::int32_t> delay;   // --delay=N (delayCount)
+    bool noAck = false;                  // --no-ack (ackNotRequired)
+    bool trace = false;                  // --trace
+    bool help = false;                   // --help
+    bool version = false;                // --version
+
+    // One line per bad option, naming it, e.g. "unknown option --foo".
+    std::vector<std::string> errors;
+    // The arguments that are not options, in order, and joined with blanks.
+    std::vector<std::string> arguments;
+    std::string commandLine;
+
+    int lptIndex() const { return lpt - 1; }
+};
+
+// argv[0] is the program and is skipped.
+AppOptions parseAppOptions(int argc, const char* const* argv);
+AppOptions parseAppOptions(const std::vector<std::string>& arguments);
+
+// The options' help text, one option per line.
+const char* appOptionsHelp();
+
+} // namespace zvx

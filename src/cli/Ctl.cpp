@@ -1,0 +1,313 @@
+#include "cli/Ctl.h"
+
+#include "app/AppOptions.h"
+#include "app/ProgramPort.h"
+#include "device/ChipAddresses.h"
+#include "device/ChipDevice.h"
+#include "device/RegisterCodecs.h"
+#include "transport/I2cBus.h"
+
+#include <algorithm>
+#include <charconv>
+#include <iomanip>
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <sstream>
+
+namespace zvx {
+
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kMissingAck = 1;
+constexpr int kUsage = 2;
+
+const char* const kUsageText =
+    "usage: zvx7246ctl [options] COMMAND [ARGS]\n"
+    "commands:\n"
+    "  write ADDR REG VALUE      write one register (ADDR = write address byte)\n"
+    "  read ADDR REG             read one register (pointer, repeated start, read)\n"
+    "  dump ADDR [FIRST [LAST]]  set the pointer and read registers FIRST..LAST\n"
+    "  read-all U1|U4            registers 0-7 and 0x10-0x12, as bytes and fields\n"
+    "  lock U1|U4                PLL and DPA lock status\n"
+    "  revision U1|U4            chip version and revision letter\n"
+    "  reset U1|U4 pll|dpa|both  send a reset command\n"
+    "  -                         read one command per line from standard input\n"
+    "options:\n"
+    "  --port=auto|sim|ppdev|direct  port backend (also ZVX7246_PORT)\n"
+    "  --lpt=1|2|3               parallel port (default 1)\n"
+    "  --sim-rev=U1:A,U4:G       revisions of the simulated chips\n"
+    "  --trace                   stream the bus monitor to standard error\n"
+    "  --capture=FILE.vcd        record the bus lines as a Value Change Dump\n"
+    "  --delay=N                 bus delay count (default 10)\n"
+    "  --no-ack                  do not wait for acknowledges\n"
+    "  --help, --version\n"
+    "numbers take 0x hex or decimal; exit status 0 done, 1 missing acknowledge, 2 bad usage\n";
+
+struct UsageError {
+    std::string message;
+};
+
+int parseNumber(const std::string& text, const char* what, int min, int max)
+{
+    int value = 0;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        first += 2;
+        base = 16;
+    }
+    const auto [ptr, ec] = std::from_chars(first, last, value, base);
+    if (ec != std::errc() || ptr != last || first == last || value < min || value > max) {
+        std::ostringstream msg;
+        msg << "bad " << what << " '" << text << "' (expected " << min << ".." << max << ", decimal or 0x hex)";
+        throw UsageError{msg.str()};
+    }
+    return value;
+}
+
+Device parseDevice(const std::string& text)
+{
+    std::string upper = text;
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
+    if (upper == "U1")
+        return Device::U1;
+    if (upper == "U4")
+        return Device::U4;
+    throw UsageError{"bad device '" + text + "' (expected U1 or U4)"};
+}
+
+std::string hex2(int value)
+{
+    return showHexByte(value & 0xFF);
+}
+
+void expectArgs(const std::vector<std::string>& words, std::size_t min, std::size_t max)
+{
+    if (words.size() - 1 < min || words.size() - 1 > max)
+        throw UsageError{"wrong number of arguments for '" + words[0] + "'"};
+}
+
+class Session {
+public:
+    Session(std::unique_ptr<PortIo> port, const AppOptions& options, CtlEnvironment& env)
+        : env_(env), bus_(std::move(port)),
+          u1_(bus_.engine, bus_.log, Device::U1, addresses_.U1readAddress, addresses_.U1writeAddress),
+          u4_(bus_.engine, bus_.log, Device::U4, addresses_.U4readAddress, addresses_.U4writeAddress)
+    {
+        if (options.trace) {
+            // Every text the bus monitor is given, as it is appended; CR LF
+            // line ends become plain LF for the terminal.
+            BusLog::Listener listener;
+            listener.appended = [this](std::string_view text, std::size_t) {
+                std::string s(text);
+                s.erase(std::remove(s.begin(), s.end(), '\r'), s.end());
+                env_.err << s << std::flush;
+            };
+            bus_.log.addListener(std::move(listener));
+            bus_.log.traceOn = 1;
+        }
+        bus_.engine.beep = [] {};
+        if (options.delay)
+            bus_.lines.delayCount = *options.delay;
+        bus_.engine.ackNotRequired = options.noAck;
+        bus_.initLPTport(static_cast<std::int16_t>(options.lpt - 1));
+        addresses_.setDefaults();
+        if (!bus_.adapterFound())
+            env_.err << "warning: " << bus_.adapterMessage() << "\n";
+    }
+
+    // Runs one command; returns its exit status.
+    int run(const std::vector<std::string>& words)
+    {
+        const unsigned missingBefore = bus_.engine.missingAcks();
+        const std::string& cmd = words[0];
+        if (cmd == "write") {
+            expectArgs(words, 3, 3);
+            const int addr = parseNumber(words[1], "address", 0, 255);
+            const int reg = parseNumber(words[2], "register", 0, 255);
+            const int value = parseNumber(words[3], "value", 0, 255);
+            bus_.engine.i2cWriteRegister(addr, reg, value);
+        } else if (cmd == "read") {
+            expectArgs(words, 2, 2);
+            const int addr = parseNumber(words[1], "address", 0, 255);
+            const int reg = parseNumber(words[2], "register", 0, 255);
+            env_.out << hex2(bus_.engine.i2cReadRegister(addr | 1, addr, reg)) << "\n";
+        } else if (cmd == "dump") {
+            expectArgs(words, 1, 3);
+            const int addr = parseNumber(words[1], "address", 0, 255);
+            const int first = words.size() > 2 ? parseNumber(words[2], "first register", 0, 255) : 0;
+            const int last = words.size() > 3 ? parseNumber(words[3], "last register", first, 255)
+                                              : std::max(first, reg::LockStatus);
+            dump(addr, first, last);
+        } else if (cmd == "read-all") {
+            expectArgs(words, 1, 1);
+            readAll(parseDevice(words[1]));
+        } else if (cmd == "lock") {
+            expectArgs(words, 1, 1);
+            const int status = chip(parseDevice(words[1])).readLockStatus();
+            env_.out << "PLL " << (isPllLockedBit(status) ? "locked" : "unlocked") << ", DPA "
+                     << (isDpaLockedBit(status) ? "locked" : "unlocked") << "\n";
+        } else if (cmd == "revision") {
+            expectArgs(words, 1, 1);
+            const auto probe = chip(parseDevice(words[1])).probeRevision();
+            env_.out << plainHex(probe.version) << " "
+                     << (probe.revision ? std::string(revisionLetter(*probe.revision)) : std::string("unknown"))
+                     << "\n";
+        } else if (cmd == "reset") {
+            expectArgs(words, 2, 2);
+            ChipDevice& device = chip(parseDevice(words[1]));
+            std::string which = words[2];
+            std::transform(which.begin(), which.end(), which.begin(), [](unsigned char c) { return std::tolower(c); });
+            if (which == "pll")
+                device.writeRegister(reg::Reset, kPllResetByte);
+            else if (which == "dpa")
+                device.writeRegister(reg::Reset, kDpaResetByte);
+            else if (which == "both")
+                device.writeRegister(reg::Reset, kBothResetByte);
+            else
+                throw UsageError{"bad reset '" + words[2] + "' (expected pll, dpa or both)"};
+        } else {
+            throw UsageError{"unknown command '" + cmd + "'"};
+        }
+        return bus_.engine.missingAcks() != missingBefore ? kMissingAck : kOk;
+    }
+
+    void close(bool traced)
+    {
+        bus_.closeI2Cbus();
+        if (traced)
+            env_.err << "\n";  // the closing message carries no line break of its own
+    }
+
+private:
+    ChipDevice& chip(Device d) { return d == Device::U1 ? u1_ : u4_; }
+
+    void dump(int addr, int first, int last)
+    {
+        // The read buffer holds 14 bytes, so longer dumps take several reads,
+        // each after its own pointer write.
+        std::vector<int> bytes;
+        for (int start = first; start <= last; start += 14) {
+            const int count = std::min(14, last - start + 1);
+            bus_.engine.i2cSetPointer(addr & 0xFE, start);
+            bus_.engine.i2cReadSequential(addr | 1, count - 1);
+            for (int i = 0; i < count; ++i)
+                bytes.push_back(bus_.engine.readBuffer[i]);
+        }
+        for (int reg = first; reg <= last; ++reg) {
+            if (reg == first || reg % 16 == 0)
+                env_.out << (reg == first ? "" : "\n") << hex2(reg) << ":" << std::string(3 * ((reg % 16)), ' ');
+            env_.out << " " << hex2(bytes[reg - first]);
+        }
+        env_.out << "\n";
+    }
+
+    void readAll(Device d)
+    {
+        ChipDevice& device = chip(d);
+        const auto regs = device.readRegisters0to7();
+        const IdentityBlock id = device.readIdentityBlock();
+        auto line = [&](int reg, int value, const std::string& fields) {
+            env_.out << hex2(reg) << " " << hex2(value) << "  " << registerCaption(reg) << (fields.empty() ? "" : "  ")
+                     << fields << "\n";
+        };
+        auto flags = [](int value, auto captions) {
+            std::string s;
+            for (std::size_t i = 0; i < captions.size(); ++i)
+                if (isBitSet(value, static_cast<int>(i)))
+                    s += (s.empty() ? "" : " ") + std::string(captions[i]);
+            return s.empty() ? std::string("-") : s;
+        };
+        line(0, regs[0], flags(regs[0], kInputCntlCaptions));
+        line(1, regs[1], "PSD " + std::string(kPsdCaptions[decodePsdIndex(regs[1])]) + ", PFD " + plainHex(decodePfd(regs[1])));
+        const int n = feedbackDivider(regs[2], regs[3]);
+        line(2, regs[2], "divider " + std::to_string(n) + ", Total Pixels/Line " + std::to_string(horizTotalFromDivider(n)));
+        line(3, regs[3], "");
+        line(4, regs[4], "DPA offset " + showHexByte(decodeDpaOffset(regs[4])) +
+                             (decodeFilterSelect(regs[4]) ? ", Int-Filter" : ""));
+        const auto dpa = decodeDpaOption(regs[5]);
+        line(5, regs[5], "DPA " + (dpa ? std::string(kDpaCaptions[*dpa]) : std::string("(code 2)")));
+        const bool revA = false;  // the tool does not remember a revision between commands
+        line(6, regs[6], flags(regs[6] & 0x3F, kOutputCntlCaptions) + ", Out_Scl " +
+                             std::string(kOutSclCaptions[decodeOutSclOption(regs[6], revA)]));
+        line(7, regs[7], "Osc Div " + std::to_string(decodeOscDivShown(regs[7])) +
+                             (decodeInputSelect(regs[7]) ? ", In-Sel" : ""));
+        line(reg::ChipVer, id.version, "version " + plainHex(id.version));
+        line(reg::ChipId2, id.id2, "");
+        line(reg::LockStatus, id.lockStatus, std::string("PLL ") + (isPllLockedBit(id.lockStatus) ? "locked" : "unlocked") +
+                                         ", DPA " + (isDpaLockedBit(id.lockStatus) ? "locked" : "unlocked"));
+    }
+
+    CtlEnvironment& env_;
+    ChipAddresses addresses_;
+    I2cBus bus_;
+    ChipDevice u1_;
+    ChipDevice u4_;
+};
+
+std::vector<std::string> splitWords(const std::string& line)
+{
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    for (std::string w; in >> w;)
+        words.push_back(w);
+    return words;
+}
+
+} // namespace
+
+int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
+{
+    const AppOptions options = parseAppOptions(args);
+    if (options.help) {
+        env.out << kUsageText;
+        return kOk;
+    }
+    if (options.version) {
+        env.out << "zvx7246ctl " << ZVX_VERSION_STRING << "\n";
+        return kOk;
+    }
+    if (!options.errors.empty()) {
+        env.err << "zvx7246ctl: " << options.errors.front() << "\n";
+        return kUsage;
+    }
+    if (options.arguments.empty()) {
+        env.err << "zvx7246ctl: no command (try --help)\n";
+        return kUsage;
+    }
+
+    const bool fromStdin = options.arguments.size() == 1 && options.arguments[0] == "-";
+    ProgramPort port = env.openPort ? env.openPort(options) : openProgramPort(options);
+    if (!port.error.empty()) {
+        env.err << "zvx7246ctl: " << port.error << "\n";
+        return kUsage;
+    }
+    env.err << port.status << "\n";
+    Session session(std::move(port.port), options, env);
+
+    int worst = kOk;
+    auto runOne = [&](const std::vector<std::string>& words) {
+        try {
+            worst = std::max(worst, session.run(words));
+        } catch (const UsageError& e) {
+            env.err << "zvx7246ctl: " << e.message << "\n";
+            worst = std::max(worst, kUsage);
+        }
+    };
+    if (fromStdin) {
+        for (std::string line; std::getline(env.in, line);) {
+            const auto words = splitWords(line);
+            if (!words.empty() && words[0][0] != '#')
+                runOne(words);
+        }
+    } else {
+        runOne(options.arguments);
+    }
+    session.close(options.trace);
+    return worst;
+}
+
+} // namespace zvx

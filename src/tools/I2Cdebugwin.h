@@ -1,0 +1,70 @@
+#pragma once
+// The bus monitor window "I2C Debug Window": a read-only view of the BusLog
+// with the menu "More" > "&Tracing Mode". It follows the log change by change
+// (new text added at the end, trimmed lines taken off the front) and always
+// shows exactly the log, scrolled to its last line.
+//
+// Its life follows the log's writers: it is created hidden, and its load step
+// switches tracing on. Closing it by the frame stands for destroying it: it
+// hides, the log is emptied and it counts as unloaded; the next append from
+// any writer loads it again (hidden), which switches tracing back on if it
+// was off. Nothing here yields to the event loop, so no handler can start a
+// second bus transaction while a trace append runs inside one.
+
+#include "transport/BusLog.h"
+#include "transport/LogScreenText.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QCloseEvent;
+class QFrame;
+class QMenu;
+class QPlainTextEdit;
+
+namespace zvx {
+
+class I2Cdebugwin : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Registers with the log so that any append loads the window first.
+    explicit I2Cdebugwin(BusLog& log, QWidget* parent = nullptr);
+    ~I2Cdebugwin() override;
+
+    // The load step: when tracing is off, switch it on and check the menu
+    // item; when it is already on, nothing (the item keeps its unchecked
+    // state). Runs once per life of the window.
+    void formLoad();
+    // Loads the window unless it is loaded; called before every append.
+    void ensureLoaded();
+    bool isLoaded() const { return loaded_; }
+
+    // "&Tracing Mode": off -> on (item checked); on -> off (item unchecked
+    // and the log emptied, so the disabling message does not stay).
+    void mnuDebugTrace_Click();
+
+    QPlainTextEdit* debugOutput() const { return debugOutput_; }
+    QAction* mnuDebugTrace() const { return mnuDebugTrace_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void showWholeLog();
+    void logAppended(std::string_view appended);
+    void logCleared();
+    void scrollToEnd();
+
+    BusLog& log_;
+    BusLog::ListenerId listener_ = 0;
+    LogScreenText screen_;
+    bool loaded_ = false;
+
+    QPlainTextEdit* debugOutput_ = nullptr;
+    QFrame* line1_ = nullptr;
+    QMenu* mnuDebugMore_ = nullptr;
+    QAction* mnuDebugTrace_ = nullptr;
+};
+
+} // namespace zvx

@@ -1,0 +1,65 @@
+#include "transport/I2cBus.h"
+
+#include "transport/HardwarePort.h"
+
+namespace zvx {
+
+namespace {
+constexpr int kStopConditions = 6;
+constexpr std::int16_t kStartupPollLimit = 400;
+
+std::unique_ptr<PortIo> orAbsent(std::unique_ptr<PortIo> port)
+{
+    if (!port)
+        return std::make_unique<AbsentPort>("no port backend was given");
+    return port;
+}
+} // namespace
+
+I2cBus::I2cBus(std::unique_ptr<PortIo> port)
+    : port_(orAbsent(std::move(port))), lines(*port_, log), engine(lines, log)
+{
+}
+
+// Six stop conditions free a chip left in the middle of a byte. The first
+// one doubles as the adapter check: with the board's adapter on the port,
+// SDA reads low right after the program pulls it low and high right after
+// it lets go. Only the status register is read for this; the line changes
+// are exactly the six stops.
+void I2cBus::initI2Cbus(std::int16_t pollLimit)
+{
+    for (int i = 0; i < kStopConditions; ++i) {
+        lines.setSDAlow();
+        if (i == 0)
+            sdaFollowedLow_ = lines.readSDA() == 0;
+        lines.setSCLhigh();
+        lines.setSDAhigh();
+        if (i == 0)
+            sdaFollowedHigh_ = lines.readSDA() != 0;
+        lines.setSCLlow();
+    }
+    adapterFound_ = sdaFollowedLow_ && sdaFollowedHigh_;
+    engine.setAckPollLimit(pollLimit);
+    lines.setSCLhigh();
+}
+
+void I2cBus::initLPTport(std::int16_t index)
+{
+    lines.closeI2Cbus();
+    lines.selectLPTport(index);
+    initI2Cbus(kStartupPollLimit);
+}
+
+std::string I2cBus::adapterMessage() const
+{
+    if (adapterFound_)
+        return {};
+    const std::string where = lptName(lines.portSet().dataPortAddr);
+    if (!sdaFollowedLow_)
+        return "No I2C adapter on " + where +
+               ": SDA stays high while the port pulls it low (no adapter or cable, or no port)";
+    return "No I2C adapter on " + where +
+           ": SDA stays low after the port releases it (no adapter, SDA shorted to ground, or a chip holding the bus)";
+}
+
+} // namespace zvx

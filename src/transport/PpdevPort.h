@@ -1,0 +1,51 @@
+#pragma once
+// A parallel port through the Linux ppdev driver (/dev/parportN). The kernel
+// numbers its ports itself; the port set's base address (0x378, 0x278,
+// 0x3BC) is matched against each port's reported base address in
+// /proc/sys/dev/parport/parportN/base-addr. The port is claimed while open
+// and released when closed.
+//
+// ppdev hands the registers over as the hardware has them (status with BUSY
+// inverted, control with SELECT IN inverted), exactly what inb/outb see, so
+// the bus code is the same on every backend.
+
+#include "transport/HardwarePort.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace zvx {
+
+struct ParportPaths {
+    std::filesystem::path procDir = "/proc/sys/dev/parport";
+    std::filesystem::path devDir = "/dev";
+};
+
+// The kernel's number N of the parallel port at `base`, or why there is none.
+struct ParportLookup {
+    std::optional<int> number;
+    std::string error;
+};
+ParportLookup findParportForBase(std::uint16_t base, const std::filesystem::path& procDir);
+
+class PpdevLpt final : public LptRegisters {
+public:
+    static LptOpenResult open(std::uint16_t base, const ParportPaths& paths = {});
+    ~PpdevLpt() override;
+
+    // Data and control come from shadows of what was last written, so a line
+    // change costs one ioctl; only status is read from the port each time.
+    std::uint8_t read(int reg) override;
+    void write(int reg, std::uint8_t value) override;
+    std::string access() const override { return "ppdev " + device_; }
+
+private:
+    PpdevLpt(int fd, std::string device, std::uint8_t data, std::uint8_t control);
+    int fd_;
+    std::string device_;
+    std::uint8_t data_;
+    std::uint8_t control_;
+};
+
+} // namespace zvx

@@ -1,0 +1,135 @@
+// Start-up as the bench engineer meets it: the window, its menus and panels,
+// what goes over the bus, and the revision notice.
+#include "support/TestLab.h"
+
+#include "device/RegisterCodecs.h"
+#include "sim/SimRevisionOption.h"
+#include "tools/frmRevisionInfo.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace zvx;
+using zvx::test::TestLab;
+
+TEST(Startup, MainWindowComesUpWithAutomaticWriteOnAndTheU1PanelShown)
+{
+    TestLab lab;
+    ASSERT_TRUE(lab.start());
+    MainWindow& w = lab.window();
+
+    EXPECT_EQ(w.objectName(), "I2CtabbedGUI");
+    EXPECT_EQ(w.windowTitle(), "ZVX 7246 Register Tool");
+    EXPECT_EQ(lab.find<QLabel>("lblVersion")->text(), "Version: 3.0.2");
+    EXPECT_TRUE(lab.find<QAction>("mnuI2C_AutoWrite")->isChecked());
+    EXPECT_FALSE(lab.find<QAction>("mnuSave")->isEnabled());
+    EXPECT_FALSE(lab.find<QAction>("mnuShowBitBang")->isVisible());
+    EXPECT_FALSE(lab.find<QAction>("mnu_TolvoForm")->isVisible());
+    EXPECT_TRUE(lab.find<QAction>("LPT1")->isChecked());
+    EXPECT_TRUE(lab.find<QAction>("mnuVoice")->isChecked());
+
+    for (const char* io : {"In", "Out"}) {
+        for (const char* b : {"InputCntl", "LoopCntl", "FdBkDiv", "DPAoffset", "DPAcntl", "OutputCntl", "OscDiv"})
+            EXPECT_FALSE(lab.find<QPushButton>(QStringLiteral("cmd%1_%2").arg(io, b))->isEnabled()) << io << b;
+        for (const char* b : {"RESET", "ReadAll", "WriteAll", "LockStatusRead"})
+            EXPECT_TRUE(lab.find<QPushButton>(QStringLiteral("cmd%1_%2").arg(io, b))->isEnabled()) << io << b;
+        EXPECT_TRUE(lab.find<QRadioButton>(QStringLiteral("ob%1_PSD_0").arg(io))->isChecked());
+        EXPECT_TRUE(lab.find<QRadioButton>(QStringLiteral("ob%1_OutScl_0").arg(io))->isChecked());
+        EXPECT_EQ(lab.find<QLineEdit>(QStringLiteral("txt%1_RESET").arg(io))->text(), " ");
+    }
+
+    EXPECT_TRUE(lab.find<QAction>("mnuU1")->isChecked());
+    EXPECT_TRUE(lab.u1().isVisible());
+    EXPECT_FALSE(lab.u4().isVisible());
+    lab.find<QAction>("mnuU4")->trigger();
+    EXPECT_FALSE(lab.u1().isVisible());
+    EXPECT_TRUE(lab.u4().isVisible());
+    EXPECT_EQ(lab.u4().geometry(), lab.u1().geometry()) << "the U4 panel sits exactly where U1's does";
+    EXPECT_TRUE(lab.find<QAction>("mnuU4")->isChecked());
+    EXPECT_FALSE(lab.find<QAction>("mnuU1")->isChecked());
+
+    EXPECT_TRUE(w.statusBar()->findChild<QLabel*>("portStatus")->text().contains("simulated"));
+}
+
+TEST(Startup, RevisionChecksProbeRegisterFiveOfU1ThenU4AndLeaveItsHighBitsClear)
+{
+    TestLab lab;
+    lab.board().u1().writeRegister(5, 0x03);
+    ASSERT_TRUE(lab.start());
+    const std::string trace = lab.trace;
+
+    // U1: version, register 5 read, probe write, read back, restore; then U4.
+    const auto u1 = trace.find("[START] 4C [a] 10 [a] [START] 4D [a] 17 [STOP]");
+    const auto u4 = trace.find("[START] 4E [a] 10 [a] [START] 4F [a] 17 [STOP]");
+    ASSERT_NE(u1, std::string::npos) << trace;
+    ASSERT_NE(u4, std::string::npos) << trace;
+    EXPECT_LT(u1, u4);
+    EXPECT_NE(trace.find("[START] 4C [a] 05 [a] FF [a] [STOP]"), std::string::npos) << trace;
+    EXPECT_EQ(lab.board().u1().storedRegister(5) & 0xFC, 0);
+    EXPECT_EQ(lab.board().u1().storedRegister(5) & 0x03, 0x03);
+    EXPECT_EQ(lab.find<QLabel>("lblIn_ChipRev")->text(), "G");
+    EXPECT_EQ(lab.find<QLabel>("lblIn_ChipVer")->text(), "17");
+    EXPECT_EQ(lab.find<QLabel>("lblOut_ChipVer")->text(), "00") << "U4's check does not show the version";
+    EXPECT_TRUE(lab.dialogs.modalNames.isEmpty());
+}
+
+TEST(Startup, RevisionANoticeShowsOncePerDeviceAtStartAndNotAgainFromReadAll)
+{
+    TestLab lab;
+    applySimRevisions(lab.board(), *parseSimRevisions("U1:A,U4:A").choice);
+    ASSERT_TRUE(lab.start());
+    ASSERT_EQ(lab.dialogs.modalTitles,
+              QStringList({"ZVX 7246 Device U1 Information", "ZVX 7246 Device U4 Information"}));
+    EXPECT_TRUE(lab.app->settings.inRevA);
+    EXPECT_TRUE(lab.app->settings.outRevA);
+    EXPECT_EQ(lab.find<QLabel>("lblOut_ChipRev")->text(), "A");
+
+    lab.find<QPushButton>("cmdIn_ReadAll")->click();
+    EXPECT_EQ(lab.dialogs.modalTitles.size(), 2) << "Read All repeats the check but not the notice";
+
+    // A device that reports another revision in between clears its flag, so
+    // the next Rev A finding is announced again.
+    applySimRevisions(lab.board(), *parseSimRevisions("U1:B").choice);
+    lab.find<QPushButton>("cmdIn_ReadAll")->click();
+    EXPECT_FALSE(lab.app->settings.inRevA);
+    applySimRevisions(lab.board(), *parseSimRevisions("U1:A").choice);
+    lab.find<QPushButton>("cmdIn_ReadAll")->click();
+    EXPECT_EQ(lab.dialogs.modalTitles.size(), 3);
+    EXPECT_EQ(lab.app->revisionInfo()->windowTitle(), "ZVX 7246 Device U1 Information");
+}
+
+TEST(Startup, ASecondCopyIsRefusedWithTheMessageAndTouchesNothing)
+{
+    QTemporaryDir shared;
+    TestLab first(shared.path());
+    ASSERT_TRUE(first.start());
+
+    TestLab second(shared.path());
+    EXPECT_FALSE(second.start());
+    ASSERT_EQ(second.dialogs.messages.size(), 1u);
+    EXPECT_EQ(second.dialogs.messages[0].title, "App Already Running");
+    EXPECT_EQ(second.dialogs.messages[0].text,
+              "ZVX 7246 Register Tool:  Application is already running.\r\r   Only one instance may run at a time.");
+    EXPECT_EQ(second.app->mainWindow(), nullptr);
+    EXPECT_TRUE(second.trace.empty());
+    EXPECT_TRUE(first.window().isVisible());
+}
+
+TEST(Startup, ClosingTheWindowClosesTheBusLikeExit)
+{
+    TestLab lab;
+    ASSERT_TRUE(lab.start());
+    lab.takeTrace();
+    lab.board().portOut(0x37A, 0x00);
+    lab.window().close();
+    EXPECT_TRUE(lab.app->hasExited());
+    EXPECT_NE(lab.trace.find("Wisp SYS003 :I2C Bus closed "), std::string::npos);
+    EXPECT_EQ(lab.board().controlLatch(), SimBoard::kControlPowerUp) << "the saved control byte is restored";
+    EXPECT_EQ(lab.board().dataLatch() & 0x80, 0) << "SDA is released";
+}

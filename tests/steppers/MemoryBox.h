@@ -1,0 +1,80 @@
+#pragma once
+// Text boxes held in memory that follow the window's rule: setting a text
+// runs the box's change handling, and only when the text really changes.
+// DividerBoxes wires the three feedback-divider boxes of one device the way
+// the register panel does, so stepper tests see the same cascades.
+
+#include "mainwindow/Steppers.h"
+
+#include <functional>
+
+namespace zvx::test {
+
+class MemoryBox : public StepperBox {
+public:
+    explicit MemoryBox(QString text = {}) : text_(std::move(text)) {}
+
+    QString text() const override { return text_; }
+    void setText(const QString& text) override
+    {
+        if (text == text_)
+            return;
+        text_ = text;
+        ++changes;
+        if (onChange)
+            onChange();
+    }
+    // Puts a text in without running the change handling (a start state).
+    void preset(const QString& text) { text_ = text; }
+
+    std::function<void()> onChange;
+    int changes = 0;
+
+private:
+    QString text_;
+};
+
+// The total box and the low / high divider boxes of one device.
+struct DividerBoxes {
+    MemoryBox total;
+    MemoryBox low;
+    MemoryBox high;
+    bool typingHorizTotal = false;
+
+    DividerBoxes()
+    {
+        total.onChange = [this] { horizTotal_textToRegisters(total, low, high); };
+        low.onChange = [this] { dividerChanged(low, 2); };
+        high.onChange = [this] { dividerChanged(high, 1); };
+    }
+    DividerBoxes(const DividerBoxes&) = delete;
+    DividerBoxes& operator=(const DividerBoxes&) = delete;
+
+    // A start state without running any handler.
+    void preset(const QString& t, const QString& l, const QString& h)
+    {
+        total.preset(t);
+        low.preset(l);
+        high.preset(h);
+    }
+
+    // The user types a whole text into the total box, one key at a time.
+    void typeTotal(const QString& text)
+    {
+        typingHorizTotal = true;
+        total.setText({});
+        for (qsizetype i = 1; i <= text.size(); ++i)
+            total.setText(text.left(i));
+    }
+
+private:
+    void dividerChanged(MemoryBox& box, qsizetype limit)
+    {
+        if (box.text().size() > limit)
+            box.setText(box.text().right(limit));
+        if (!typingHorizTotal)
+            showHorizTotal(total, low, high);
+    }
+};
+
+} // namespace zvx::test

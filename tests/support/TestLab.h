@@ -1,0 +1,75 @@
+#pragma once
+// The whole program built in-process on a simulated evaluation board that the
+// test keeps, with dialogs answered by a script. Controls are found by their
+// objectName, as a user finds them by sight, and every text the bus monitor
+// is given is kept untrimmed for the test to read.
+
+#include "mainwindow/DevicePanel.h"
+#include "mainwindow/LabApp.h"
+#include "mainwindow/MainWindow.h"
+#include "sim/SimBoard.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <memory>
+#include <string>
+
+namespace zvx::test {
+
+class TestLab {
+public:
+    explicit TestLab(const QString& lockFolder = QString())
+    {
+        auto board = std::make_unique<SimBoard>();
+        board_ = board.get();
+        LabOptions options;
+        options.port = std::move(board);
+        options.portStatus = QStringLiteral("Port: simulated evaluation board");
+        options.lockFilePath = (lockFolder.isEmpty() ? dir_.path() : lockFolder) + QStringLiteral("/zvx.lock");
+        options.dialogs = &dialogs;
+        app = std::make_unique<LabApp>(std::move(options));
+        BusLog::Listener keep;
+        keep.appended = [this](std::string_view text, std::size_t) { trace.append(text); };
+        app->bus().log.addListener(std::move(keep));
+    }
+
+    bool start() { return app->Main(); }
+
+    SimBoard& board() { return *board_; }
+    MainWindow& window() { return *app->mainWindow(); }
+    DevicePanel& u1() { return *window().inPanel(); }
+    DevicePanel& u4() { return *window().outPanel(); }
+
+    // Any widget or action of the main window or its tool windows by name.
+    template <class T>
+    T* find(const QString& name)
+    {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->objectName() == name)
+                if (auto* t = qobject_cast<T*>(top))
+                    return t;
+            if (auto* t = top->findChild<T*>(name))
+                return t;
+        }
+        return nullptr;
+    }
+
+    std::string takeTrace()
+    {
+        std::string t;
+        t.swap(trace);
+        return t;
+    }
+
+private:
+    QTemporaryDir dir_;  // outlives the application and its lock file
+    SimBoard* board_ = nullptr;
+
+public:
+    ScriptedDialogs dialogs;
+    std::unique_ptr<LabApp> app;
+    std::string trace;
+};
+
+} // namespace zvx::test
