@@ -230,6 +230,18 @@ TEST_F(ChipDeviceOnSimBoard, RevisionProbeFindsEachRevisionAndLeavesOnlyTheDpaCo
     EXPECT_EQ(sim->u1().readRegister(reg::DPAcntl), 0) << "U1 untouched";
 }
 
+TEST_F(ChipDeviceOnSimBoard, RevisionProbeOfAnotherVersionStopsAtTheVersion)
+{
+    sim->u1().setVersion(0x18);
+    u1->writeRegister(reg::DPAcntl, 0xFF);
+    bus->log.clear();
+    const RevisionProbe probe = u1->probeRevision();
+    EXPECT_EQ(probe.version, 0x18);
+    EXPECT_EQ(probe.revision, std::nullopt);
+    EXPECT_THAT(traced(), ElementsAre("R4C 10"));
+    EXPECT_EQ(sim->u1().storedRegister(reg::DPAcntl), 0xFF) << "register 5 not probed";
+}
+
 TEST_F(ChipDeviceOnSimBoard, RevisionProbeOfASilentChipStopsAtTheVersion)
 {
     sim->u1().setNotAnswering(true);
