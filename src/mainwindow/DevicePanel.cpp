@@ -243,10 +243,12 @@ void DevicePanel::buildControls()
     // U1 uses the default colours; U4 draws in yellow on black.
     QString sheet = QStringLiteral("QLabel[valueLabel=\"true\"] { color: red; background: white; }");
     if (!isU1()) {
+        // Yellow text and frames on the black panel; only the text colour is
+        // set on check boxes and option buttons, so their indicators stay white.
         sheet += QStringLiteral(
-            " DevicePanel, QGroupBox, QLabel, QCheckBox, QRadioButton { color: #FFFF00; background: black; }"
+            " QLabel, QCheckBox, QRadioButton { color: #FFFF00; }"
             " QGroupBox { border: 1px solid #FFFF00; margin-top: 6px; }"
-            " QGroupBox::title { subcontrol-origin: margin; left: 6px; }"
+            " QGroupBox::title { subcontrol-origin: margin; left: 6px; color: #FFFF00; }"
             " QLabel[valueLabel=\"true\"] { color: red; background: white; }");
         setAutoFillBackground(true);
         QPalette p = palette();
