@@ -259,13 +259,12 @@ void DevicePanel::buildControls()
     // U1 uses the default colours; U4 draws in yellow on black.
     QString sheet = QStringLiteral("QLabel[valueLabel=\"true\"] { color: red; background: white; }");
     if (!isU1()) {
+        // Yellow text and frames on the black panel; only the text colour is
+        // set on check boxes and option buttons, so their indicators stay white.
         sheet += QStringLiteral(
-            " DevicePanel, QGroupBox, QLabel { color: #FFFF00; background: black; }"
-            // Captions in yellow; the indicators keep their white boxes, or
-            // an unticked box would vanish into the black.
-            " QCheckBox, QRadioButton { color: #FFFF00; }"
+            " QLabel, QCheckBox, QRadioButton { color: #FFFF00; }"
             " QGroupBox { border: 1px solid #FFFF00; margin-top: 6px; }"
-            " QGroupBox::title { subcontrol-origin: margin; left: 6px; }"
+            " QGroupBox::title { subcontrol-origin: margin; left: 6px; color: #FFFF00; }"
             " QLabel[valueLabel=\"true\"] { color: red; background: white; }");
         setAutoFillBackground(true);
         QPalette p = palette();
@@ -926,6 +925,22 @@ void DevicePanel::showOscDiv(int value)
     lblOscDiv->setText(qs(showHexByte(value)));
 }
 
+void DevicePanel::showRegister(int reg, int value)
+{
+    switch (reg) {
+    case reg::InputCntl: showInputCntl(value); break;
+    case reg::LoopCntl: showLoopCntl(value); break;
+    case reg::FdBk0: showFdBk0(value); break;
+    case reg::FdBk1: showFdBk1(value); break;
+    case reg::DPAoffset: showDPAoffset(value); break;
+    case reg::DPAcntl: showDPAcntl(value); break;
+    case reg::OutputCntl: showOutputCntl(value); break;
+    case reg::OscDiv: showOscDiv(value); break;
+    case reg::Reset: showReset(value); break;
+    default: break;
+    }
+}
+
 void DevicePanel::showReset(int value) { txtRESET->setText(qs(showHexByte(value))); }
 
 void DevicePanel::showChipVer(int value) { lblChipVer->setText(qs(plainHex(value))); }
@@ -1008,11 +1023,6 @@ void DevicePanel::readAll()
     if (isU1())
         chip().logHeading("Read All");
     const auto regs = chip().readRegisters0to7();
-    using Refresh = void (DevicePanel::*)(int);
-    static constexpr Refresh refresh[8] = {
-        &DevicePanel::showInputCntl, &DevicePanel::showLoopCntl, &DevicePanel::showFdBk0,
-        &DevicePanel::showFdBk1, &DevicePanel::showDPAoffset, &DevicePanel::showDPAcntl,
-        &DevicePanel::showOutputCntl, &DevicePanel::showOscDiv};
     for (int k = 0; k < 8; ++k) {
         // Setting a control raises its handler, and with automatic write on
         // a bit control's click writes its register. The fields of one
@@ -1021,12 +1031,11 @@ void DevicePanel::readAll()
         // read instead of the new bit with the old value of the other fields.
         refreshing_ = true;
         pendingWrites_.reset();
-        (this->*refresh[k])(regs[k]);
+        showRegister(k, regs[k]);
         refreshing_ = false;
-        if (pendingWrites_.any())
-            for (int r = 0; r < int(pendingWrites_.size()); ++r)
-                if (pendingWrites_.test(std::size_t(r)))
-                    runWrite(r);
+        for (int r = 0; r < int(pendingWrites_.size()); ++r)
+            if (pendingWrites_.test(std::size_t(r)))
+                runWrite(r);
         pendingWrites_.reset();
         if (isU1() && app_.links.rawEditorUpdate)
             app_.links.rawEditorUpdate(k, regs[k]);

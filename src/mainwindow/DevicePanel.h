@@ -63,6 +63,8 @@ public:
     void showReset(int value);
     void showChipVer(int value);
     void showLockStatus(int value);
+    // The refresh routine of register 0..8 by number.
+    void showRegister(int reg, int value);
 
     // --- Steppers on this panel's boxes. They only change the boxes (whose
     // change handling follows); the spinners and the "up"/"dn" buttons add
