@@ -255,6 +255,7 @@ TEST_F(AutoRepeat, HoldingTheRightButtonAcceleratesAndWritesOnceAtRelease)
     lab.takeTrace();
     atTick(33, [&] {
         EXPECT_THAT(bus(), IsEmpty()) << "no write while the button is held";
+        EXPECT_FALSE(lab.app->bus().engine.inTransaction()) << "the repeat yields between transactions";
         QTest::mouseRelease(up(), Qt::RightButton);
     });
     QTest::mousePress(up(), Qt::RightButton);
@@ -326,13 +327,25 @@ TEST_F(AutoRepeat, ALeftClickDuringTheRepeatStepsByEightAndItsReleaseEndsTheLoop
     EXPECT_FALSE(lab.window().turboUpRunning);
 }
 
-TEST_F(AutoRepeat, ChoosingTheOtherChipStopsARepeatWhoseButtonWentAway)
+TEST_F(AutoRepeat, ARepeatWhoseButtonWentAwayStopsByItself)
 {
+    // The other chip's panel chosen while the button is held.
     type("txtIn_HorizTotal", "100");
     atTick(4, [&] { menu("mnuU4"); });
     QTest::mousePress(up(), Qt::RightButton);
     EXPECT_EQ(totals().size(), 4u);
     EXPECT_FALSE(lab.window().turboUpRunning);
+
+    // The program closed while the button is held.
+    scripted.clear();
+    lab.pacing->totals.clear();
+    lab.pacing->ticks = 0;
+    type("txtOut_HorizTotal", "100");
+    lab.pacing->watched = box("txtOut_HorizTotal");
+    atTick(3, [&] { menu("mnuExit"); });
+    QTest::mousePress(control<QPushButton>("cmdOut_FdbkDivDn"), Qt::RightButton);
+    EXPECT_EQ(totals().size(), 3u);
+    EXPECT_FALSE(lab.window().turboDnRunning);
 }
 
 } // namespace
