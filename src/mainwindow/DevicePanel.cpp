@@ -432,9 +432,9 @@ void DevicePanel::wireEditing()
             if (!settings.typingHorizTotal)
                 showHorizTotal();
         });
-        onKeyPress(box, [this, &settings, box = box](const QKeyEvent& key) {
+        onKeyPress(box, [this, &settings](const QKeyEvent& key) {
             settings.typingHorizTotal = false;
-            return isEnterKey(key) && enterWrites(box, &DevicePanel::cmdWriteFdBkDiv);
+            return isEnterKey(key) && enterWrites(&DevicePanel::cmdWriteFdBkDiv);
         });
     }
     onLimitedTextChange(txtHorizTotal, 4, [this] {
@@ -444,7 +444,7 @@ void DevicePanel::wireEditing()
     });
     onKeyPress(txtHorizTotal, [this, &settings](const QKeyEvent& key) {
         settings.typingHorizTotal = true;
-        return isEnterKey(key) && enterWrites(txtHorizTotal, &DevicePanel::cmdWriteFdBkDiv);
+        return isEnterKey(key) && enterWrites(&DevicePanel::cmdWriteFdBkDiv);
     });
 
     // Register 4: the offset text waits; the filter-select box writes.
@@ -517,7 +517,7 @@ void DevicePanel::wireEditing()
     }
 }
 
-bool DevicePanel::enterWrites(QLineEdit*, void (DevicePanel::*write)(bool))
+bool DevicePanel::enterWrites(void (DevicePanel::*write)(bool))
 {
     // With automatic write off the window leaves Enter alone; the register's
     // "write" button writes.
@@ -529,8 +529,8 @@ bool DevicePanel::enterWrites(QLineEdit*, void (DevicePanel::*write)(bool))
 
 void DevicePanel::writeOnEnter(QLineEdit* box, void (DevicePanel::*write)(bool))
 {
-    onKeyPress(box, [this, box, write](const QKeyEvent& key) {
-        return isEnterKey(key) && enterWrites(box, write);
+    onKeyPress(box, [this, write](const QKeyEvent& key) {
+        return isEnterKey(key) && enterWrites(write);
     });
 }
 

@@ -177,7 +177,7 @@ private:
     // The Enter key in a register box: with automatic write on, the
     // register's write procedure runs and the key goes no further.
     void writeOnEnter(QLineEdit* box, void (DevicePanel::*write)(bool));
-    bool enterWrites(QLineEdit* box, void (DevicePanel::*write)(bool));
+    bool enterWrites(void (DevicePanel::*write)(bool));
     // A click that writes with automatic write on: at once, or, while Read
     // All refreshes the panel, once the register's controls all show the
     // byte read (so the chip gets that byte back, not a mix of old and new
