@@ -702,7 +702,9 @@ void DevicePanel::turboRepeatUp()
     // The button looks pressed while the repeat runs (a non-left button does
     // not press it by itself).
     cmdFdbkDivUp->setDown(true);
+    ++repeating_;
     zvx::turboRepeatUp(total, app_.settings.turboKeepGoing, w->turboUpRunning, app_.turboPacing());
+    --repeating_;
     cmdFdbkDivUp->setDown(false);
 }
 
@@ -713,7 +715,9 @@ void DevicePanel::turboRepeatDn()
         return;
     LineEditBox total(txtHorizTotal);
     cmdFdbkDivDn->setDown(true);
+    ++repeating_;
     zvx::turboRepeatDn(total, app_.settings.turboKeepGoing, w->turboDnRunning, app_.turboPacing());
+    --repeating_;
     cmdFdbkDivDn->setDown(false);
 }
 
@@ -727,7 +731,7 @@ void DevicePanel::hideEvent(QHideEvent* event)
 {
     // A panel that goes away (the other chip chosen, the window closed)
     // cannot see the mouse-up that would stop a running auto-repeat.
-    if (const MainWindow* w = app_.mainWindow(); w && (w->turboUpRunning || w->turboDnRunning))
+    if (repeating_)
         app_.settings.turboKeepGoing = false;
     QFrame::hideEvent(event);
 }

@@ -209,6 +209,9 @@ private:
     // Read All is spreading bytes over the panel: edits are the chip's own,
     // and the writes their clicks ask for wait in pendingWrites_.
     bool refreshing_ = false;
+    // Auto-repeat loops of this panel's "up"/"dn" running (the two
+    // directions may nest).
+    int repeating_ = 0;
     std::bitset<9> pendingWrites_;
     // The U1 loop-filter texts saved while "Int-Filter (7)" is checked.
     QString savedC1_, savedC2_, savedR_;
