@@ -1,18 +1,27 @@
 #include "device/ChipDevice.h"
 
+#include "transport/BusLog.h"
+
+#include <string>
+
 namespace zvx {
 
-ChipDevice::ChipDevice(I2cTransactions& bus, BusLog& log, Device id, const std::int16_t& readAddress,
+ChipDevice::ChipDevice(I2cEngine& engine, BusLog& log, Device id, const std::int16_t& readAddress,
                        const std::int16_t& writeAddress)
-    : bus_(bus), log_(log), id_(id), readAddress_(readAddress), writeAddress_(writeAddress)
+    : engine_(engine), log_(log), id_(id), readAddress_(readAddress), writeAddress_(writeAddress)
 {
 }
 
-ChipDevice::~ChipDevice() = default;
+void ChipDevice::logHeading(std::string_view heading)
+{
+    std::string line(heading);
+    line += "\r\n";
+    log_.debugLog(line);
+}
 
 void ChipDevice::writeRegister(int reg, std::int16_t value)
 {
-    bus_.i2cWriteRegister(writeAddress_, static_cast<std::int16_t>(reg), value);
+    engine_.i2cWriteRegister(writeAddress_, static_cast<std::int16_t>(reg), value);
 }
 
 void ChipDevice::writeZeroToPLLreset()
@@ -27,7 +36,7 @@ void ChipDevice::writeZeroToDPAreset()
 
 std::int16_t ChipDevice::readRegister(int reg)
 {
-    return bus_.i2cReadRegister(readAddress_, writeAddress_, static_cast<std::int16_t>(reg));
+    return engine_.i2cReadRegister(readAddress_, writeAddress_, static_cast<std::int16_t>(reg));
 }
 
 std::int16_t ChipDevice::readLockStatus()
@@ -52,7 +61,7 @@ std::int16_t ChipDevice::writeAllBus(const RegisterImage& image, bool pllChanged
 {
     // The chip's register pointer advances after each data byte, so one
     // transaction from register 0 fills registers 0 to 7.
-    bus_.i2cWriteBlock(writeAddress_, reg::FirstBlockRegister, reg::FirstBlockRegister,
+    engine_.i2cWriteBlock(writeAddress_, reg::FirstBlockRegister, reg::FirstBlockRegister,
                        reg::LastBlockRegister, image);
 
     // New loop settings only take once the loop is restarted; a new DPA
@@ -78,18 +87,18 @@ std::int16_t ChipDevice::writeAllBus(const RegisterImage& image, bool pllChanged
 
 std::array<std::int16_t, 8> ChipDevice::readRegisters0to7()
 {
-    bus_.i2cSetPointer(writeAddress_, reg::FirstBlockRegister);
-    const ReadBuffer buffer = bus_.i2cReadSequential(readAddress_, reg::LastBlockRegister);
+    engine_.i2cSetPointer(writeAddress_, reg::FirstBlockRegister);
+    engine_.i2cReadSequential(readAddress_, reg::LastBlockRegister);
     std::array<std::int16_t, 8> values{};
-    for (std::size_t k = 0; k < values.size(); ++k) values[k] = buffer[k];
+    for (std::size_t k = 0; k < values.size(); ++k) values[k] = engine_.readBuffer[k];
     return values;
 }
 
 IdentityBlock ChipDevice::readIdentityBlock()
 {
-    bus_.i2cSetPointer(writeAddress_, reg::ChipVer);
-    const ReadBuffer buffer = bus_.i2cReadSequential(readAddress_, reg::LockStatus - reg::ChipVer);
-    return {buffer[0], buffer[1], buffer[2]};
+    engine_.i2cSetPointer(writeAddress_, reg::ChipVer);
+    engine_.i2cReadSequential(readAddress_, reg::LockStatus - reg::ChipVer);
+    return {engine_.readBuffer[0], engine_.readBuffer[1], engine_.readBuffer[2]};
 }
 
 RevisionProbe ChipDevice::probeRevision()

@@ -40,20 +40,18 @@
 // missing acknowledge in the bus monitor or with a beep and every operation
 // carries on with whatever bytes the bus returned.
 
-#include "device/I2cTransactions.h"
 #include "device/RegisterCodecs.h"
+#include "transport/I2cEngine.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string_view>
 
 namespace zvx {
 
 class BusLog;
-class I2cEngine;
 
 // Registers 0x10..0x12, read in one sequential transfer.
 struct IdentityBlock {
@@ -73,13 +71,8 @@ struct RevisionProbe {
 
 class ChipDevice {
 public:
-    // On the bench: transactions through the I2C engine.
     ChipDevice(I2cEngine& engine, BusLog& log, Device id, const std::int16_t& readAddress,
                const std::int16_t& writeAddress);
-    // With any other carrier of the five transactions (tests, recorders).
-    ChipDevice(I2cTransactions& bus, BusLog& log, Device id, const std::int16_t& readAddress,
-               const std::int16_t& writeAddress);
-    ~ChipDevice();
 
     ChipDevice(const ChipDevice&) = delete;
     ChipDevice& operator=(const ChipDevice&) = delete;
@@ -138,8 +131,7 @@ public:
     RevisionProbe probeRevision();
 
 private:
-    std::unique_ptr<I2cTransactions> ownBus_;
-    I2cTransactions& bus_;
+    I2cEngine& engine_;
     BusLog& log_;
     Device id_;
     const std::int16_t& readAddress_;

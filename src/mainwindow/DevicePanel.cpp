@@ -243,10 +243,12 @@ void DevicePanel::buildControls()
     // U1 uses the default colours; U4 draws in yellow on black.
     QString sheet = QStringLiteral("QLabel[valueLabel=\"true\"] { color: red; background: white; }");
     if (!isU1()) {
+        // Yellow text and frames on the black panel; only the text colour is
+        // set on check boxes and option buttons, so their indicators stay white.
         sheet += QStringLiteral(
-            " DevicePanel, QGroupBox, QLabel, QCheckBox, QRadioButton { color: #FFFF00; background: black; }"
+            " QLabel, QCheckBox, QRadioButton { color: #FFFF00; }"
             " QGroupBox { border: 1px solid #FFFF00; margin-top: 6px; }"
-            " QGroupBox::title { subcontrol-origin: margin; left: 6px; }"
+            " QGroupBox::title { subcontrol-origin: margin; left: 6px; color: #FFFF00; }"
             " QLabel[valueLabel=\"true\"] { color: red; background: white; }");
         setAutoFillBackground(true);
         QPalette p = palette();
@@ -497,6 +499,22 @@ void DevicePanel::showOscDiv(int value)
     lblOscDiv->setText(qs(showHexByte(value)));
 }
 
+void DevicePanel::showRegister(int reg, int value)
+{
+    switch (reg) {
+    case reg::InputCntl: showInputCntl(value); break;
+    case reg::LoopCntl: showLoopCntl(value); break;
+    case reg::FdBk0: showFdBk0(value); break;
+    case reg::FdBk1: showFdBk1(value); break;
+    case reg::DPAoffset: showDPAoffset(value); break;
+    case reg::DPAcntl: showDPAcntl(value); break;
+    case reg::OutputCntl: showOutputCntl(value); break;
+    case reg::OscDiv: showOscDiv(value); break;
+    case reg::Reset: showReset(value); break;
+    default: break;
+    }
+}
+
 void DevicePanel::showReset(int value) { txtRESET->setText(qs(showHexByte(value))); }
 
 void DevicePanel::showChipVer(int value) { lblChipVer->setText(qs(plainHex(value))); }
@@ -578,13 +596,8 @@ void DevicePanel::readAll()
     if (isU1())
         chip().logHeading("Read All");
     const auto regs = chip().readRegisters0to7();
-    using Refresh = void (DevicePanel::*)(int);
-    static constexpr Refresh refresh[8] = {
-        &DevicePanel::showInputCntl, &DevicePanel::showLoopCntl, &DevicePanel::showFdBk0,
-        &DevicePanel::showFdBk1, &DevicePanel::showDPAoffset, &DevicePanel::showDPAcntl,
-        &DevicePanel::showOutputCntl, &DevicePanel::showOscDiv};
     for (int k = 0; k < 8; ++k) {
-        (this->*refresh[k])(regs[k]);
+        showRegister(k, regs[k]);
         if (isU1() && app_.links.rawEditorUpdate)
             app_.links.rawEditorUpdate(k, regs[k]);
     }

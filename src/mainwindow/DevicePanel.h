@@ -61,6 +61,8 @@ public:
     void showReset(int value);
     void showChipVer(int value);
     void showLockStatus(int value);
+    // The refresh routine of register 0..8 by number.
+    void showRegister(int reg, int value);
 
     // --- Whole-device operations.
     // Read All from the device's read address.

@@ -36,8 +36,6 @@
 
 namespace zvx {
 
-enum class BoardChip { U1, U4 };
-
 class SimBoard : public PortIo {
 public:
     static constexpr std::uint16_t kLpt1Data = 0x378;
@@ -70,8 +68,8 @@ public:
     std::string description() const override;
 
     // --- The board's parts ---
-    SimChip& chip(BoardChip which) { return which == BoardChip::U1 ? u1_ : u4_; }
-    const SimChip& chip(BoardChip which) const { return which == BoardChip::U1 ? u1_ : u4_; }
+    SimChip& chip(Device which) { return which == Device::U1 ? u1_ : u4_; }
+    const SimChip& chip(Device which) const { return which == Device::U1 ? u1_ : u4_; }
     SimChip& u1() { return u1_; }
     SimChip& u4() { return u4_; }
     // The chip answering at this address byte (read or write form); nullptr

@@ -165,18 +165,23 @@ void SimChip::goSilent()
 
 // ------------------------------------------------------------ register side
 
+std::uint8_t SimChip::register5Mask(ChipRevision revision)
+{
+    // Each stepping left a different set of the DPA block's spare control
+    // bits (7..2) without a latch; those read back 0.
+    return static_cast<std::uint8_t>((revisionSignature(revision) << 2) | 0x03);
+}
+
 std::uint8_t SimChip::readRegister(std::uint8_t reg) const
 {
     if (reg == 5) {
-        const std::uint8_t value = registers_[5];
-        const auto writable = static_cast<std::uint8_t>(revisionSignature(revision_) << 2);
-        return static_cast<std::uint8_t>((value & 0x03) | (value & writable));
+        return static_cast<std::uint8_t>(registers_[5] & register5Mask(revision_));
     }
     if (reg < registers_.size())
         return registers_[reg];
     switch (reg) {
     case 0x10:
-        return kChipVersion;
+        return version_;
     case 0x11:
         return kRegister11;
     case 0x12:

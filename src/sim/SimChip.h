@@ -23,8 +23,10 @@
 //
 // Register side.
 //   0..7   read/write, 0 at power-up.
-//   5      bits 7..2 read back through the revision's signature mask, bits 1..0
-//          as written (see ChipRevision.h).
+//   5      bits 1..0 read back as written; of bits 7..2 only those the
+//          revision left writable read back (register5Mask), so setting all
+//          six and reading them back shows the revision's signature, which is
+//          how the bench tells one stepping from another.
 //   8      write-only reset command: 0x50 resets the PLL, 0x0A the DPA, 0x5A
 //          both (PLL first); other values do nothing. Reads as 0.
 //   0x10   chip version, 0x17.
@@ -118,8 +120,17 @@ public:
     // faults are properties of the part on the board and stay.
     void powerUp();
 
+    // The silicon revision fitted on the board; G unless set.
     void setRevision(ChipRevision revision) { revision_ = revision; }
+    // Another chip version in register 0x10 (an older or newer part on the
+    // board): the program then cannot tell the revision.
+    void setVersion(std::uint8_t version) { version_ = version; }
+    std::uint8_t version() const { return version_; }
     ChipRevision revision() const { return revision_; }
+    // Register 5 bits that read back as written on this revision: bits 1..0
+    // always, and the revision's signature in bits 7..2 (A: all six, G: all
+    // but bit 2, ...).
+    static std::uint8_t register5Mask(ChipRevision revision);
 
     // --- Faults ---
     void setNotAnswering(bool notAnswering);
@@ -150,6 +161,7 @@ private:
     std::string name_;
     std::uint8_t writeAddress_;
     ChipRevision revision_ = ChipRevision::G;
+    std::uint8_t version_ = kChipVersion;
 
     std::array<std::uint8_t, 8> registers_{};
     std::uint8_t pointer_ = 0;

@@ -133,3 +133,20 @@ TEST(Startup, ClosingTheWindowClosesTheBusLikeExit)
     EXPECT_EQ(lab.board().controlLatch(), SimBoard::kControlPowerUp) << "the saved control byte is restored";
     EXPECT_EQ(lab.board().dataLatch() & 0x80, 0) << "SDA is released";
 }
+
+TEST(Startup, AChipOfAnotherVersionKeepsItsRevisionLabelAndFlag)
+{
+    TestLab lab;
+    lab.board().u1().setVersion(0x16);
+    applySimRevisions(lab.board(), *parseSimRevisions("U1:A").choice);
+    ASSERT_TRUE(lab.start());
+    EXPECT_EQ(lab.find<QLabel>("lblIn_ChipVer")->text(), "16");
+    EXPECT_EQ(lab.find<QLabel>("lblIn_ChipRev")->text(), "00");
+    EXPECT_FALSE(lab.app->settings.inRevA);
+    EXPECT_TRUE(lab.dialogs.modalTitles.isEmpty());
+    // No probe of register 5 on a chip whose version is not known.
+    EXPECT_EQ(lab.trace.find("[START] 4C [a] 05 [a]"), std::string::npos) << lab.trace;
+
+    lab.find<QPushButton>("cmdIn_ReadAll")->click();
+    EXPECT_EQ(lab.find<QLabel>("lblIn_ChipRev")->text(), "00");
+}
