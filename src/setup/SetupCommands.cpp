@@ -54,7 +54,8 @@ void showDevice(LabApp& app, DevicePanel& panel, const SetupDevice& device)
         &DevicePanel::showOutputCntl, &DevicePanel::showOscDiv,  &DevicePanel::showReset};
     for (std::size_t reg = 0; reg < kLoadedRegisterCount; ++reg) {
         if (const auto value = device.registers[reg]) {
-            (panel.*refresh[reg])(*value);
+            const Refresh show = refresh[reg];
+            (panel.*show)(*value);
             // The raw register editor mirrors U1's registers 0 to 7.
             if (panel.isU1() && reg < 8 && app.links.rawEditorUpdate)
                 app.links.rawEditorUpdate(static_cast<int>(reg), *value);
