@@ -170,14 +170,17 @@ TEST_F(SetupFiles, LockStatusIsWrittenWithThePllInBitZeroAndIsNeverRead)
     EXPECT_TRUE(lab.u1().isDPAlocked()) << "register_12 does not go back to the labels";
 }
 
-TEST_F(SetupFiles, RegisterValuesReadAsTheProgramReadsNumbers)
+TEST_F(SetupFiles, HandEditedValuesLoadAsTheProgramReadsThem)
 {
     writeBytes(path("hand.zvx"),
                "[ZVX7246 Input Registers]\n"
                "register_0=&H4C\nregister_1=&H0\nregister_2=12\nregister_3=4C\n"
                "[zvx7246 output registers]\n"
-               "Register_0 = &h0f\n");
+               "Register_0 = &h0f\n"
+               "[zvx7246 loop filter components]\nR=5\nC1=10\n");
     lab.u1().showLoopCntl(0x33);
+    lab.window().txtR->setText("22");
+    lab.window().txtC2->setText("100");
     open(path("hand.zvx"));
     EXPECT_EQ(text("txtIn_InputCntl")->text(), "4C");
     EXPECT_EQ(label("lblIn_LoopCntl")->text(), "00");
@@ -186,14 +189,7 @@ TEST_F(SetupFiles, RegisterValuesReadAsTheProgramReadsNumbers)
     EXPECT_EQ(text("txtIn_FdBk1")->text(), "4") << "4C without a prefix reads as 4";
     EXPECT_EQ(text("txtIn_HorizTotal")->text(), QString::number(4 * 256 + 12 + 8));
     EXPECT_EQ(text("txtOut_InputCntl")->text(), "0F");
-}
-
-TEST_F(SetupFiles, TextsShorterThanTwoCharactersAndMissingKeysEmptyTheirBoxes)
-{
-    writeBytes(path("short.zvx"), "[zvx7246 loop filter components]\r\nR=5\r\nC1=10\r\n");
-    lab.window().txtR->setText("22");
-    lab.window().txtC2->setText("100");
-    open(path("short.zvx"));
+    // Under two characters counts as missing, and a missing text empties its box.
     EXPECT_EQ(text("txtR")->text(), "");
     EXPECT_EQ(text("txtC1")->text(), "10");
     EXPECT_EQ(text("txtC2")->text(), "");
@@ -323,7 +319,7 @@ TEST_F(SetupFiles, AFailedSaveTellsTheUserAndLeavesFileAndWindowAsTheyWere)
     EXPECT_TRUE(lab.app->settings.autoWrite);
 }
 
-TEST_F(SetupFiles, AnUnreadableFileIsReportedAndATooLargeValueWarnedAbout)
+TEST_F(SetupFiles, UnreadableFilesAreReportedMissingOnesOpenEmptyLargeValuesAreWarnedAbout)
 {
     lab.window().txtR->setText("10");
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.zvx"));
@@ -345,24 +341,11 @@ TEST_F(SetupFiles, AnUnreadableFileIsReportedAndATooLargeValueWarnedAbout)
     EXPECT_EQ(text("txtIn_InputCntl")->text(), "11") << "the register that does not fit is skipped";
     EXPECT_EQ(label("lblIn_LoopCntl")->text(), "21");
     EXPECT_EQ(lab.app->settings.currentSetupFile, path("big.zvx"));
-}
 
-TEST_F(SetupFiles, AMissingFileOpensAsOneWithoutKeys)
-{
     lab.window().txtC1->setText("4700");
-    lab.u1().showInputCntl(0x11);
     open(path("nothing-here.zvx"));
-    EXPECT_TRUE(lab.dialogs.messages.empty());
+    EXPECT_EQ(lab.dialogs.messages.size(), 2u) << "a file that is not there opens without complaint";
     EXPECT_EQ(text("txtC1")->text(), "");
     EXPECT_EQ(text("txtIn_InputCntl")->text(), "11");
     EXPECT_EQ(caption(), QString::fromLatin1(kCaptionPrefix) + "nothing-here.zvx");
-    EXPECT_TRUE(action("mnuSave")->isEnabled());
-}
-
-TEST_F(SetupFiles, TheFileWindowIsCreatedHiddenAtStartUp)
-{
-    QWidget* frmOpen = lab.find<QWidget>("frmOpen");
-    ASSERT_NE(frmOpen, nullptr);
-    EXPECT_FALSE(frmOpen->isVisible());
-    EXPECT_EQ(frmOpen->windowTitle(), "Choose a file to view");
 }
