@@ -47,15 +47,9 @@ SetupDevice composeDevice(LabApp& app, DevicePanel& panel)
 
 void showDevice(LabApp& app, DevicePanel& panel, const SetupDevice& device)
 {
-    using Refresh = void (DevicePanel::*)(int);
-    static constexpr Refresh refresh[kLoadedRegisterCount] = {
-        &DevicePanel::showInputCntl, &DevicePanel::showLoopCntl, &DevicePanel::showFdBk0,
-        &DevicePanel::showFdBk1,     &DevicePanel::showDPAoffset, &DevicePanel::showDPAcntl,
-        &DevicePanel::showOutputCntl, &DevicePanel::showOscDiv,  &DevicePanel::showReset};
     for (std::size_t reg = 0; reg < kLoadedRegisterCount; ++reg) {
         if (const auto value = device.registers[reg]) {
-            const Refresh show = refresh[reg];
-            (panel.*show)(*value);
+            panel.showRegister(static_cast<int>(reg), *value);
             // The raw register editor mirrors U1's registers 0 to 7.
             if (panel.isU1() && reg < 8 && app.links.rawEditorUpdate)
                 app.links.rawEditorUpdate(static_cast<int>(reg), *value);
