@@ -5,10 +5,14 @@
 #include "device/ChipAddresses.h"
 #include "device/ChipDevice.h"
 #include "device/RegisterCodecs.h"
+#include "setup/AtomicFile.h"
+#include "setup/SetupApply.h"
+#include "setup/SetupFile.h"
 #include "transport/I2cBus.h"
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <iomanip>
 #include <istream>
 #include <optional>
@@ -21,6 +25,7 @@ namespace {
 
 constexpr int kOk = 0;
 constexpr int kMissingAck = 1;
+constexpr int kDiffers = 1;
 constexpr int kUsage = 2;
 
 const char* const kUsageText =
@@ -33,6 +38,9 @@ const char* const kUsageText =
     "  lock U1|U4                PLL and DPA lock status\n"
     "  revision U1|U4            chip version and revision letter\n"
     "  reset U1|U4 pll|dpa|both  send a reset command\n"
+    "  apply FILE.zvx [U1|U4|both]  write a setup file's registers 0-7 as Write All does\n"
+    "  diff FILE.zvx [U1|U4|both]   list where the chips differ from a setup file\n"
+    "                               (exit status 1 when they differ)\n"
     "  -                         read one command per line from standard input\n"
     "options:\n"
     "  --port=auto|sim|ppdev|direct  port backend (also ZVX7246_PORT)\n"
@@ -77,6 +85,38 @@ Device parseDevice(const std::string& text)
     if (upper == "U4")
         return Device::U4;
     throw UsageError{"bad device '" + text + "' (expected U1 or U4)"};
+}
+
+// The devices a setup-file command works on: U1, U4 or both (the default).
+std::vector<Device> parseDevices(const std::vector<std::string>& words, std::size_t index)
+{
+    if (words.size() <= index)
+        return {Device::U1, Device::U4};
+    std::string lower = words[index];
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (lower == "both")
+        return {Device::U1, Device::U4};
+    if (lower == "u1" || lower == "u4")
+        return {parseDevice(words[index])};
+    throw UsageError{"bad device '" + words[index] + "' (expected U1, U4 or both)"};
+}
+
+SetupReadResult readSetupOrThrow(const std::string& path)
+{
+    // The window opens a missing file as one without keys; a script naming
+    // a file that is not there has a typo, and is told so.
+    std::error_code ignored;
+    if (!std::filesystem::exists(path, ignored))
+        throw UsageError{readError(path, "No such file or directory").message};
+    auto read = readSetupFile(path);
+    if (!read)
+        throw UsageError{read.error().message};
+    return std::move(read).value();
+}
+
+const SetupDevice& sectionFor(const SetupFileData& data, Device d)
+{
+    return d == Device::U1 ? data.in : data.out;
 }
 
 std::string hex2(int value)
@@ -169,6 +209,16 @@ public:
                 device.writeRegister(reg::Reset, kBothResetByte);
             else
                 throw UsageError{"bad reset '" + words[2] + "' (expected pll, dpa or both)"};
+        } else if (cmd == "apply") {
+            expectArgs(words, 1, 2);
+            const auto devices = parseDevices(words, 2);
+            apply(readSetupOrThrow(words[1]), devices);
+        } else if (cmd == "diff") {
+            expectArgs(words, 1, 2);
+            const auto devices = parseDevices(words, 2);
+            const bool differs = diff(readSetupOrThrow(words[1]), devices);
+            const int status = bus_.engine.missingAcks() != missingBefore ? kMissingAck : kOk;
+            return std::max(status, differs ? kDiffers : kOk);
         } else {
             throw UsageError{"unknown command '" + cmd + "'"};
         }
@@ -203,6 +253,59 @@ private:
             env_.out << " " << hex2(bytes[reg - first]);
         }
         env_.out << "\n";
+    }
+
+    static std::string keyList(const std::vector<int>& regs)
+    {
+        std::string s;
+        for (int r : regs)
+            s += (s.empty() ? "register_" : ", register_") + std::to_string(r);
+        return s;
+    }
+
+    void warn(const SetupReadResult& read)
+    {
+        for (const std::string& w : read.warnings)
+            env_.err << "warning: " << w << "\n";
+    }
+
+    void apply(const SetupReadResult& read, const std::vector<Device>& devices)
+    {
+        warn(read);
+        for (Device d : devices) {
+            const ApplyResult result = applySetupDevice(chip(d), sectionFor(read.data, d), image_);
+            env_.out << deviceName(d) << ": written; PLL " << (isPllLockedBit(result.lockStatus) ? "locked" : "unlocked")
+                     << ", DPA " << (isDpaLockedBit(result.lockStatus) ? "locked" : "unlocked");
+            if (!result.keptFromChip.empty())
+                env_.out << " (kept the chip's " << keyList(result.keptFromChip) << ": not in the file)";
+            env_.out << "\n";
+        }
+    }
+
+    // Returns true when a chip differs from the file.
+    bool diff(const SetupReadResult& read, const std::vector<Device>& devices)
+    {
+        warn(read);
+        bool differs = false;
+        for (Device d : devices) {
+            const DeviceDifference result = diffSetupDevice(chip(d).readRegisters0to7(), sectionFor(read.data, d));
+            const std::string name(deviceName(d));
+            if (result.registers.empty())
+                env_.out << name << ": registers 0-7 as in the file";
+            for (const RegisterDifference& r : result.registers) {
+                env_.out << name << " register " << r.reg << " (" << registerCaption(r.reg) << "): chip "
+                         << hex2(r.chip) << ", file " << hex2(r.file) << "\n";
+                for (const FieldDifference& f : r.fields)
+                    env_.out << "    " << f.field << ": chip " << f.chip << ", file " << f.file << "\n";
+            }
+            if (!result.notInFile.empty())
+                env_.out << (result.registers.empty() ? " " : name + ": ") << "(not in the file: "
+                         << keyList(result.notInFile) << ")";
+            if (result.registers.empty() || !result.notInFile.empty())
+                env_.out << "\n";
+            differs = differs || !result.registers.empty();
+        }
+        return differs;
     }
 
     void readAll(Device d)
@@ -246,6 +349,7 @@ private:
     I2cBus bus_;
     ChipDevice u1_;
     ChipDevice u4_;
+    RegisterImage image_{};
 };
 
 std::vector<std::string> splitWords(const std::string& line)

@@ -6,6 +6,8 @@
 #include "mainwindow/SoundHotKeys.h"
 #include "mainwindow/SoundPlayer.h"
 #include "mainwindow/Steppers.h"
+#include "setup/SetupCommands.h"
+#include "setup/frmOpen.h"
 #include "tools/I2Cdebugwin.h"
 #include "tools/frmRevisionInfo.h"
 
@@ -40,6 +42,7 @@ LabApp::LabApp(LabOptions options)
       u4_(bus_.engine, bus_.log, Device::U4, addresses.U4readAddress, addresses.U4writeAddress)
 {
     bus_.engine.beep = [] { QApplication::beep(); };
+    links.openCommandLine = [this](const QString& commandLine) { openCommandLine(*this, commandLine); };
 }
 
 LabApp::~LabApp() = default;
@@ -96,6 +99,7 @@ bool LabApp::Main()
 void LabApp::createToolWindows()
 {
     ensureDebugWindow();
+    fileWindow();
     revisionInfo_ = std::make_unique<frmRevisionInfo>(mainWindow_.get());
 }
 
@@ -107,6 +111,13 @@ void LabApp::ensureDebugWindow()
     // any append to the log re-loads it after the user closed it.
     debugWin_ = std::make_unique<I2Cdebugwin>(bus_.log);
     debugWin_->formLoad();
+}
+
+frmOpen& LabApp::fileWindow()
+{
+    if (!frmOpen_)
+        frmOpen_ = std::make_unique<frmOpen>(*this);
+    return *frmOpen_;
 }
 
 void LabApp::initLPTport(std::int16_t index)

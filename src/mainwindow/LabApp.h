@@ -23,6 +23,7 @@ namespace zvx {
 class DialogPolicy;
 class I2Cdebugwin;
 class MainWindow;
+class frmOpen;
 class frmRevisionInfo;
 
 // Calls from the device operations into windows that other parts of the
@@ -35,6 +36,8 @@ struct WindowLinks {
     std::function<void(int reg, int value)> rawEditorUpdate;   // updateReg0 .. updateReg7
     std::function<void(const QString& commandLine)> openCommandLine;  // setup file named at start
     std::function<void()> showRawEditor;                       // the "J" hot key: frmI2C, modeless
+    std::function<void(const QString& text)> setCalculatorHsync;      // calculator's txtHsync
+    std::function<void()> enableRawEditorSave;                         // raw editor's File > Save
 };
 
 struct LabOptions {
@@ -82,6 +85,10 @@ public:
     frmRevisionInfo* revisionInfo() const { return revisionInfo_.get(); }
     SoundPlayer& sound() { return *sound_; }
     TurboPacing& turboPacing() { return *turboPacing_; }
+    // The hidden window holding the setup-file dialog and commands; created
+    // hidden the first time it is needed (a command-line open comes before
+    // the tool windows are).
+    frmOpen& fileWindow();
     bool hasExited() const { return exited_; }
 
     AppSettings settings;
@@ -107,6 +114,7 @@ private:
     std::unique_ptr<QLockFile> instanceLock_;
     std::unique_ptr<MainWindow> mainWindow_;
     std::unique_ptr<I2Cdebugwin> debugWin_;
+    std::unique_ptr<frmOpen> frmOpen_;
     std::unique_ptr<frmRevisionInfo> revisionInfo_;
     bool exited_ = false;
 };

@@ -3,6 +3,8 @@
 #include "mainwindow/DevicePanel.h"
 #include "mainwindow/LabApp.h"
 #include "mainwindow/Twips.h"
+#include "setup/SetupCommands.h"
+#include "setup/frmOpen.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -22,6 +24,10 @@ MainWindow::MainWindow(LabApp& app) : app_(app)
     setWindowTitle(QStringLiteral("ZVX 7246 Register Tool"));
     buildMenus();
     buildClientArea();
+    // A setup file dropped on the window or on either device panel opens.
+    auto* drop = new SetupFileDropTarget(app_, this);
+    for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(frmTabs[0]), static_cast<QWidget*>(frmTabs[1])})
+        drop->watch(w);
     portStatus = new QLabel(this);
     portStatus->setObjectName(QStringLiteral("portStatus"));
     statusBar()->addWidget(portStatus, 1);
@@ -56,6 +62,9 @@ void MainWindow::buildMenus()
     mnuSave->setEnabled(false);
     mnuSaveAs = item(file, "mnuSaveAs", QStringLiteral("Save &As"));
     mnuExit = item(file, "mnuExit", QStringLiteral("&Exit"));
+    connect(mnuOpen, &QAction::triggered, this, [this] { app_.fileWindow().cmdOpen(); });
+    connect(mnuSave, &QAction::triggered, this, [this] { mnuSave_Click(app_); });
+    connect(mnuSaveAs, &QAction::triggered, this, [this] { app_.fileWindow().cmdSaveAs(); });
     connect(mnuExit, &QAction::triggered, this, [this] { app_.mnuExit_Click(); });
 
     QMenu* chips = menu("mnuChipSelect", QStringLiteral("&Chip Select"));

@@ -1,7 +1,7 @@
 #include "setup/SetupFile.h"
 
-#include <charconv>
-#include <cmath>
+#include "device/NumberText.h"
+
 #include <limits>
 
 namespace zvx {
@@ -28,109 +28,6 @@ constexpr std::array<TextKey, 4> kTextKeys = {
     TextKey{kLoopFilterSection, kKeyC1, &SetupFileData::c1},
     TextKey{kLoopFilterSection, kKeyC2, &SetupFileData::c2},
     TextKey{kMiscellaneousSection, kKeyHsync, &SetupFileData::hsyncKhz}};
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-std::optional<std::int16_t> hexValue(std::string_view digits)
-{
-    std::size_t i = 0;
-    while (i < digits.size() && digits[i] == '0')
-        ++i;
-    unsigned value = 0;
-    int significant = 0;
-    for (; i < digits.size() && hexDigit(digits[i]) >= 0; ++i) {
-        if (++significant > 4)
-            return std::nullopt;
-        value = value * 16 + static_cast<unsigned>(hexDigit(digits[i]));
-    }
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
-}
-
-std::optional<std::int16_t> decimalValue(std::string_view text)
-{
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    const std::size_t intBegin = i;
-    while (i < text.size() && isDigit(text[i]))
-        ++i;
-    const std::string_view intDigits = text.substr(intBegin, i - intBegin);
-    std::string_view fracDigits;
-    if (i < text.size() && text[i] == '.') {
-        const std::size_t fracBegin = ++i;
-        while (i < text.size() && isDigit(text[i]))
-            ++i;
-        fracDigits = text.substr(fracBegin, i - fracBegin);
-    }
-    if (intDigits.empty() && fracDigits.empty())
-        return std::int16_t{0};
-
-    // Exponent: "E" or "D", optional sign, at least one digit; anything else
-    // ends the number before the letter. Saturated far beyond any double.
-    long exponent = 0;
-    if (i + 1 < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')) {
-        std::size_t j = i + 1;
-        bool expNegative = false;
-        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
-            expNegative = text[j++] == '-';
-        if (j < text.size() && isDigit(text[j])) {
-            for (; j < text.size() && isDigit(text[j]); ++j)
-                exponent = std::min(exponent * 10 + (text[j] - '0'), 1'000'000L);
-            if (expNegative)
-                exponent = -exponent;
-        }
-    }
-
-    std::string number(intDigits.empty() ? std::string_view("0") : intDigits);
-    number.append(".").append(fracDigits).append("e").append(std::to_string(exponent));
-    double magnitude = 0;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), magnitude);
-    (void)end;
-    if (error == std::errc::result_out_of_range) {
-        // Too large or too small for a double: tell which by the decimal
-        // exponent of the first significant digit.
-        const auto firstSignificant = intDigits.find_first_not_of('0');
-        long long scale = 0;
-        if (firstSignificant != std::string_view::npos) {
-            scale = static_cast<long long>(intDigits.size() - firstSignificant);
-        } else {
-            const auto fracSignificant = fracDigits.find_first_not_of('0');
-            scale = -static_cast<long long>(fracSignificant == std::string_view::npos ? fracDigits.size()
-                                                                                     : fracSignificant);
-        }
-        if (scale + exponent > 0)
-            return std::nullopt;
-        return std::int16_t{0};
-    }
-    if (error != std::errc())
-        return std::int16_t{0};
-
-    // Half-way values go to the even neighbour, as the program's integer
-    // conversion always rounded them.
-    double rounded = std::round(magnitude);
-    if (std::abs(magnitude - std::trunc(magnitude)) == 0.5)
-        rounded = 2.0 * std::round(magnitude / 2.0);
-    if (negative)
-        rounded = -rounded;
-    if (rounded < std::numeric_limits<std::int16_t>::min() || rounded > std::numeric_limits<std::int16_t>::max())
-        return std::nullopt;
-    return static_cast<std::int16_t>(rounded);
-}
 
 } // namespace
 
@@ -164,13 +61,22 @@ std::string registerValueText(std::int16_t value)
 
 std::optional<std::int16_t> registerValueFromText(std::string_view text)
 {
-    const auto start = text.find_first_not_of(" \t\n");
-    if (start == std::string_view::npos)
-        return std::int16_t{0};
-    text.remove_prefix(start);
-    if (text.size() >= 2 && text[0] == '&' && (text[1] == 'H' || text[1] == 'h'))
-        return hexValue(text.substr(2));
-    return decimalValue(text);
+    // The program's number reading, with one difference: what does not fit
+    // the 16-bit register slot is refused (and the user told) instead of
+    // being clipped to a wrong register value.
+    const auto start = text.find_first_not_of(" \t");
+    const std::string_view number = start == std::string_view::npos ? std::string_view() : text.substr(start);
+    const double value = textValue(number);
+    if (number.size() >= 2 && number[0] == '&' && (number[1] == 'H' || number[1] == 'h')) {
+        // Up to four hex digits wrap like the chip's signed slots: &HFFFF is -1.
+        if (value > 0xFFFF)
+            return std::nullopt;
+        return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
+    }
+    const double rounded = roundHalfEven(value);
+    if (rounded < std::numeric_limits<std::int16_t>::min() || rounded > std::numeric_limits<std::int16_t>::max())
+        return std::nullopt;
+    return static_cast<std::int16_t>(rounded);
 }
 
 std::int16_t labelHexValue(std::string_view caption)

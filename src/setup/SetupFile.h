@@ -98,11 +98,12 @@ std::optional<FileError> writeSetupFile(const std::string& path, const SetupFile
 // 0x4C -> "&H4C", 0 -> "&H0", -1 -> "&HFFFF".
 std::string registerValueText(std::int16_t value);
 
-// A register value as the program reads numbers: "&H" (either case) starts
-// hexadecimal, anything else is the leading decimal number (so "4C" is 4,
-// "12" is 12, "abc" is 0), rounded half to even. Empty when the number does
-// not fit 16 bits: five or more significant hex digits (up to four wrap like
-// the chip's signed slots, "&HFFFF" is -1), or a decimal outside -32768..32767.
+// A register value read by the program's text-to-number rule (textValue in
+// device/NumberText.h): "&H" (either case) starts hexadecimal, anything else
+// is the leading decimal number (so "4C" is 4, "12" is 12, "abc" is 0),
+// rounded half to even. Empty when the number does not fit 16 bits: above
+// &HFFFF (up to four hex digits wrap like the chip's signed slots, "&HFFFF"
+// is -1), or a decimal outside -32768..32767.
 std::optional<std::int16_t> registerValueFromText(std::string_view text);
 
 // register_10 and register_11: a label caption read as hex ("17" -> 0x17,

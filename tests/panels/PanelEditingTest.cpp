@@ -2,7 +2,9 @@
 // option buttons show after each key and click, and what the chip receives.
 #include "PanelFixture.h"
 
+#include <QFile>
 #include <QGroupBox>
+#include <QTemporaryDir>
 #include <QSignalSpy>
 #include <gmock/gmock.h>
 
@@ -387,6 +389,33 @@ TEST_F(PanelTest, WithAutomaticWriteOnOnlyTypedTextsWaitingForEnterAreMarked)
     EXPECT_TRUE(lab.u1().hasUnwrittenEdits(4));
     pressEnter("txtIn_DPAoffset");
     EXPECT_FALSE(lab.u1().hasUnwrittenEdits(4));
+}
+
+} // namespace
+
+namespace {
+
+TEST(UnwrittenMarker, ASetupFileOpenedAtStartMarksWhatItChangedUntilWriteAll)
+{
+    QTemporaryDir folder;
+    const QString file = folder.path() + "/bench.zvx";
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[zvx7246 input registers]\r\nregister_0=&H4C\r\nregister_1=&H23\r\n");
+    f.close();
+
+    TestLab lab(QString(), file);
+    ASSERT_TRUE(lab.start());
+    DevicePanel& u1 = lab.u1();
+    EXPECT_EQ(lab.find<QLineEdit>("txtIn_InputCntl")->text(), "4C");
+    EXPECT_TRUE(u1.hasUnwrittenEdits(0)) << "the file's values are not on the chip yet";
+    EXPECT_TRUE(u1.hasUnwrittenEdits(1));
+    EXPECT_FALSE(lab.u4().hasUnwrittenEdits(0));
+
+    QTest::mouseClick(lab.find<QPushButton>("cmdIn_WriteAll"), Qt::LeftButton);
+    EXPECT_FALSE(u1.hasUnwrittenEdits(0));
+    EXPECT_FALSE(u1.hasUnwrittenEdits(1));
+    EXPECT_EQ(lab.board().u1().storedRegister(0), 0x4C);
 }
 
 } // namespace

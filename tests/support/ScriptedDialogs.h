@@ -1,14 +1,18 @@
 #pragma once
-// A dialog policy for tests: records every message box and modal window and
-// answers at once, so no test ever waits for a person.
+// A dialog policy for tests: records every message box, file dialog and
+// modal window and answers at once, so no test ever waits for a person.
 
 #include "mainwindow/DialogPolicy.h"
 
 #include <QDialog>
 #include <QString>
 #include <QStringList>
+#include <deque>
 #include <functional>
+#include <optional>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace zvx::test {
 
@@ -18,15 +22,37 @@ public:
         QMessageBox::Icon icon;
         QString title;
         QString text;
+        QMessageBox::StandardButtons buttons;
+        QMessageBox::StandardButton defaultButton;
     };
 
-    QMessageBox::StandardButton message(QWidget*, QMessageBox::Icon icon, const QString& title,
+    struct FileDialog {
+        bool save;
+        FileDialogRequest request;
+    };
+
+    QMessageBox::StandardButton message(QWidget* parent, QMessageBox::Icon icon, const QString& title,
                                         const QString& text, QMessageBox::StandardButtons buttons) override
     {
-        messages.push_back({icon, title, text});
-        if (answer != QMessageBox::NoButton && (buttons & answer))
-            return answer;
-        // The first button offered, as a person pressing Enter on the default.
+        return ask(parent, icon, title, text, buttons, QMessageBox::NoButton);
+    }
+
+    QMessageBox::StandardButton ask(QWidget*, QMessageBox::Icon icon, const QString& title, const QString& text,
+                                    QMessageBox::StandardButtons buttons,
+                                    QMessageBox::StandardButton defaultButton) override
+    {
+        messages.push_back({icon, title, text, buttons, defaultButton});
+        // The next scripted answer, then the standing one, then the default
+        // button, then the first button offered: a person pressing Enter.
+        QMessageBox::StandardButton wanted = answer;
+        if (!answers.empty()) {
+            wanted = answers.front();
+            answers.pop_front();
+        }
+        if (wanted != QMessageBox::NoButton && (buttons & wanted))
+            return wanted;
+        if (defaultButton != QMessageBox::NoButton && (buttons & defaultButton))
+            return defaultButton;
         for (int b = QMessageBox::FirstButton; b <= QMessageBox::LastButton; b <<= 1)
             if (buttons & b)
                 return static_cast<QMessageBox::StandardButton>(b);
@@ -42,11 +68,45 @@ public:
         dialog->hide();
     }
 
+    // File dialogs take their answer from the script: a name, or nullopt for
+    // Cancel. A dialog nobody scripted fails the test and is cancelled.
+    std::optional<QString> getOpenFileName(QWidget*, const FileDialogRequest& request) override
+    {
+        return fileAnswer(false, request, openFiles);
+    }
+
+    std::optional<QString> getSaveFileName(QWidget*, const FileDialogRequest& request) override
+    {
+        return fileAnswer(true, request, saveFiles);
+    }
+
     std::vector<Message> messages;
     QStringList modalTitles;
     QStringList modalNames;
     QMessageBox::StandardButton answer = QMessageBox::NoButton;
+    std::deque<QMessageBox::StandardButton> answers;
     std::function<void(QDialog*)> onModal;
+    std::deque<std::optional<QString>> openFiles;
+    std::deque<std::optional<QString>> saveFiles;
+    std::vector<FileDialog> fileDialogs;
+
+private:
+    std::optional<QString> fileAnswer(bool save, const FileDialogRequest& request,
+                                      std::deque<std::optional<QString>>& script)
+    {
+        fileDialogs.push_back({save, request});
+        if (script.empty()) {
+            ADD_FAILURE() << "unexpected " << (save ? "save" : "open") << " dialog \""
+                          << request.title.toStdString() << "\"";
+            return std::nullopt;
+        }
+        const bool cancelled = !script.front().has_value();
+        const QString chosen = script.front().value_or(QString());
+        script.pop_front();
+        if (cancelled)
+            return std::nullopt;
+        return chosen;
+    }
 };
 
 } // namespace zvx::test

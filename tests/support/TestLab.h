@@ -21,7 +21,9 @@ namespace zvx::test {
 
 class TestLab {
 public:
-    explicit TestLab(const QString& lockFolder = QString())
+    // commandLine: the program's command line after the options, as Main
+    // hands it to the setup-file open.
+    explicit TestLab(const QString& lockFolder = QString(), const QString& commandLine = QString())
     {
         auto board = std::make_unique<SimBoard>();
         board_ = board.get();
@@ -36,6 +38,7 @@ public:
         auto scriptedPacing = std::make_unique<ScriptedPacing>();
         pacing = scriptedPacing.get();
         options.turboPacing = std::move(scriptedPacing);
+        options.commandLine = commandLine;
         app = std::make_unique<LabApp>(std::move(options));
         BusLog::Listener keep;
         keep.appended = [this](std::string_view text, std::size_t) { trace.append(text); };

@@ -1,0 +1,195 @@
+#include "setup/SetupCommands.h"
+
+#include "mainwindow/DevicePanel.h"
+#include "mainwindow/DialogPolicy.h"
+#include "mainwindow/LabApp.h"
+#include "mainwindow/MainWindow.h"
+#include "mainwindow/Steppers.h"
+#include "setup/FileNames.h"
+#include "setup/frmOpen.h"
+
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QUrl>
+#include <QWidget>
+
+namespace zvx {
+
+namespace {
+
+std::string ss(const QString& s) { return s.toStdString(); }
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+SetupDevice composeDevice(LabApp& app, DevicePanel& panel)
+{
+    // The same composition as a register write, into the register image.
+    panel.cmdWriteInputCntl(true);
+    panel.cmdWriteLoopCntl(true);
+    panel.cmdWriteFdBkDiv(true);
+    panel.cmdWriteDPAoffset(true);
+    panel.cmdWriteDPAcntl(true);
+    panel.cmdWriteOutputCntl(true);
+    panel.cmdWriteOscDiv(true);
+    panel.cmdWriteRESET(true);
+
+    SetupDevice device;
+    for (std::size_t reg = 0; reg < kLoadedRegisterCount; ++reg)
+        device.registers[reg] = app.registerImage[reg];
+    device.chipRevision = labelHexValue(ss(panel.lblChipRev->text()));
+    device.chipVersion = labelHexValue(ss(panel.lblChipVer->text()));
+    device.lockStatus = lockStatusValue(panel.isPLLlocked(), panel.isDPAlocked());
+    return device;
+}
+
+void showDevice(LabApp& app, DevicePanel& panel, const SetupDevice& device)
+{
+    for (std::size_t reg = 0; reg < kLoadedRegisterCount; ++reg) {
+        if (const auto value = device.registers[reg]) {
+            panel.showRegister(static_cast<int>(reg), *value);
+            // The raw register editor mirrors U1's registers 0 to 7.
+            if (panel.isU1() && reg < 8 && app.links.rawEditorUpdate)
+                app.links.rawEditorUpdate(static_cast<int>(reg), *value);
+        }
+        // The total follows the divider boxes, whether or not the file
+        // held registers 2 and 3.
+        if (reg == reg::FdBk1)
+            showPanelHorizTotal(panel);
+    }
+}
+
+} // namespace
+
+QString setupFileCaptionFor(const QString& path)
+{
+    return qs(setupFileCaption(ss(path)));
+}
+
+AutoWriteHeldOff::AutoWriteHeldOff(LabApp& app) : app_(app), saved_(app.settings.autoWrite)
+{
+    app_.settings.autoWrite = false;
+}
+
+AutoWriteHeldOff::~AutoWriteHeldOff()
+{
+    app_.settings.autoWrite = saved_;
+}
+
+SetupFileData composeSetupFromWindow(LabApp& app)
+{
+    MainWindow& window = *app.mainWindow();
+    SetupFileData data;
+    data.in = composeDevice(app, *window.inPanel());
+    data.out = composeDevice(app, *window.outPanel());
+    data.r = ss(window.txtR->text());
+    data.c1 = ss(window.txtC1->text());
+    data.c2 = ss(window.txtC2->text());
+    data.hsyncKhz = ss(window.txtHsync->text());
+    return data;
+}
+
+void showSetupInWindow(LabApp& app, const SetupFileData& data)
+{
+    MainWindow& window = *app.mainWindow();
+    showDevice(app, *window.inPanel(), data.in);
+    showDevice(app, *window.outPanel(), data.out);
+    window.txtR->setText(qs(data.r));
+    window.txtC1->setText(qs(data.c1));
+    window.txtC2->setText(qs(data.c2));
+    window.txtHsync->setText(qs(data.hsyncKhz));
+    if (app.links.setCalculatorHsync)
+        app.links.setCalculatorHsync(window.txtHsync->text());
+    if (app.links.setCalculatorInputMode)
+        app.links.setCalculatorInputMode();
+}
+
+void showPanelHorizTotal(DevicePanel& panel)
+{
+    panel.txtHorizTotal->setText(horizTotalText(panel.txtFdBk0->text(), panel.txtFdBk1->text()));
+}
+
+void mnuSave_Click(LabApp& app)
+{
+    // The question is asked whether or not the file is still there.
+    const QString file = app.settings.currentSetupFile;
+    const auto answer = app.dialogs().ask(app.mainWindow(), QMessageBox::Warning, QStringLiteral("Save"),
+                                              qs(saveConfirmationText(ss(file))),
+                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer != QMessageBox::Yes)
+        return;
+    QString name = file;
+    app.fileWindow().saveOrOpenINI(name, QStringLiteral("&Save"));
+}
+
+void openSetupFile(LabApp& app, const QString& path)
+{
+    // Exactly "zvx": a bench.ZVX or a quoted name is left alone, silently.
+    if (!isSetupFileExtension(ss(path)))
+        return;
+    QString name = path;
+    app.fileWindow().saveOrOpenINI(name, QStringLiteral("&Open"));
+}
+
+void openCommandLine(LabApp& app, const QString& commandLine)
+{
+    if (fileExists(ss(commandLine)))
+        openSetupFile(app, commandLine);
+}
+
+std::optional<QString> firstDroppedFile(const QMimeData* data)
+{
+    if (!data || !data->hasUrls())
+        return std::nullopt;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            return url.toLocalFile();
+    return std::nullopt;
+}
+
+SetupFileDropTarget::SetupFileDropTarget(LabApp& app, QObject* parent) : QObject(parent), app_(app) {}
+
+void SetupFileDropTarget::watch(QWidget* widget)
+{
+    widget->setAcceptDrops(true);
+    widget->installEventFilter(this);
+}
+
+bool SetupFileDropTarget::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (firstDroppedFile(drag->mimeData())) {
+            drag->setDropAction(Qt::CopyAction);
+            drag->accept();
+        } else {
+            drag->setDropAction(Qt::IgnoreAction);
+            drag->ignore();
+        }
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const auto file = firstDroppedFile(drop->mimeData());
+        if (!file) {
+            drop->ignore();
+            return true;
+        }
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
+        // Opened once the drop is finished, so a message box about the file
+        // does not keep the file manager's drag waiting.
+        QMetaObject::invokeMethod(
+            this, [this, path = *file] { openSetupFile(app_, path); }, Qt::QueuedConnection);
+        return true;
+    }
+    default:
+        return QObject::eventFilter(watched, event);
+    }
+}
+
+} // namespace zvx

@@ -1,0 +1,148 @@
+#include "setup/frmOpen.h"
+
+#include "mainwindow/DialogPolicy.h"
+#include "mainwindow/LabApp.h"
+#include "mainwindow/MainWindow.h"
+#include "setup/FileNames.h"
+#include "setup/SetupCommands.h"
+#include "setup/SetupFile.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace zvx {
+
+namespace {
+
+// The wait cursor while a file is read or written and the panels follow.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+} // namespace
+
+frmOpen::frmOpen(LabApp& app) : app_(app)
+{
+    setObjectName(QStringLiteral("frmOpen"));
+    setWindowTitle(QStringLiteral("Choose a file to view"));
+    setVisible(false);
+}
+
+FileDialogRequest frmOpen::request(const QString& title) const
+{
+    FileDialogRequest r;
+    r.title = title;
+    r.directory = QDir::currentPath();
+    r.filter = QString::fromLatin1(kSetupFileFilter);
+    r.filterIndex = 1;
+    return r;
+}
+
+QString frmOpen::dialogFileName() const
+{
+    return QString::fromStdString(zvx::dialogFileName(chosenFileName.toStdString()));
+}
+
+void frmOpen::cmdOpen()
+{
+    const auto chosen = app_.dialogs().getOpenFileName(app_.mainWindow(), request(QStringLiteral("Open")));
+    if (!chosen)
+        return;
+    chosenFileName = *chosen;
+    QString name = QString::fromLatin1(kFromFileBrowser);
+    saveOrOpenINI(name, QStringLiteral("&Open"));
+}
+
+void frmOpen::cmdSaveAs()
+{
+    const auto chosen = app_.dialogs().getSaveFileName(app_.mainWindow(), request(QStringLiteral("Save As")));
+    if (!chosen)
+        return;
+    chosenFileName = *chosen;
+    // Asked about the file that will be written: "setup" typed in the dialog
+    // writes setup.zvx, and that is the file an old setup may be lost from.
+    const QString target = dialogFileName();
+    if (QFileInfo::exists(target)) {
+        const auto answer = app_.dialogs().ask(
+            app_.mainWindow(), QMessageBox::Warning, QStringLiteral("Save As"),
+            target + QStringLiteral(" already exists.\rDo you want to replace it?"),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return;
+    }
+    QString name = QString::fromLatin1(kFromFileBrowser);
+    saveOrOpenINI(name, QStringLiteral("&Save"));
+}
+
+void frmOpen::saveOrOpenINI(QString& fileName, const QString& mode)
+{
+    if (fileName == QLatin1String(kFromFileBrowser))
+        fileName = dialogFileName();
+    if (mode == QLatin1String("&Save"))
+        saveSetup(fileName);
+    else
+        openSetup(fileName);
+}
+
+void frmOpen::rememberSetupFile(const QString& path)
+{
+    app_.settings.currentSetupFile = path;
+    MainWindow* window = app_.mainWindow();
+    window->mnuSave->setEnabled(true);
+    if (app_.links.enableRawEditorSave)
+        app_.links.enableRawEditorSave();
+    window->setWindowTitle(setupFileCaptionFor(path));
+}
+
+bool frmOpen::saveSetup(const QString& path)
+{
+    std::optional<FileError> error;
+    {
+        BusyCursor busy;
+        AutoWriteHeldOff held(app_);
+        error = writeSetupFile(path.toStdString(), composeSetupFromWindow(app_));
+    }
+    if (error) {
+        // The old file is still there as it was; the window keeps naming the
+        // file it named before.
+        app_.dialogs().message(app_.mainWindow(), QMessageBox::Critical, QStringLiteral("Save"),
+                               QString::fromStdString(error->message), QMessageBox::Ok);
+        return false;
+    }
+    rememberSetupFile(path);
+    return true;
+}
+
+bool frmOpen::openSetup(const QString& path)
+{
+    // A missing file reads as one without keys and opens like one; a folder
+    // or an unreadable file is reported and leaves the window alone.
+    auto read = readSetupFile(path.toStdString());
+    if (!read) {
+        app_.dialogs().message(app_.mainWindow(), QMessageBox::Critical, QStringLiteral("Open"),
+                               QString::fromStdString(read.error().message), QMessageBox::Ok);
+        return false;
+    }
+    rememberSetupFile(path);
+    {
+        BusyCursor busy;
+        AutoWriteHeldOff held(app_);
+        showSetupInWindow(app_, read->data);
+    }
+    if (!read->warnings.empty()) {
+        QStringList lines;
+        for (const std::string& w : read->warnings)
+            lines << QString::fromStdString(w);
+        app_.dialogs().message(app_.mainWindow(), QMessageBox::Warning, QStringLiteral("Open"),
+                               path + QStringLiteral("\r\r") + lines.join(QLatin1Char('\r')), QMessageBox::Ok);
+    }
+    return true;
+}
+
+} // namespace zvx
