@@ -57,7 +57,7 @@ void showDevice(LabApp& app, DevicePanel& panel, const SetupDevice& device)
         // The total follows the divider boxes, whether or not the file
         // held registers 2 and 3.
         if (reg == reg::FdBk1)
-            showPanelHorizTotal(panel);
+            panel.showHorizTotal();
     }
 }
 
@@ -104,11 +104,6 @@ void showSetupInWindow(LabApp& app, const SetupFileData& data)
         app.links.setCalculatorHsync(window.txtHsync->text());
     if (app.links.setCalculatorInputMode)
         app.links.setCalculatorInputMode();
-}
-
-void showPanelHorizTotal(DevicePanel& panel)
-{
-    panel.txtHorizTotal->setText(horizTotalText(panel.txtFdBk0->text(), panel.txtFdBk1->text()));
 }
 
 void mnuSave_Click(LabApp& app)

@@ -47,9 +47,6 @@ SetupFileData composeSetupFromWindow(LabApp& app);
 // the text boxes are emptied.
 void showSetupInWindow(LabApp& app, const SetupFileData& data);
 
-// showInHorizTotal / showOutHorizTotal: the panel's "Total Pixels/Line"
-// from its two divider boxes.
-void showPanelHorizTotal(DevicePanel& panel);
 
 // File > Save: asks "Replace existing file?" (No is the default) and saves
 // to currentSetupFile on Yes.

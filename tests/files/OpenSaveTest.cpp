@@ -24,7 +24,7 @@ void showBenchSetup(test::TestLab& lab)
     u1.showLoopCntl(0x23);     // PSD "8", PFD 3
     u1.showFdBk0(0x98);
     u1.showFdBk1(0x6);
-    showPanelHorizTotal(u1);   // 0x698 + 8 = 1696
+    u1.showHorizTotal();   // 0x698 + 8 = 1696
     u1.showDPAoffset(0x95);    // Int-Filter, offset 15
     u1.showDPAcntl(0x01);
     u1.showOutputCntl(0x4B);
@@ -36,7 +36,7 @@ void showBenchSetup(test::TestLab& lab)
     u4.showLoopCntl(0x31);
     u4.showFdBk0(0x40);
     u4.showFdBk1(0x3);
-    showPanelHorizTotal(u4);
+    u4.showHorizTotal();
     u4.showDPAoffset(0x2A);
     u4.showDPAcntl(0x03);
     u4.showOutputCntl(0x81);
@@ -58,7 +58,7 @@ void showOtherSetup(test::TestLab& lab)
         p->showLoopCntl(0);
         p->showFdBk0(0);
         p->showFdBk1(0);
-        showPanelHorizTotal(*p);
+        p->showHorizTotal();
         p->showDPAoffset(0);
         p->showDPAcntl(0);
         p->showOutputCntl(0);
@@ -202,7 +202,7 @@ TEST_F(SetupFiles, AFileWithOnlyRegisterThreeRefreshesItAndTheTotal)
     lab.u1().showInputCntl(0x11);
     lab.u1().showFdBk0(0x20);
     lab.u1().showFdBk1(0x1);
-    showPanelHorizTotal(lab.u1());
+    lab.u1().showHorizTotal();
     lab.window().txtR->setText("10");
     lab.window().txtHsync->setText("31.5");
     std::vector<std::pair<int, int>> rawEditor;
