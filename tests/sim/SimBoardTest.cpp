@@ -1,0 +1,258 @@
+// The simulated evaluation board driven by the program's own transport: the
+// chips' I2C protocol at the wire and in the trace, the lock model and the
+// faults a bench can have.
+#include "sim/SimBoard.h"
+
+#include "transport/I2cBus.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace zvx {
+namespace {
+
+const std::string kNotResponding = "Wisp ERR001:  Device is not responding ";
+const std::string kNoAck = "Wisp ERR002:  No ACK received";
+
+class SimBoardOverBus : public ::testing::Test {
+protected:
+    SimBoardOverBus()
+    {
+        auto owned = std::make_unique<SimBoard>();
+        board = owned.get();
+        bus = std::make_unique<I2cBus>(std::move(owned));
+        bus->lines.delayCount = 0;
+        bus->engine.beep = [this] { ++beeps; };
+        bus->initLPTport(0);
+        bus->log.traceOn = 1;
+        bus->log.clear();
+    }
+
+    std::string takeTrace()
+    {
+        std::string text = bus->log.text();
+        bus->log.clear();
+        return text;
+    }
+    std::uint8_t lock(std::int16_t write) { return engine().i2cReadRegister(write | 1, write, 0x12); }
+    // Clocks out the top `count` bits of `byte` without an acknowledge clock
+    // and returns what SDA read; the chip must never move SDA while SCL rises.
+    std::uint8_t clockBits(std::uint8_t byte, int count = 8)
+    {
+        std::uint8_t seen = 0;
+        for (int bit = 7; bit > 7 - count; --bit) {
+            (byte >> bit) & 1 ? bus->lines.setSDAhigh() : bus->lines.setSDAlow();
+            const bool before = board->sdaLine();
+            bus->lines.setSCLhigh();
+            EXPECT_EQ(before, board->sdaLine()) << "SDA moved on an SCL rising edge";
+            if (board->sdaLine()) seen = static_cast<std::uint8_t>(seen | (1u << bit));
+            bus->lines.setSCLlow();
+        }
+        return seen;
+    }
+    I2cEngine& engine() { return bus->engine; }
+
+    SimBoard* board = nullptr;
+    std::unique_ptr<I2cBus> bus;
+    int beeps = 0;
+};
+
+TEST_F(SimBoardOverBus, WritesAndReadsAreAcknowledgedAndTraced)
+{
+    EXPECT_EQ(board->description(), "simulated evaluation board");
+    EXPECT_TRUE(bus->adapterFound());
+    engine().i2cWriteRegister(0x4C, 7, 0x85);
+    EXPECT_EQ(engine().i2cReadRegister(0x4D, 0x4C, 7), 0x85);
+    EXPECT_EQ(takeTrace(), "[START] 4C [a] 07 [a] 85 [a] [STOP]\r\n[START] 4C [a] 07 [a] [START] 4D [a] 85 [STOP]\r\n");
+
+    const RegisterImage image{0x01, 0x10, 0x18, 0x03, 0x20, 0x01, 0x1F, 0x05, 0x5A, 0x77, 0x66};
+    engine().i2cWriteBlock(0x4E, 0, 0, 7, image);
+    engine().i2cSetPointer(0x4E, 0);
+    engine().i2cReadSequential(0x4F, 7);
+    EXPECT_EQ(takeTrace(), "[START] 4E [a] 00 [a] 01 [a] 10 [a] 18 [a] 03 [a] 20 [a] 01 [a] 1F [a] 05 [a] [STOP]\r\n"
+                           "[START] 4E [a] 00 [a] [STOP]\r\n"
+                           "[START] 4F [a] 01 [A]10 [A]18 [A]03 [A]20 [A]01 [A]1F [A]05 [STOP]\r\n");
+    // The stop after the last byte read is no request for another.
+    EXPECT_EQ(board->u4().registerPointer(), 8);
+
+    // Read-only and write-only registers take writes and keep their values.
+    for (int reg : {0x10, 0x11, 0x12, 8}) engine().i2cWriteRegister(0x4C, reg, 0x55);
+    for (auto [reg, value] : {std::pair{0x10, 0x17}, std::pair{0x11, 0}, std::pair{0x12, 0}, std::pair{8, 0}})
+        EXPECT_EQ(engine().i2cReadRegister(0x4D, 0x4C, reg), value) << reg;
+    EXPECT_EQ(engine().missingAcks(), 0u);
+}
+
+TEST_F(SimBoardOverBus, PointerWrapsFrom0xFFTo0x00)
+{
+    board->u1().writeRegister(0, 0xA5);
+    engine().i2cSetPointer(0x4C, 0xFF);
+    engine().i2cReadSequential(0x4D, 1);
+    EXPECT_EQ(engine().readBuffer[0], 0x00);
+    EXPECT_EQ(engine().readBuffer[1], 0xA5);
+    engine().i2cWriteBlock(0x4C, 0xFF, 0, 1, RegisterImage{0x99, 0x42});
+    EXPECT_EQ(board->u1().readRegister(0), 0x42);
+    EXPECT_EQ(engine().missingAcks(), 0u);
+}
+
+TEST_F(SimBoardOverBus, NobodyAnswersAWrongAddressOrLpt2)
+{
+    engine().i2cWriteRegister(0x40, 0, 0x55);
+    EXPECT_EQ(takeTrace(), "[START] 40 " + kNotResponding + "00 " + kNoAck + "55 " + kNoAck + "[STOP]\r\n");
+    EXPECT_EQ(engine().i2cReadRegister(0x41, 0x40, 0), 0xFF);
+    // U4's address as data inside an ignored transaction is only data.
+    engine().i2cWriteBlock(0x50, 0x4E, 0, 1, RegisterImage{0x00, 0x66});
+    EXPECT_EQ(board->u4().storedRegister(0), 0x00);
+    bus->log.traceOn = 0;
+    engine().i2cWriteRegister(0x40, 0, 0x55);
+    EXPECT_EQ(beeps, 3);
+
+    board->powerCycle();
+    bus->initLPTport(1);
+    EXPECT_FALSE(bus->adapterFound());
+    EXPECT_FALSE(bus->adapterMessage().empty());
+    EXPECT_EQ(engine().i2cReadRegister(0x4D, 0x4C, 0x10), 0xFF);
+    EXPECT_EQ(board->controlLatch(), SimBoard::kControlPowerUp) << "LPT1 untouched";
+    for (std::uint16_t address : {0x3BC, 0x37B, 0x000, 0xFFFF})
+        EXPECT_EQ(board->portIn(address), 0xFF) << std::hex << address;
+}
+
+TEST_F(SimBoardOverBus, ChipAcknowledgesBetweenFallingEdgesAndHoldsUntilTheNinthClockEnds)
+{
+    engine().i2cStart();
+    clockBits(0x4E);
+    bus->lines.setSDAhigh();
+    EXPECT_FALSE(board->sdaLine()) << "pulled low right after bit 8";
+    EXPECT_TRUE(board->u4().drivesSdaLow());
+    // A master that skips the acknowledge clock: the chip takes the stop's SCL
+    // pulse as its ninth clock, so that stop never reaches the line.
+    engine().i2cStop();
+    EXPECT_FALSE(board->sdaLine());
+    bus->lines.setSCLlow();
+    EXPECT_TRUE(board->sdaLine());
+    engine().i2cStop();
+    engine().i2cWriteRegister(0x4E, 7, 0x21);
+    EXPECT_EQ(board->u4().readRegister(7), 0x21);
+    EXPECT_EQ(engine().missingAcks(), 0u);
+}
+
+TEST_F(SimBoardOverBus, RepeatedStartInsideAByteDiscardsIt)
+{
+    board->u1().writeRegister(3, 0x0A);
+    engine().i2cStart();
+    engine().i2cWriteByte(0x4C);
+    engine().i2cWaitAck();
+    engine().i2cWriteByte(3);
+    engine().i2cWaitAck();
+    clockBits(0xFF, 1);
+    engine().i2cStart();
+    engine().i2cWriteByte(0x4D);
+    engine().i2cWaitAck();
+    EXPECT_EQ(clockBits(0xFF), 0x0A);  // the chip's bits change only on falling edges
+    engine().i2cStop();
+    EXPECT_EQ(board->u1().readRegister(3), 0x0A);
+    EXPECT_EQ(engine().missingAcks(), 0u);
+}
+
+TEST_F(SimBoardOverBus, LoopsLockOnResetsAndUnlockOnTheirOwnWrites)
+{
+    // 800 pixels per line at 31.5 kHz, post-scaler 4: a 100.8 MHz VCO.
+    engine().i2cWriteBlock(0x4C, 1, 1, 3, RegisterImage{0, 0x10, 0x18, 0x03});
+    engine().i2cWriteRegister(0x4C, 8, 0x0A);
+    EXPECT_EQ(lock(0x4C), 0x00) << "DPA reset before the PLL locks";
+    engine().i2cWriteRegister(0x4C, 8, 0x50);
+    EXPECT_EQ(lock(0x4C), 0x02);
+    engine().i2cWriteRegister(0x4C, 8, 0x0A);
+    EXPECT_EQ(lock(0x4C), 0x03);
+    EXPECT_EQ(lock(0x4E), 0x00) << "the other chip is on its own";
+
+    for (auto [reg, value] : {std::pair{0, 0xFF}, std::pair{6, 0xFF}, std::pair{7, 0xFF}, std::pair{8, 0x33}})
+        engine().i2cWriteRegister(0x4C, reg, value);  // 0x33 is no reset command
+    EXPECT_EQ(lock(0x4C), 0x03);
+    engine().i2cWriteRegister(0x4C, 4, 0x00);
+    EXPECT_EQ(lock(0x4C), 0x02);
+    engine().i2cWriteRegister(0x4C, 8, 0x0A);
+    for (int reg : {1, 2, 3}) {
+        engine().i2cWriteRegister(0x4C, reg, board->u1().storedRegister(reg));  // even the same value
+        EXPECT_EQ(lock(0x4C), 0x01) << reg;
+        engine().i2cWriteRegister(0x4C, 8, 0x50);
+    }
+    for (auto [code, status] : {std::pair{0x02, 0x02}, std::pair{0x03, 0x03}}) {  // code 2 has no resolution
+        engine().i2cWriteRegister(0x4C, 5, code);
+        EXPECT_EQ(lock(0x4C), 0x02);
+        engine().i2cWriteRegister(0x4C, 8, 0x0A);
+        EXPECT_EQ(lock(0x4C), status);
+    }
+
+    // 4103 pixels, post-scaler 16: out of reach; the failed PLL reset takes the DPA down.
+    engine().i2cWriteBlock(0x4C, 1, 1, 3, RegisterImage{0, 0x30, 0xFF, 0x0F});
+    EXPECT_EQ(lock(0x4C), 0x01);
+    engine().i2cWriteRegister(0x4C, 8, 0x50);
+    EXPECT_EQ(lock(0x4C), 0x00);
+}
+
+TEST_F(SimBoardOverBus, ChipsThatDoNotAnswerOrFallSilent)
+{
+    board->u1().setNotAnswering(true);
+    engine().i2cWriteRegister(0x4C, 0, 0x42);
+    EXPECT_EQ(takeTrace(), "[START] 4C " + kNotResponding + "00 " + kNoAck + "42 " + kNoAck + "[STOP]\r\n");
+    EXPECT_EQ(engine().i2cReadRegister(0x4D, 0x4C, 0x10), 0xFF);
+    engine().i2cWriteRegister(0x4E, 0, 0x42);
+    EXPECT_EQ(board->u4().storedRegister(0), 0x42) << "the other chip still answers";
+    board->u1().clearFaults();
+    takeTrace();
+
+    board->u1().stopAnsweringAfter(2);
+    engine().i2cWriteRegister(0x4C, 5, 0x3F);
+    EXPECT_EQ(takeTrace(), "[START] 4C [a] 05 [a] 3F " + kNoAck + "[STOP]\r\n");
+    EXPECT_EQ(board->u1().storedRegister(5), 0x00);
+    EXPECT_EQ(engine().i2cReadRegister(0x4D, 0x4C, 0), 0xFF) << "and it stays silent";
+
+    board->u4().writeRegister(1, 0x22);
+    engine().i2cSetPointer(0x4E, 0);
+    board->u4().stopAnsweringAfter(2);  // the read address and one byte
+    engine().i2cReadSequential(0x4F, 2);
+    EXPECT_EQ(engine().readBuffer[0], 0x42);
+    EXPECT_EQ(engine().readBuffer[1], 0xFF);
+    EXPECT_EQ(engine().readBuffer[2], 0xFF);
+    EXPECT_TRUE(board->sdaLine());
+
+    board->u1().clearFaults();  // a fault set while the chip holds SDA lets go of it
+    engine().i2cStart();
+    clockBits(0x4C);
+    bus->lines.setSDAhigh();
+    ASSERT_FALSE(board->sdaLine());
+    board->u1().setNotAnswering(true);
+    EXPECT_NE(bus->lines.readSDA(), 0);
+}
+
+TEST_F(SimBoardOverBus, SdaStuckLowLooksLikeAcknowledgesButReachesNoChip)
+{
+    board->u1().writeRegister(0, 0x5A);
+    board->setSdaStuckLow(true);
+    engine().i2cWriteRegister(0x4C, 0, 0x00);
+    EXPECT_EQ(takeTrace(), "[START] 4C [a] 00 [a] 00 [a] [STOP]\r\n");
+    EXPECT_EQ(engine().i2cReadRegister(0x4D, 0x4C, 0), 0x00);
+    EXPECT_EQ(board->u1().storedRegister(0), 0x5A);
+
+    bus->initLPTport(0);
+    EXPECT_FALSE(bus->adapterFound());
+    board->setSdaStuckLow(false);
+    bus->initLPTport(0);
+    EXPECT_TRUE(bus->adapterFound());
+    EXPECT_EQ(engine().i2cReadRegister(0x4D, 0x4C, 0), 0x5A);
+}
+
+TEST_F(SimBoardOverBus, VirtualTimeFollowsTheDelayUnits)
+{
+    bus->lines.delayCount = 10;
+    const std::uint64_t before = *board->virtualTimeNs();
+    engine().i2cWriteRegister(0x4C, 5, 0x3F);
+    // Start 4 units, three bytes of 25, three acknowledges of 4, stop 3: 94
+    // units of 1 us plus 10 001 busy-wait passes each.
+    EXPECT_EQ(*board->virtualTimeNs() - before, 94u * 11'001u);
+}
+
+} // namespace
+} // namespace zvx
