@@ -77,23 +77,6 @@ TEST(ProfileWrite, RefusesWhatCouldNotBeReadBackAndLeavesTheDocumentAlone)
     EXPECT_EQ(doc.bytes(), "[s]\nk=1\n");
 }
 
-TEST(ProfileWrite, ManyWritesInOnePassEqualWritingThemOneByOne)
-{
-    const std::string start = "[b]\nx=1\n[a]\r\nk=old\r\n; end of a\r\n[c]\rz=";
-    const std::vector<ProfileEntry> entries = {
-        {"new", "n1", "1"}, {"A", "K", "changed"}, {"b", "y", "2"},   {"NEW", "n2", "2"},
-        {"c", "z", "9"},    {"c", "w", "8"},       {"new", "N1", "3"}, {"a", "m", "4"},
-    };
-    ProfileDocument oneByOne(start);
-    for (const ProfileEntry& e : entries)
-        ASSERT_EQ(oneByOne.setValue(e.section, e.key, e.value), std::nullopt);
-    ProfileDocument batch(start);
-    ASSERT_EQ(batch.setValues(entries), std::nullopt);
-    EXPECT_EQ(batch.bytes(), oneByOne.bytes());
-    EXPECT_EQ(batch.bytes(), "[b]\nx=1\ny=2\r\n[a]\r\nk=changed\r\nm=4\r\n; end of a\r\n[c]\rz=9\r\nw=8\r\n"
-                             "[new]\r\nn1=3\r\nn2=2\r\n");
-}
-
 TEST(GetINIvalue, BufferOf127BytesTheTwoCharacterMinimumAndWholeUtf8Characters)
 {
     const ProfileDocument doc("[s]\r\none=5\r\ntwo=10\r\nquotedone=\"5\"\r\n"
