@@ -16,12 +16,12 @@
 
 namespace zvx::test {
 
+inline constexpr const char* kCaptionPrefix = "Velmora Clockworks Company, Inc.                 .zvx File: ";
+
 inline std::string readBytes(const QString& path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll().toStdString();
+    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
 }
 
 inline void writeBytes(const QString& path, const std::string& bytes)
@@ -29,6 +29,18 @@ inline void writeBytes(const QString& path, const std::string& bytes)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+// File > Open or Save As with the file picked in the dialog (nothing = Cancel).
+inline void openIn(TestLab& lab, const std::optional<QString>& picked)
+{
+    lab.dialogs.openFiles.push_back(picked);
+    lab.find<QAction>("mnuOpen")->trigger();
+}
+inline void saveAsIn(TestLab& lab, const std::optional<QString>& typed)
+{
+    lab.dialogs.saveFiles.push_back(typed);
+    lab.find<QAction>("mnuSaveAs")->trigger();
 }
 
 class SetupFiles : public ::testing::Test {
@@ -42,23 +54,11 @@ protected:
 
     QString path(const QString& name) const { return dir.filePath(name); }
     QLineEdit* text(const char* name) { return lab.find<QLineEdit>(QString::fromLatin1(name)); }
-    QLabel* label(const char* name) { return lab.find<QLabel>(QString::fromLatin1(name)); }
     QAction* action(const char* name) { return lab.find<QAction>(QString::fromLatin1(name)); }
-
-    // File > Save As with the name typed in the dialog (nothing = Cancel).
-    void saveAs(const std::optional<QString>& typed)
-    {
-        lab.dialogs.saveFiles.push_back(typed);
-        action("mnuSaveAs")->trigger();
-    }
-    // File > Open with the file picked in the dialog (nothing = Cancel).
-    void open(const std::optional<QString>& picked)
-    {
-        lab.dialogs.openFiles.push_back(picked);
-        action("mnuOpen")->trigger();
-    }
-
+    void saveAs(const std::optional<QString>& typed) { saveAsIn(lab, typed); }
+    void open(const std::optional<QString>& picked) { openIn(lab, picked); }
     QString caption() const { return lab.app->mainWindow()->windowTitle(); }
+    QString captionFor(const char* name) const { return QString::fromLatin1(kCaptionPrefix) + name; }
 
     QTemporaryDir dir;
     TestLab lab;

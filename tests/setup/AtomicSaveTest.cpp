@@ -4,7 +4,6 @@
 // nothing, so failures come from the file system layout or are injected.
 
 #include "setup/AtomicFile.h"
-#include "setup/Profile.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +12,6 @@
 #include <filesystem>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace zvx {
 namespace {
@@ -23,23 +21,20 @@ namespace fs = std::filesystem;
 const std::string kOld = "[zvx7246 input registers]\r\nregister_0=&H4C\r\n";
 const std::string kNew = "[zvx7246 input registers]\r\nregister_0=&H0\r\n";
 
-bool contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-TEST(AtomicSave, ReplacesTheFileAndLeavesNothingElseBehind)
+TEST(AtomicSave, ReplacesTheFileThroughSymbolicLinksKeepingPermissions)
 {
     test::TempFolder folder;
-    const std::string path = folder.write("bench.zvx", kOld);
-    EXPECT_EQ(replaceFileAtomically(path, kNew), std::nullopt);
-    EXPECT_EQ(test::TempFolder::read(path), kNew);
-    EXPECT_EQ(folder.entryCount(), 1u);
-
-    const std::string fresh = folder.file("new.zvx");
-    EXPECT_EQ(replaceFileAtomically(fresh, ""), std::nullopt);
-    EXPECT_TRUE(fs::is_regular_file(fresh));
-    EXPECT_EQ(fs::file_size(fresh), 0u);
+    const std::string real = folder.write("real.zvx", kOld);
+    ::chmod(real.c_str(), 0640);
+    const std::string link = folder.file("link.zvx");
+    fs::create_symlink(real, link);
+    ASSERT_EQ(replaceFileAtomically(link, kNew), std::nullopt);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(test::TempFolder::read(real), kNew);
+    EXPECT_EQ(fs::status(real).permissions(), fs::perms(0640));
+    EXPECT_EQ(folder.entryCount(), 2u);
 }
 
 TEST(AtomicSave, EachFailingStepKeepsTheOldFileAndReportsTheReason)
@@ -62,50 +57,10 @@ TEST(AtomicSave, EachFailingStepKeepsTheOldFileAndReportsTheReason)
         ASSERT_TRUE(error.has_value());
         EXPECT_EQ(error->path, path);
         EXPECT_EQ(error->reason, c.reason);
-        EXPECT_TRUE(contains(error->message, path));
-        EXPECT_TRUE(contains(error->message, c.reason));
+        EXPECT_TRUE(contains(error->message, path) && contains(error->message, c.reason)) << error->message;
         EXPECT_EQ(test::TempFolder::read(path), kOld);
         EXPECT_EQ(folder.entryCount(), 1u) << "temporary file left behind";
     }
-}
-
-TEST(AtomicSave, TargetThatIsAFolderOrLiesUnderAFileOrInAMissingFolder)
-{
-    test::TempFolder folder;
-    fs::create_directory(folder.file("setup.zvx"));
-    const auto isFolder = replaceFileAtomically(folder.file("setup.zvx"), kNew);
-    ASSERT_TRUE(isFolder.has_value());
-    EXPECT_TRUE(contains(isFolder->reason, "folder"));
-    EXPECT_TRUE(fs::is_directory(folder.file("setup.zvx")));
-
-    const std::string plain = folder.write("plain", kOld);
-    const auto underFile = replaceFileAtomically(plain + "/setup.zvx", kNew);
-    ASSERT_TRUE(underFile.has_value());
-    EXPECT_EQ(underFile->reason, "Not a directory");
-    EXPECT_EQ(test::TempFolder::read(plain), kOld);
-
-    const auto noFolder = replaceFileAtomically(folder.file("gone/setup.zvx"), kNew);
-    ASSERT_TRUE(noFolder.has_value());
-    EXPECT_EQ(noFolder->reason, "No such file or directory");
-
-    EXPECT_TRUE(replaceFileAtomically("", kNew).has_value());
-    EXPECT_EQ(folder.entryCount(), 2u);
-}
-
-TEST(AtomicSave, KeepsPermissionsAndSymbolicLinks)
-{
-    test::TempFolder folder;
-    const std::string real = folder.write("real.zvx", kOld);
-    ::chmod(real.c_str(), 0640);
-    const std::string link = folder.file("link.zvx");
-    fs::create_symlink(real, link);
-
-    ASSERT_EQ(replaceFileAtomically(link, kNew), std::nullopt);
-    EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(test::TempFolder::read(real), kNew);
-    struct stat info {};
-    ASSERT_EQ(::stat(real.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0640u);
 }
 
 TEST(ReadWholeFile, RefusesWhatIsNotASetupFileWithoutHanging)
@@ -131,25 +86,6 @@ TEST(ReadWholeFile, RefusesWhatIsNotASetupFileWithoutHanging)
     ASSERT_FALSE(tooBig.ok());
     EXPECT_TRUE(contains(tooBig.error().reason, "too large"));
     EXPECT_TRUE(readWholeFile(big, 2000).ok());
-
-    auto underFile = readWholeFile(big + "/x.zvx");
-    ASSERT_FALSE(underFile.ok());
-    EXPECT_EQ(underFile.error().reason, "Not a directory");
-}
-
-TEST(ReadWholeFile, HandlesMegabyteLinesAndBinaryBytes)
-{
-    test::TempFolder folder;
-    std::string bytes = "[zvx7246 loop filter components]\r\nR=" + std::string(3u << 20, '7') + "\r\n";
-    for (int i = 0; i < 256; ++i)
-        bytes.push_back(static_cast<char>(i));
-    bytes += "\nC1=\"10n\"";
-    const std::string path = folder.write("huge.zvx", bytes);
-    auto doc = loadProfile(path);
-    ASSERT_TRUE(doc.ok());
-    EXPECT_EQ(doc->bytes().size(), bytes.size());
-    EXPECT_EQ(getINIvalue(doc.value(), "zvx7246 loop filter components", "R"), std::string(126, '7'));
-    EXPECT_EQ(getINIvalue(doc.value(), "zvx7246 loop filter components", "C1"), "10n");
 }
 
 } // namespace

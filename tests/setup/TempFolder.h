@@ -29,26 +29,20 @@ public:
 
     std::string file(std::string_view name) const { return (path_ / name).string(); }
     const std::filesystem::path& path() const { return path_; }
-
     std::string write(std::string_view name, std::string_view bytes) const
     {
-        const std::string target = file(name);
-        std::ofstream out(target, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        return target;
+        std::ofstream(file(name), std::ios::binary | std::ios::trunc).write(bytes.data(), std::streamsize(bytes.size()));
+        return file(name);
     }
-
     static std::string read(const std::string& path)
     {
         std::ifstream in(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-
     // How many entries the folder holds, to see that no temporary file was left.
     std::size_t entryCount() const
     {
-        return static_cast<std::size_t>(
-            std::distance(std::filesystem::directory_iterator(path_), std::filesystem::directory_iterator()));
+        return std::size_t(std::distance(std::filesystem::directory_iterator(path_), {}));
     }
 
 private:
