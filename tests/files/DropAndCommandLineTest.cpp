@@ -85,6 +85,7 @@ TEST(SetupFileCommandLine, OpensBeforeTheBusIsInitialisedAndIgnoresOtherNamesSil
     writeBytes(file, kBench);
     writeBytes(dir.filePath("bench.ZVX"), kBench);
 
+    {
     TestLab lab(QString(), file);
     std::optional<std::uint64_t> timeAtRefresh;
     std::string traceAtRefresh = "not refreshed";
@@ -102,7 +103,7 @@ TEST(SetupFileCommandLine, OpensBeforeTheBusIsInitialisedAndIgnoresOtherNamesSil
     EXPECT_EQ(traceAtRefresh, "");
     EXPECT_GT(*lab.board().virtualTimeNs(), 0u);
     EXPECT_EQ(lab.board().u1().storedRegister(0), 0x00);
-
+    }
     // Wrong case, quoted (ends in zvx"), missing, a folder.
     for (const QString& other : {dir.filePath("bench.ZVX"), "\"" + file + "\"", dir.filePath("missing.zvx"), dir.path()}) {
         TestLab ignored(QString(), other);

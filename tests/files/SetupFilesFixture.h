@@ -31,18 +31,6 @@ inline void writeBytes(const QString& path, const std::string& bytes)
     f.write(bytes.data(), static_cast<qint64>(bytes.size()));
 }
 
-// File > Open or Save As with the file picked in the dialog (nothing = Cancel).
-inline void openIn(TestLab& lab, const std::optional<QString>& picked)
-{
-    lab.dialogs.openFiles.push_back(picked);
-    lab.find<QAction>("mnuOpen")->trigger();
-}
-inline void saveAsIn(TestLab& lab, const std::optional<QString>& typed)
-{
-    lab.dialogs.saveFiles.push_back(typed);
-    lab.find<QAction>("mnuSaveAs")->trigger();
-}
-
 class SetupFiles : public ::testing::Test {
 protected:
     void SetUp() override
@@ -55,8 +43,17 @@ protected:
     QString path(const QString& name) const { return dir.filePath(name); }
     QLineEdit* text(const char* name) { return lab.find<QLineEdit>(QString::fromLatin1(name)); }
     QAction* action(const char* name) { return lab.find<QAction>(QString::fromLatin1(name)); }
-    void saveAs(const std::optional<QString>& typed) { saveAsIn(lab, typed); }
-    void open(const std::optional<QString>& picked) { openIn(lab, picked); }
+    // File > Save As or Open with the file picked in the dialog (nothing = Cancel).
+    void saveAs(const std::optional<QString>& typed)
+    {
+        lab.dialogs.saveFiles.push_back(typed);
+        action("mnuSaveAs")->trigger();
+    }
+    void open(const std::optional<QString>& picked)
+    {
+        lab.dialogs.openFiles.push_back(picked);
+        action("mnuOpen")->trigger();
+    }
     QString caption() const { return lab.app->mainWindow()->windowTitle(); }
     QString captionFor(const char* name) const { return QString::fromLatin1(kCaptionPrefix) + name; }
 
