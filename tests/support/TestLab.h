@@ -10,6 +10,8 @@
 #include "sim/SimBoard.h"
 #include "support/FakeSound.h"
 #include "support/ScriptedDialogs.h"
+#include "tools/I2Cdebugwin.h"
+#include "tools/frmRevisionInfo.h"
 #include "support/ScriptedPacing.h"
 
 #include <QApplication>
@@ -53,12 +55,17 @@ public:
     DevicePanel& u4() { return *window().outPanel(); }
 
     // Any widget or action of the main window or its tool windows by name.
+    // Any widget or action of this program's windows by name; other programs
+    // alive in the same test are not searched.
     template <class T>
     T* find(const QString& name)
     {
-        for (QWidget* top : QApplication::topLevelWidgets()) {
+        const QWidget* tops[] = {app->mainWindow(), app->debugWindow(), app->revisionInfo()};
+        for (const QWidget* top : tops) {
+            if (!top)
+                continue;
             if (top->objectName() == name)
-                if (auto* t = qobject_cast<T*>(top))
+                if (auto* t = qobject_cast<T*>(const_cast<QWidget*>(top)))
                     return t;
             if (auto* t = top->findChild<T*>(name))
                 return t;
