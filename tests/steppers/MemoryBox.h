@@ -19,14 +19,12 @@ public:
         if (text == text_)
             return;
         text_ = text;
-        ++changes;
         if (onChange)
             onChange();
     }
     void preset(const QString& text) { text_ = text; }  // no change handling
 
     std::function<void()> onChange;
-    int changes = 0;
 
 private:
     QString text_;
