@@ -1,4 +1,4 @@
-// The sound players' silent paths and the wave-length reading they rely on.
+// The wave-length reading the players rely on, and their silent paths.
 // No test here plays a real sound.
 #include "mainwindow/SoundPlayer.h"
 
@@ -11,72 +11,55 @@
 namespace zvx {
 namespace {
 
-QByteArray le32(quint32 v)
+template <class T>
+QByteArray le(T v)
 {
-    QByteArray b(4, '\0');
+    QByteArray b(sizeof v, '\0');
     qToLittleEndian(v, b.data());
     return b;
 }
 
-QByteArray le16(quint16 v)
-{
-    QByteArray b(2, '\0');
-    qToLittleEndian(v, b.data());
-    return b;
-}
-
-// A mono 16-bit PCM wave of `samples` samples at `rate`, with an extra chunk
-// between the format and the data, as some tools write.
+// A mono 16-bit PCM wave with an odd-sized extra chunk before the data.
 QByteArray wave(quint32 rate, quint32 samples, quint32 declaredBytes = 0)
 {
     const quint32 bytes = samples * 2;
-    QByteArray fmt = le16(1) + le16(1) + le32(rate) + le32(rate * 2) + le16(2) + le16(16);
-    QByteArray list = "LIST" + le32(3) + QByteArray("abc") + QByteArray(1, '\0');  // odd size, padded
-    QByteArray body = "WAVE" + ("fmt " + le32(16) + fmt) + list +
-                      ("data" + le32(declaredBytes ? declaredBytes : bytes) + QByteArray(bytes, '\0'));
-    return "RIFF" + le32(quint32(body.size())) + body;
+    const QByteArray fmt = le<quint16>(1) + le<quint16>(1) + le(rate) + le(rate * 2) + le<quint16>(2) + le<quint16>(16);
+    const QByteArray body = "WAVE" + ("fmt " + le<quint32>(16) + fmt) + "LIST" + le<quint32>(3) + QByteArray("abc\0", 4) +
+                            ("data" + le(declaredBytes ? declaredBytes : bytes) + QByteArray(bytes, '\0'));
+    return "RIFF" + le(quint32(body.size())) + body;
 }
 
 QString write(const QTemporaryDir& dir, const char* name, const QByteArray& bytes)
 {
-    const QString path = dir.filePath(name);
-    QFile f(path);
+    QFile f(dir.filePath(name));
     f.open(QIODevice::WriteOnly);
     f.write(bytes);
-    return path;
+    return f.fileName();
 }
 
-TEST(WaveFileDuration, ReadsTheLengthFromTheHeader)
+TEST(WaveFileDuration, ReadsTheLengthFromTheHeaderAndRejectsForeignFiles)
 {
     QTemporaryDir dir;
     using std::chrono::milliseconds;
     EXPECT_EQ(waveFileDuration(write(dir, "a.wav", wave(22050, 22050))), milliseconds(1000));
     EXPECT_EQ(waveFileDuration(write(dir, "b.wav", wave(8000, 2000))), milliseconds(250));
-    // A data size larger than the file (a writer that never went back to fix
-    // it) counts only the bytes present.
+    // A data size larger than the file counts only the bytes present.
     EXPECT_EQ(waveFileDuration(write(dir, "c.wav", wave(8000, 800, 0x7FFFF000))), milliseconds(100));
-}
-
-TEST(WaveFileDuration, MissingOrForeignFilesHaveNone)
-{
-    QTemporaryDir dir;
     EXPECT_FALSE(waveFileDuration(dir.filePath("missing.wav")));
     EXPECT_FALSE(waveFileDuration(write(dir, "empty.wav", {})));
     EXPECT_FALSE(waveFileDuration(write(dir, "text.wav", "not a wave file at all")));
-    QByteArray truncated = wave(8000, 800).left(30);
-    EXPECT_FALSE(waveFileDuration(write(dir, "short.wav", truncated)));
+    EXPECT_FALSE(waveFileDuration(write(dir, "short.wav", wave(8000, 800).left(30))));
 }
 
-TEST(SoundPlayers, MissingFilesReturnAtOnceWithoutSound)
+TEST(SoundPlayers, MissingOrForeignFilesReturnAtOnceWithoutSound)
 {
     QTemporaryDir dir;
     NoAudioSoundPlayer none;
     none.playFile(dir.filePath("wav/up.wav"));
-    none.beep();  // the platform bell; nothing on the offscreen platform
+    none.beep();
     QtSoundPlayer qt;
     qt.playFile(dir.filePath("wav/up.wav"));
     qt.playFile(write(dir, "text.wav", "not a wave file"));
-    SUCCEED();
 }
 
 } // namespace

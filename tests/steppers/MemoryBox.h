@@ -1,8 +1,7 @@
 #pragma once
-// Text boxes held in memory that follow the window's rule: setting a text
-// runs the box's change handling, and only when the text really changes.
-// DividerBoxes wires the three feedback-divider boxes of one device the way
-// the register panel does, so stepper tests see the same cascades.
+// Text boxes held in memory that follow the window's rule: setting a text runs
+// the box's change handling, only on a real change. DividerBoxes wires the
+// three feedback-divider boxes of one device as the register panel does.
 
 #include "mainwindow/Steppers.h"
 
@@ -20,25 +19,19 @@ public:
         if (text == text_)
             return;
         text_ = text;
-        ++changes;
         if (onChange)
             onChange();
     }
-    // Puts a text in without running the change handling (a start state).
-    void preset(const QString& text) { text_ = text; }
+    void preset(const QString& text) { text_ = text; }  // no change handling
 
     std::function<void()> onChange;
-    int changes = 0;
 
 private:
     QString text_;
 };
 
-// The total box and the low / high divider boxes of one device.
 struct DividerBoxes {
-    MemoryBox total;
-    MemoryBox low;
-    MemoryBox high;
+    MemoryBox total, low, high;
     bool typingHorizTotal = false;
 
     DividerBoxes()
@@ -50,14 +43,12 @@ struct DividerBoxes {
     DividerBoxes(const DividerBoxes&) = delete;
     DividerBoxes& operator=(const DividerBoxes&) = delete;
 
-    // A start state without running any handler.
     void preset(const QString& t, const QString& l, const QString& h)
     {
         total.preset(t);
         low.preset(l);
         high.preset(h);
     }
-
     // The user types a whole text into the total box, one key at a time.
     void typeTotal(const QString& text)
     {
