@@ -171,16 +171,21 @@ void I2cEngine::sendAddress(std::int16_t addressByte)
     addressPhaseByte = 0;
 }
 
-void I2cEngine::i2cWriteRegister(std::int16_t writeAddress, std::int16_t reg, std::int16_t value)
+void I2cEngine::startWriteAt(std::int16_t writeAddress, std::int16_t reg)
 {
-    Transaction t(*this);
-    if (!t.granted())
-        return;
     addressPhaseByte = static_cast<std::int16_t>(writeAddress & 0xFE);
     i2cStart();
     sendAddress(addressPhaseByte);
     i2cWriteByte(reg);
     i2cWaitAck();
+}
+
+void I2cEngine::i2cWriteRegister(std::int16_t writeAddress, std::int16_t reg, std::int16_t value)
+{
+    Transaction t(*this);
+    if (!t.granted())
+        return;
+    startWriteAt(writeAddress, reg);
     i2cWriteByte(value);
     i2cWaitAck();
     i2cStop();
@@ -191,11 +196,7 @@ void I2cEngine::i2cSetPointer(std::int16_t writeAddress, std::int16_t reg)
     Transaction t(*this);
     if (!t.granted())
         return;
-    addressPhaseByte = static_cast<std::int16_t>(writeAddress & 0xFE);
-    i2cStart();
-    sendAddress(addressPhaseByte);
-    i2cWriteByte(reg);
-    i2cWaitAck();
+    startWriteAt(writeAddress, reg);
     i2cStop();
 }
 
@@ -224,11 +225,7 @@ void I2cEngine::i2cWriteBlock(std::int16_t writeAddress, std::int16_t startRegis
     Transaction t(*this);
     if (!t.granted())
         return;
-    addressPhaseByte = static_cast<std::int16_t>(writeAddress & 0xFE);
-    i2cStart();
-    sendAddress(addressPhaseByte);
-    i2cWriteByte(startRegister);
-    i2cWaitAck();
+    startWriteAt(writeAddress, startRegister);
     // The chip's register pointer advances after each data byte, so one
     // transaction fills consecutive registers.
     const std::int16_t from = std::max<std::int16_t>(first, 0);

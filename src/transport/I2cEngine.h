@@ -79,6 +79,9 @@ private:
     void traceByte(std::int16_t value);
     // The address byte with its acknowledge, marked as the address phase.
     void sendAddress(std::int16_t addressByte);
+    // Start, the write address (bit 0 cleared) and the register byte, each
+    // with its acknowledge: how every write transaction opens.
+    void startWriteAt(std::int16_t writeAddress, std::int16_t reg);
 
     BusLines& lines_;
     BusLog& log_;
