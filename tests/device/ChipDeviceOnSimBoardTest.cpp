@@ -3,7 +3,7 @@
 // trace, and what the simulated chips end up holding.
 #include "device/ChipAddresses.h"
 #include "device/ChipDevice.h"
-#include "sim/SimBoard.h"
+#include "support/SimBus.h"
 #include "transport/I2cBus.h"
 
 #include <gmock/gmock.h>
@@ -52,15 +52,10 @@ std::vector<std::string> transactions(const std::string& trace)
 // 800 pixels per line, PSD "4", PFD 2 (a 100.8 MHz VCO), DPA code 1: locks.
 const RegisterImage kLockable{0x01, 0x12, 0x18, 0x03, 0x10, 0x01, 0x4F, 0x05, 0, 0, 0};
 
-class ChipDeviceOnSimBoard : public ::testing::Test {
+class ChipDeviceOnSimBoard : public ::testing::Test, protected test::SimBus {
 protected:
     ChipDeviceOnSimBoard()
     {
-        auto board = std::make_unique<SimBoard>();
-        sim = board.get();
-        bus = std::make_unique<I2cBus>(std::move(board));
-        bus->lines.delayCount = 0;
-        bus->initLPTport(0);
         bus->log.enableTracing();
         u1 = std::make_unique<ChipDevice>(bus->engine, bus->log, Device::U1, addresses.U1readAddress,
                                           addresses.U1writeAddress);
@@ -85,8 +80,6 @@ protected:
     std::vector<std::string> traced() const { return transactions(bus->log.text()); }
 
     ChipAddresses addresses;
-    SimBoard* sim = nullptr;
-    std::unique_ptr<I2cBus> bus;
     std::unique_ptr<ChipDevice> u1;
     std::unique_ptr<ChipDevice> u4;
     std::vector<std::int16_t> statusShown;
@@ -112,7 +105,7 @@ TEST_F(ChipDeviceOnSimBoard, WriteAllSendsTheResetsTheChangesAndTheLockStatusAsk
     EXPECT_EQ(writeAll(*u1, image), 0x03);
     EXPECT_THAT(traced(), ElementsAre("R4C 01", "R4C 05", "B4C 00x8", "W4C 08=50", "R4C 12", "W4C 08=0A", "R4C 12"));
     EXPECT_THAT(statusShown, ElementsAre(0x02, 0x03));
-    EXPECT_EQ(sim->u1().readRegister(1), 0x13);
+    EXPECT_EQ(board->u1().readRegister(1), 0x13);
 
     // U4 from power-up: loop and DPA both changed, locked at once, no recovery.
     bus->log.clear();
@@ -120,7 +113,7 @@ TEST_F(ChipDeviceOnSimBoard, WriteAllSendsTheResetsTheChangesAndTheLockStatusAsk
     EXPECT_THAT(traced(), ElementsAre("R4E 01", "R4E 05", "B4E 00x8", "W4E 08=50", "W4E 08=0A", "R4E 12", "R4E 12"));
 
     // Total 8 pixels per line cannot lock: one retry, then unlocked.
-    sim->u1().powerUp();
+    board->u1().powerUp();
     bus->log.clear();
     EXPECT_EQ(writeAll(*u1, RegisterImage{}), 0x00);
     const auto t = traced();
@@ -156,7 +149,7 @@ TEST_F(ChipDeviceOnSimBoard, RevisionProbeFindsEachRevisionAndLeavesOnlyTheDpaCo
 {
     for (ChipRevision revision : kAllChipRevisions) {
         for (std::uint8_t before : {0x00, 0x02, 0x03, 0xFF}) {
-            sim->u4().setRevision(revision);
+            board->u4().setRevision(revision);
             u4->writeRegister(reg::DPAcntl, before);
             bus->log.clear();
 
@@ -164,7 +157,7 @@ TEST_F(ChipDeviceOnSimBoard, RevisionProbeFindsEachRevisionAndLeavesOnlyTheDpaCo
 
             EXPECT_EQ(probe.version, kChipVersion);
             EXPECT_EQ(probe.revision, revision) << revisionLetter(revision);
-            const int after = sim->u4().readRegister(reg::DPAcntl);
+            const int after = board->u4().readRegister(reg::DPAcntl);
             EXPECT_EQ(after & 0xFC, 0) << "bits 7..2 clear";
             EXPECT_EQ(after & 0x03, before & 0x03) << "DPA code unchanged";
         }
@@ -172,7 +165,7 @@ TEST_F(ChipDeviceOnSimBoard, RevisionProbeFindsEachRevisionAndLeavesOnlyTheDpaCo
     // The last round, revision G with code 3: set the probe bits, read them
     // back, clear them; no DPA reset.
     EXPECT_THAT(traced(), ElementsAre("R4E 10", "R4E 05", "W4E 05=FF", "R4E 05", "W4E 05=03"));
-    EXPECT_EQ(sim->u1().readRegister(reg::DPAcntl), 0) << "U1 untouched";
+    EXPECT_EQ(board->u1().readRegister(reg::DPAcntl), 0) << "U1 untouched";
 }
 
 TEST_F(ChipDeviceOnSimBoard, AddressChangesAndHeadingsReachTheNextTransaction)
@@ -181,8 +174,8 @@ TEST_F(ChipDeviceOnSimBoard, AddressChangesAndHeadingsReachTheNextTransaction)
     addresses.U1readAddress = addresses.U4readAddress;
     u1->writeRegister(reg::OscDiv, 0x33);
     EXPECT_EQ(u1->readRegister(reg::OscDiv), 0x33);
-    EXPECT_EQ(sim->u4().readRegister(reg::OscDiv), 0x33);
-    EXPECT_EQ(sim->u1().readRegister(reg::OscDiv), 0x00);
+    EXPECT_EQ(board->u4().readRegister(reg::OscDiv), 0x33);
+    EXPECT_EQ(board->u1().readRegister(reg::OscDiv), 0x00);
 
     bus->log.disableTracing();
     bus->log.clear();

@@ -1,7 +1,7 @@
 // The simulated evaluation board driven by the program's own transport: the
 // chips' I2C protocol at the wire and in the trace, the lock model and the
 // faults a bench can have.
-#include "sim/SimBoard.h"
+#include "support/SimBus.h"
 
 #include "transport/I2cBus.h"
 
@@ -16,26 +16,15 @@ namespace {
 const std::string kNotResponding = "Wisp ERR001:  Device is not responding ";
 const std::string kNoAck = "Wisp ERR002:  No ACK received";
 
-class SimBoardOverBus : public ::testing::Test {
+class SimBoardOverBus : public ::testing::Test, protected test::SimBus {
 protected:
     SimBoardOverBus()
     {
-        auto owned = std::make_unique<SimBoard>();
-        board = owned.get();
-        bus = std::make_unique<I2cBus>(std::move(owned));
-        bus->lines.delayCount = 0;
         bus->engine.beep = [this] { ++beeps; };
-        bus->initLPTport(0);
         bus->log.traceOn = 1;
         bus->log.clear();
     }
 
-    std::string takeTrace()
-    {
-        std::string text = bus->log.text();
-        bus->log.clear();
-        return text;
-    }
     std::uint8_t lock(std::int16_t write) { return engine().i2cReadRegister(write | 1, write, 0x12); }
     // Clocks out the top `count` bits of `byte` without an acknowledge clock
     // and returns what SDA read; the chip must never move SDA while SCL rises.
@@ -54,8 +43,6 @@ protected:
     }
     I2cEngine& engine() { return bus->engine; }
 
-    SimBoard* board = nullptr;
-    std::unique_ptr<I2cBus> bus;
     int beeps = 0;
 };
 
