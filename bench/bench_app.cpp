@@ -3,7 +3,7 @@
 // Read All and Write All with every window refresh.
 #include "mainwindow/DevicePanel.h"
 #include "mainwindow/DialogPolicy.h"
-#include "mainwindow/LabApp.h"
+#include "app/LabApp.h"
 #include "mainwindow/MainWindow.h"
 #include "sim/SimBoard.h"
 

@@ -2,7 +2,7 @@
 
 #include "app/AppOptions.h"
 #include "app/ProgramPort.h"
-#include "mainwindow/LabApp.h"
+#include "app/LabApp.h"
 
 #include <QApplication>
 #include <cstdio>

@@ -2,11 +2,12 @@
 
 #include "device/NumberText.h"
 #include "device/RegisterCodecs.h"
-#include "mainwindow/LabApp.h"
+#include "mainwindow/Lab.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/Spinner.h"
 #include "mainwindow/Steppers.h"
 #include "mainwindow/Twips.h"
+#include "transport/I2cBus.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -34,7 +35,7 @@ int decimalValue(const QLineEdit* box) { return decimalTextInt16(ss(box->text())
 
 } // namespace
 
-DevicePanel::DevicePanel(LabApp& app, Device device, QWidget* parent)
+DevicePanel::DevicePanel(Lab& app, Device device, QWidget* parent)
     : QFrame(parent), app_(app), device_(device)
 {
     setObjectName(QStringLiteral("frmTabs_%1").arg(isU1() ? 0 : 1));

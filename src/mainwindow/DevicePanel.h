@@ -26,13 +26,13 @@ class QRadioButton;
 
 namespace zvx {
 
-class LabApp;
+class Lab;
 class Spinner;
 
 class DevicePanel : public QFrame {
     Q_OBJECT
 public:
-    DevicePanel(LabApp& app, Device device, QWidget* parent = nullptr);
+    DevicePanel(Lab& app, Device device, QWidget* parent = nullptr);
 
     Device device() const { return device_; }
     bool isU1() const { return device_ == Device::U1; }
@@ -202,7 +202,7 @@ private:
     void calculatorUpdate();
     void storeOrWrite(bool multiWriteFlag, int reg, int value);
 
-    LabApp& app_;
+    Lab& app_;
     Device device_;
     std::array<QGroupBox*, 9> frameOf_{};   // the frame of each register 0..8
     std::bitset<9> unwritten_;

@@ -1,10 +1,9 @@
 #include "mainwindow/MainWindow.h"
 
 #include "mainwindow/DevicePanel.h"
-#include "mainwindow/LabApp.h"
+#include "mainwindow/Lab.h"
 #include "mainwindow/Twips.h"
-#include "setup/SetupCommands.h"
-#include "setup/frmOpen.h"
+#include "transport/I2cBus.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -18,16 +17,12 @@
 
 namespace zvx {
 
-MainWindow::MainWindow(LabApp& app) : app_(app)
+MainWindow::MainWindow(Lab& app) : app_(app)
 {
     setObjectName(QStringLiteral("I2CtabbedGUI"));
     setWindowTitle(QStringLiteral("ZVX 7246 Register Tool"));
     buildMenus();
     buildClientArea();
-    // A setup file dropped on the window or on either device panel opens.
-    auto* drop = new SetupFileDropTarget(app_, this);
-    for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(frmTabs[0]), static_cast<QWidget*>(frmTabs[1])})
-        drop->watch(w);
     portStatus = new QLabel(this);
     portStatus->setObjectName(QStringLiteral("portStatus"));
     statusBar()->addWidget(portStatus, 1);
@@ -62,9 +57,6 @@ void MainWindow::buildMenus()
     mnuSave->setEnabled(false);
     mnuSaveAs = item(file, "mnuSaveAs", QStringLiteral("Save &As"));
     mnuExit = item(file, "mnuExit", QStringLiteral("&Exit"));
-    connect(mnuOpen, &QAction::triggered, this, [this] { app_.fileWindow().cmdOpen(); });
-    connect(mnuSave, &QAction::triggered, this, [this] { mnuSave_Click(app_); });
-    connect(mnuSaveAs, &QAction::triggered, this, [this] { app_.fileWindow().cmdSaveAs(); });
     connect(mnuExit, &QAction::triggered, this, [this] { app_.mnuExit_Click(); });
 
     QMenu* chips = menu("mnuChipSelect", QStringLiteral("&Chip Select"));
@@ -85,7 +77,6 @@ void MainWindow::buildMenus()
     mnuShowBitBang = item(features, "mnuShowBitBang", QStringLiteral("&Bit Banging Console ..."));
     mnuShowBitBang->setVisible(false);
     mnuI2C_debug_debugWin = item(features, "mnuI2C_debug_debugWin", QStringLiteral("&Debug Messages Window ..."));
-    connect(mnuI2C_debug_debugWin, &QAction::triggered, this, [this] { app_.mnuI2C_debug_debugWin_Click(); });
     mnuI2C_debug_ackOff = item(features, "mnuI2C_debug_ackOff", QStringLiteral("&ACK -not- required"));
     mnuI2C_debug_ackOff->setCheckable(true);
     connect(mnuI2C_debug_ackOff, &QAction::triggered, this, [this] { mnuI2C_debug_ackOff_Click(); });

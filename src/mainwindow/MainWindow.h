@@ -17,12 +17,12 @@ class QPushButton;
 namespace zvx {
 
 class DevicePanel;
-class LabApp;
+class Lab;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindow(LabApp& app);
+    explicit MainWindow(Lab& app);
 
     // The load step: version label, panel placement, menu checks and
     // automatic write switched on.
@@ -97,7 +97,7 @@ private:
     // Form_KeyPress: true when the key was a hot key (and is used up).
     bool Form_KeyPress(const QString& key);
 
-    LabApp& app_;
+    Lab& app_;
 };
 
 } // namespace zvx

@@ -2,7 +2,7 @@
 
 #include "mainwindow/DevicePanel.h"
 #include "mainwindow/DialogPolicy.h"
-#include "mainwindow/LabApp.h"
+#include "mainwindow/Lab.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/Steppers.h"
 #include "setup/FileNames.h"
@@ -24,7 +24,7 @@ namespace {
 std::string ss(const QString& s) { return s.toStdString(); }
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
-SetupDevice composeDevice(LabApp& app, DevicePanel& panel)
+SetupDevice composeDevice(Lab& app, DevicePanel& panel)
 {
     // The same composition as a register write, into the register image.
     panel.cmdWriteInputCntl(true);
@@ -45,7 +45,7 @@ SetupDevice composeDevice(LabApp& app, DevicePanel& panel)
     return device;
 }
 
-void showDevice(LabApp& app, DevicePanel& panel, const SetupDevice& device)
+void showDevice(Lab& app, DevicePanel& panel, const SetupDevice& device)
 {
     for (std::size_t reg = 0; reg < kLoadedRegisterCount; ++reg) {
         if (const auto value = device.registers[reg]) {
@@ -68,7 +68,7 @@ QString setupFileCaptionFor(const QString& path)
     return qs(setupFileCaption(ss(path)));
 }
 
-AutoWriteHeldOff::AutoWriteHeldOff(LabApp& app) : app_(app), saved_(app.settings.autoWrite)
+AutoWriteHeldOff::AutoWriteHeldOff(Lab& app) : app_(app), saved_(app.settings.autoWrite)
 {
     app_.settings.autoWrite = false;
 }
@@ -78,7 +78,7 @@ AutoWriteHeldOff::~AutoWriteHeldOff()
     app_.settings.autoWrite = saved_;
 }
 
-SetupFileData composeSetupFromWindow(LabApp& app)
+SetupFileData composeSetupFromWindow(Lab& app)
 {
     MainWindow& window = *app.mainWindow();
     SetupFileData data;
@@ -91,7 +91,7 @@ SetupFileData composeSetupFromWindow(LabApp& app)
     return data;
 }
 
-void showSetupInWindow(LabApp& app, const SetupFileData& data)
+void showSetupInWindow(Lab& app, const SetupFileData& data)
 {
     MainWindow& window = *app.mainWindow();
     showDevice(app, *window.inPanel(), data.in);
@@ -106,8 +106,9 @@ void showSetupInWindow(LabApp& app, const SetupFileData& data)
         app.links.setCalculatorInputMode();
 }
 
-void mnuSave_Click(LabApp& app)
+void mnuSave_Click(frmOpen& files)
 {
+    Lab& app = files.lab();
     // The question is asked whether or not the file is still there.
     const QString file = app.settings.currentSetupFile;
     const auto answer = app.dialogs().ask(app.mainWindow(), QMessageBox::Warning, QStringLiteral("Save"),
@@ -116,22 +117,22 @@ void mnuSave_Click(LabApp& app)
     if (answer != QMessageBox::Yes)
         return;
     QString name = file;
-    app.fileWindow().saveOrOpenINI(name, QStringLiteral("&Save"));
+    files.saveOrOpenINI(name, QStringLiteral("&Save"));
 }
 
-void openSetupFile(LabApp& app, const QString& path)
+void openSetupFile(frmOpen& files, const QString& path)
 {
     // Exactly "zvx": a bench.ZVX or a quoted name is left alone, silently.
     if (!isSetupFileExtension(ss(path)))
         return;
     QString name = path;
-    app.fileWindow().saveOrOpenINI(name, QStringLiteral("&Open"));
+    files.saveOrOpenINI(name, QStringLiteral("&Open"));
 }
 
-void openCommandLine(LabApp& app, const QString& commandLine)
+void openCommandLine(frmOpen& files, const QString& commandLine)
 {
     if (fileExists(ss(commandLine)))
-        openSetupFile(app, commandLine);
+        openSetupFile(files, commandLine);
 }
 
 std::optional<QString> firstDroppedFile(const QMimeData* data)
@@ -144,7 +145,7 @@ std::optional<QString> firstDroppedFile(const QMimeData* data)
     return std::nullopt;
 }
 
-SetupFileDropTarget::SetupFileDropTarget(LabApp& app, QObject* parent) : QObject(parent), app_(app) {}
+SetupFileDropTarget::SetupFileDropTarget(frmOpen& files, QObject* parent) : QObject(parent), files_(files) {}
 
 void SetupFileDropTarget::watch(QWidget* widget)
 {
@@ -179,7 +180,7 @@ bool SetupFileDropTarget::eventFilter(QObject* watched, QEvent* event)
         // Opened once the drop is finished, so a message box about the file
         // does not keep the file manager's drag waiting.
         QMetaObject::invokeMethod(
-            this, [this, path = *file] { openSetupFile(app_, path); }, Qt::QueuedConnection);
+            this, [this, path = *file] { openSetupFile(files_, path); }, Qt::QueuedConnection);
         return true;
     }
     default:

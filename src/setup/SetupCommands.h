@@ -15,7 +15,8 @@ class QWidget;
 namespace zvx {
 
 class DevicePanel;
-class LabApp;
+class Lab;
+class frmOpen;
 
 // "Velmora Clockworks Company, Inc.                 .zvx File: " + the file's name.
 QString setupFileCaptionFor(const QString& path);
@@ -25,40 +26,40 @@ QString setupFileCaptionFor(const QString& path);
 // never write to a chip.
 class AutoWriteHeldOff {
 public:
-    explicit AutoWriteHeldOff(LabApp& app);
+    explicit AutoWriteHeldOff(Lab& app);
     ~AutoWriteHeldOff();
     AutoWriteHeldOff(const AutoWriteHeldOff&) = delete;
     AutoWriteHeldOff& operator=(const AutoWriteHeldOff&) = delete;
 
 private:
-    LabApp& app_;
+    Lab& app_;
     bool saved_;
 };
 
 // Save: runs every write procedure of U1, then of U4, with multiWriteFlag
 // true (registers 0..8 into the register image, never the chip), and takes
 // the chip identity labels, the loop-filter boxes and the Hsync text.
-SetupFileData composeSetupFromWindow(LabApp& app);
+SetupFileData composeSetupFromWindow(Lab& app);
 
 // Open: U1 registers 0..8 through the refresh routines (0..7 also to the raw
 // register editor) with the total recomputed after register 3, the same for
 // U4, then R, C1, C2, the Hsync text (handed on to the calculator) and the
 // calculator's input mode. Registers missing from the file are skipped;
 // the text boxes are emptied.
-void showSetupInWindow(LabApp& app, const SetupFileData& data);
+void showSetupInWindow(Lab& app, const SetupFileData& data);
 
 
 // File > Save: asks "Replace existing file?" (No is the default) and saves
 // to currentSetupFile on Yes.
-void mnuSave_Click(LabApp& app);
+void mnuSave_Click(frmOpen& files);
 
 // A file from the command line or a drop: opened when its extension is
 // exactly "zvx"; anything else is ignored without a message.
-void openSetupFile(LabApp& app, const QString& path);
+void openSetupFile(frmOpen& files, const QString& path);
 
 // The command line at start-up: opened with openSetupFile, unchanged, when
 // fileExists says it names a readable file.
-void openCommandLine(LabApp& app, const QString& commandLine);
+void openCommandLine(frmOpen& files, const QString& commandLine);
 
 // The first local file of a drag's data; nothing when it holds no file.
 std::optional<QString> firstDroppedFile(const QMimeData* data);
@@ -69,14 +70,14 @@ std::optional<QString> firstDroppedFile(const QMimeData* data);
 class SetupFileDropTarget : public QObject {
     Q_OBJECT
 public:
-    SetupFileDropTarget(LabApp& app, QObject* parent = nullptr);
+    SetupFileDropTarget(frmOpen& files, QObject* parent = nullptr);
     void watch(QWidget* widget);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    LabApp& app_;
+    frmOpen& files_;
 };
 
 } // namespace zvx

@@ -1,7 +1,7 @@
 #include "setup/frmOpen.h"
 
 #include "mainwindow/DialogPolicy.h"
-#include "mainwindow/LabApp.h"
+#include "mainwindow/Lab.h"
 #include "mainwindow/MainWindow.h"
 #include "setup/FileNames.h"
 #include "setup/SetupCommands.h"
@@ -27,7 +27,7 @@ public:
 
 } // namespace
 
-frmOpen::frmOpen(LabApp& app) : app_(app)
+frmOpen::frmOpen(Lab& app) : app_(app)
 {
     setObjectName(QStringLiteral("frmOpen"));
     setWindowTitle(QStringLiteral("Choose a file to view"));

@@ -8,7 +8,7 @@
 
 namespace zvx {
 
-class LabApp;
+class Lab;
 struct FileDialogRequest;
 
 // What both file dialogs offer: setup files first, then setup and INI
@@ -22,7 +22,7 @@ inline constexpr const char* kFromFileBrowser = "fromFileBrowser";
 class frmOpen : public QWidget {
     Q_OBJECT
 public:
-    explicit frmOpen(LabApp& app);
+    explicit frmOpen(Lab& app);
 
     // Opens (any mode but "&Save") or saves (mode "&Save") the named file.
     // "fromFileBrowser" stands for the dialog's name, and fileName is then
@@ -47,13 +47,15 @@ public:
     // CommonDialog1.FileName: the name chosen in the last dialog.
     QString chosenFileName;
 
+    Lab& lab() const { return app_; }
+
 private:
     FileDialogRequest request(const QString& title) const;
     bool saveSetup(const QString& path);
     bool openSetup(const QString& path);
     void rememberSetupFile(const QString& path);
 
-    LabApp& app_;
+    Lab& app_;
 };
 
 } // namespace zvx

@@ -5,7 +5,7 @@
 // is given is kept untrimmed for the test to read.
 
 #include "mainwindow/DevicePanel.h"
-#include "mainwindow/LabApp.h"
+#include "app/LabApp.h"
 #include "mainwindow/MainWindow.h"
 #include "sim/SimBoard.h"
 #include "support/FakeSound.h"

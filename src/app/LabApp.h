@@ -4,9 +4,7 @@
 // test can build the whole program in-process, against a simulated board it
 // keeps, as often as it likes.
 
-#include "device/ChipAddresses.h"
-#include "device/ChipDevice.h"
-#include "mainwindow/AppSettings.h"
+#include "mainwindow/Lab.h"
 #include "mainwindow/SoundPlayer.h"
 #include "mainwindow/Steppers.h"
 #include "transport/I2cBus.h"
@@ -26,20 +24,6 @@ class MainWindow;
 class frmOpen;
 class frmRevisionInfo;
 
-// Calls from the device operations into windows that other parts of the
-// program provide (the calculator, the raw register editor). Each is empty
-// until its window exists; an empty link does nothing.
-struct WindowLinks {
-    std::function<void()> calculatorUpdate;                    // calculator's cmdUpdate_Click
-    std::function<void()> updateClockOutputLabels;             // calculator's output list
-    std::function<void()> setCalculatorInputMode;              // U1 In-Sel changed
-    std::function<void(int reg, int value)> rawEditorUpdate;   // updateReg0 .. updateReg7
-    std::function<void(const QString& commandLine)> openCommandLine;  // setup file named at start
-    std::function<void()> showRawEditor;                       // the "J" hot key: frmI2C, modeless
-    std::function<void(const QString& text)> setCalculatorHsync;      // calculator's txtHsync
-    std::function<void()> enableRawEditorSave;                         // raw editor's File > Save
-};
-
 struct LabOptions {
     std::unique_ptr<PortIo> port;   // the backend the bus runs on
     QString portStatus;             // one line naming the backend, for the status bar
@@ -50,7 +34,7 @@ struct LabOptions {
     std::unique_ptr<TurboPacing> turboPacing;  // null = 100 ms ticks on the event loop
 };
 
-class LabApp : public QObject {
+class LabApp : public QObject, public Lab {
     Q_OBJECT
 public:
     explicit LabApp(LabOptions options);
@@ -65,41 +49,39 @@ public:
     void initLPTport(std::int16_t index);
     // File > Exit and the main window's close button: closes the bus, then
     // every window, then asks the event loop to end.
-    void mnuExit_Click();
+    void mnuExit_Click() override;
     void mnuI2C_debug_debugWin_Click();
 
     // Captions the revision notice for the device and, when show is true,
     // shows it modally.
-    void showRevisionNotice(Device device, bool show);
+    void showRevisionNotice(Device device, bool show) override;
 
     // The acoustic answer to a pattern-generator hot key, after its action:
     // the key's descriptive or short sound by lastHotKey, in the mode checked
     // in the main window's sound menu.
-    void playHotKeySound(const QString& key);
+    void playHotKeySound(const QString& key) override;
 
-    I2cBus& bus() { return bus_; }
-    ChipDevice& device(Device d) { return d == Device::U1 ? u1_ : u4_; }
-    DialogPolicy& dialogs() { return *dialogs_; }
-    MainWindow* mainWindow() const { return mainWindow_.get(); }
+    I2cBus& bus() override { return bus_; }
+    ChipDevice& device(Device d) override { return d == Device::U1 ? u1_ : u4_; }
+    DialogPolicy& dialogs() override { return *dialogs_; }
+    MainWindow* mainWindow() const override { return mainWindow_.get(); }
     I2Cdebugwin* debugWindow() const { return debugWin_.get(); }
     frmRevisionInfo* revisionInfo() const { return revisionInfo_.get(); }
-    SoundPlayer& sound() { return *sound_; }
-    TurboPacing& turboPacing() { return *turboPacing_; }
+    SoundPlayer& sound() override { return *sound_; }
+    TurboPacing& turboPacing() override { return *turboPacing_; }
     // The hidden window holding the setup-file dialog and commands; created
     // hidden the first time it is needed (a command-line open comes before
     // the tool windows are).
     frmOpen& fileWindow();
     bool hasExited() const { return exited_; }
 
-    AppSettings settings;
-    ChipAddresses addresses;
-    RegisterImage registerImage{};
-    WindowLinks links;
-
 signals:
     void exitRequested();
 
 private:
+    // Connects the main window's menu items to the windows and commands of
+    // the other subsystems, and lets setup files be dropped on it.
+    void connectMainWindow();
     void createToolWindows();
     void ensureDebugWindow();
 

@@ -1,4 +1,4 @@
-#include "mainwindow/LabApp.h"
+#include "app/LabApp.h"
 
 #include "mainwindow/DevicePanel.h"
 #include "mainwindow/DialogPolicy.h"
@@ -11,6 +11,7 @@
 #include "tools/I2Cdebugwin.h"
 #include "tools/frmRevisionInfo.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QLockFile>
@@ -42,7 +43,6 @@ LabApp::LabApp(LabOptions options)
       u4_(bus_.engine, bus_.log, Device::U4, addresses.U4readAddress, addresses.U4writeAddress)
 {
     bus_.engine.beep = [] { QApplication::beep(); };
-    links.openCommandLine = [this](const QString& commandLine) { openCommandLine(*this, commandLine); };
 }
 
 LabApp::~LabApp() = default;
@@ -73,13 +73,14 @@ bool LabApp::Main()
 
     // 3. The main window, loaded and shown.
     mainWindow_ = std::make_unique<MainWindow>(*this);
+    connectMainWindow();
     mainWindow_->Form_Load();
     mainWindow_->setPortStatus(options_.portStatus);
     mainWindow_->show();
 
     // 4. A setup file named on the command line is opened before the bus is.
-    if (links.openCommandLine && !options_.commandLine.isEmpty())
-        links.openCommandLine(options_.commandLine);
+    if (!options_.commandLine.isEmpty())
+        openCommandLine(fileWindow(), options_.commandLine);
 
     // 5. Every tool window, created hidden.
     createToolWindows();
@@ -94,6 +95,21 @@ bool LabApp::Main()
     mainWindow_->inPanel()->checkChipRevision(false);
     mainWindow_->outPanel()->checkChipRevision(false);
     return true;
+}
+
+void LabApp::connectMainWindow()
+{
+    MainWindow* w = mainWindow_.get();
+    connect(w->mnuOpen, &QAction::triggered, w, [this] { fileWindow().cmdOpen(); });
+    connect(w->mnuSave, &QAction::triggered, w, [this] { mnuSave_Click(fileWindow()); });
+    connect(w->mnuSaveAs, &QAction::triggered, w, [this] { fileWindow().cmdSaveAs(); });
+    connect(w->mnuI2C_debug_debugWin, &QAction::triggered, w, [this] { mnuI2C_debug_debugWin_Click(); });
+
+    // A setup file dropped on the window or on either device panel opens.
+    auto* drop = new SetupFileDropTarget(fileWindow(), w);
+    for (QWidget* target : {static_cast<QWidget*>(w), static_cast<QWidget*>(w->inPanel()),
+                            static_cast<QWidget*>(w->outPanel())})
+        drop->watch(target);
 }
 
 void LabApp::createToolWindows()
