@@ -8,12 +8,14 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFile>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -259,4 +261,21 @@ TEST(SetFrequency, OkCancelAndTheModeProposals)
     lab.click("ckIn_OscDiv");  // back to Hsync mode
     EXPECT_EQ(d.txt_Value->text(), "27");
     EXPECT_EQ(d.lbl_Units->text(), "kHz");
+}
+
+TEST(Calculator, ASetupFileOnTheCommandLineReachesTheCalculatorCreatedAfterIt)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("bench.zvx");
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[zvx7246 input registers]\r\nregister_7=&H80\r\n[zvx7246 Miscellaneous]\r\nHSYNC_khz=29.97\r\n");
+    f.close();
+
+    TestLab lab(QString(), file);
+    ASSERT_TRUE(lab.start());
+    frmCalculator& c = lab.app->calculator();
+    EXPECT_EQ(c.txtHsync->text(), "29.97");
+    EXPECT_TRUE(c.txtOscillator->isEnabled()) << "In-Sel from the file: oscillator mode";
+    EXPECT_EQ(lab.app->setFrequencyDialog().lbl_Units->text(), "MHz");
 }
