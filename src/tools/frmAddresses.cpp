@@ -60,6 +60,9 @@ frmAddresses::frmAddresses(Lab& app, QWidget* parent) : QDialog(parent), app_(ap
     cmd_RestoreAddresses = button("cmd_RestoreAddresses", QStringLiteral("Default  ZVX 7246 "));
     cmdOK = button("cmdOK", QStringLiteral("OK"));
     cmdCancel = button("cmdCancel", QStringLiteral("Cancel"));
+    // Enter in a box presses nothing: the dialog applies only on a click.
+    for (QPushButton* b : {cmd_RestoreAddresses, cmdOK, cmdCancel})
+        b->setAutoDefault(false);
     connect(cmd_RestoreAddresses, &QPushButton::clicked, this, [this] { cmd_RestoreAddresses_Click(); });
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, &QWidget::hide);

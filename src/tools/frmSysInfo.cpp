@@ -14,7 +14,7 @@ frmSysInfo::frmSysInfo(QWidget* parent) : QDialog(parent)
     txtInfo = new QPlainTextEdit(this);
     txtInfo->setObjectName(QStringLiteral("txtInfo"));
     txtInfo->setReadOnly(true);
-    txtInfo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtInfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     txtInfo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));

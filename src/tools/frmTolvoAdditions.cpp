@@ -35,6 +35,9 @@ frmTolvoAdditions::frmTolvoAdditions(Lab& app, QWidget* parent) : QDialog(parent
     cmdStartToggle->setObjectName(QStringLiteral("cmdStartToggle"));
     cmdCloseTolvoForm = new QPushButton(QStringLiteral("Close"), this);
     cmdCloseTolvoForm->setObjectName(QStringLiteral("cmdCloseTolvoForm"));
+    // Enter in the count box must not start a bus stress test by itself.
+    cmdStartToggle->setAutoDefault(false);
+    cmdCloseTolvoForm->setAutoDefault(false);
     connect(cmdStartToggle, &QPushButton::clicked, this, [this] { cmdStartToggle_Click(); });
     connect(cmdCloseTolvoForm, &QPushButton::clicked, this, &frmTolvoAdditions::reject);
 
