@@ -69,13 +69,13 @@ void bitBanger::buildControls()
         auto* f = new QGroupBox(QString::fromLatin1(caption), client);
         f->setObjectName(QString::fromLatin1(name));
         auto* col = new QVBoxLayout(f);
-        for (const pins::ImageBox& spec : boxes) {
-            auto* box = new QCheckBox(QString::fromLatin1(spec.caption), f);
-            box->setObjectName(QString::fromLatin1(spec.name));
+        for (const pins::ImageBox& imageBox : boxes) {
+            auto* box = new QCheckBox(QString::fromLatin1(imageBox.caption), f);
+            box->setObjectName(QString::fromLatin1(imageBox.name));
             // The caption stands left of the box.
             box->setLayoutDirection(Qt::RightToLeft);
             col->addWidget(box, 0, Qt::AlignLeft);
-            const pins::ImageBox* s = &spec;
+            const pins::ImageBox* s = &imageBox;
             onCheckChange(box, [this, s, box] {
                 std::uint8_t& image = app_.settings.pinTesterBytes[static_cast<int>(s->reg)];
                 image = pins::applyBox(image, *s, box->isChecked());
