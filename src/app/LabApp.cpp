@@ -12,7 +12,12 @@
 #include "setup/SetupCommands.h"
 #include "setup/frmOpen.h"
 #include "tools/I2Cdebugwin.h"
+#include "tools/bitBanger.h"
+#include "tools/frmAbout.h"
+#include "tools/frmAddresses.h"
+#include "tools/frmI2C.h"
 #include "tools/frmRevisionInfo.h"
+#include "tools/frmTolvoAdditions.h"
 
 #include <QAction>
 #include <QApplication>
@@ -47,6 +52,12 @@ LabApp::LabApp(LabOptions options)
       u4_(bus_.engine, bus_.log, Device::U4, addresses.U4readAddress, addresses.U4writeAddress)
 {
     bus_.engine.beep = [] { QApplication::beep(); };
+
+    // The raw register editor: the "J" hot key, U1 Read All and setup files
+    // reach it (a setup file named on the command line creates it early).
+    links.rawEditorUpdate = [this](int reg, int value) { rawEditor().updateReg(reg, value); };
+    links.showRawEditor = [this] { showToolWindow(rawEditor()); };
+    links.enableRawEditorSave = [this] { rawEditor().mnuSave->setEnabled(true); };
 }
 
 LabApp::~LabApp()
@@ -115,6 +126,16 @@ void LabApp::connectMainWindow()
     connect(w->mnuSaveAs, &QAction::triggered, w, [this] { fileWindow().cmdSaveAs(); });
     connect(w->mnuI2C_debug_debugWin, &QAction::triggered, w, [this] { mnuI2C_debug_debugWin_Click(); });
 
+    // Tool windows: the pin tester, the address dialog, the toggle test and
+    // the About box.
+    connect(w->mnuShowBitBang, &QAction::triggered, w, [this] { showToolWindow(pinTester()); });
+    connect(w->mnu_SelectAddress, &QAction::triggered, w, [this] {
+        addressDialog().Form_Load();
+        showToolWindow(addressDialog());
+    });
+    connect(w->mnu_TolvoForm, &QAction::triggered, w, [this] { showToolWindow(toggleTest()); });
+    connect(w->mnuI2C_about, &QAction::triggered, w, [this] { showToolWindow(aboutBox()); });
+
     // A setup file dropped on the window or on either device panel opens.
     auto* drop = new SetupFileDropTarget(fileWindow(), w);
     for (QWidget* target : {static_cast<QWidget*>(w), static_cast<QWidget*>(w->inPanel()),
@@ -125,7 +146,11 @@ void LabApp::connectMainWindow()
 void LabApp::createToolWindows()
 {
     ensureDebugWindow();
+    pinTester();
     fileWindow();
+    aboutBox();
+    toggleTest();
+    addressDialog();
     revisionInfo_ = std::make_unique<frmRevisionInfo>(mainWindow_.get());
     calculator();
     setFrequencyDialog();
@@ -165,6 +190,54 @@ void LabApp::connectCalculator()
         setCalculatorInputMode(*mainWindow_, calculator(), dialog);
     };
     links.updateClockOutputLabels = [this] { updateClockOutputLabels(*mainWindow_, calculator()); };
+    rawEditor();
+}
+
+void LabApp::showToolWindow(QWidget& window)
+{
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+frmI2C& LabApp::rawEditor()
+{
+    if (!rawEditor_) {
+        rawEditor_ = std::make_unique<frmI2C>(*this);
+        rawEditor_->fileCommands.open = [this] { fileWindow().cmdOpen(); };
+        rawEditor_->fileCommands.save = [this] { mnuSave_Click(fileWindow()); };
+        rawEditor_->fileCommands.saveAs = [this] { fileWindow().cmdSaveAs(); };
+        rawEditor_->mnuSave->setEnabled(!settings.currentSetupFile.isEmpty());
+    }
+    return *rawEditor_;
+}
+
+bitBanger& LabApp::pinTester()
+{
+    if (!pinTester_)
+        pinTester_ = std::make_unique<bitBanger>(*this);
+    return *pinTester_;
+}
+
+frmAddresses& LabApp::addressDialog()
+{
+    if (!addressDialog_)
+        addressDialog_ = std::make_unique<frmAddresses>(*this);
+    return *addressDialog_;
+}
+
+frmTolvoAdditions& LabApp::toggleTest()
+{
+    if (!toggleTest_)
+        toggleTest_ = std::make_unique<frmTolvoAdditions>(*this);
+    return *toggleTest_;
+}
+
+frmAbout& LabApp::aboutBox()
+{
+    if (!aboutBox_)
+        aboutBox_ = std::make_unique<frmAbout>(*this);
+    return *aboutBox_;
 }
 
 void LabApp::ensureDebugWindow()
@@ -187,6 +260,10 @@ frmOpen& LabApp::fileWindow()
 void LabApp::initLPTport(std::int16_t index)
 {
     bus_.initLPTport(index);
+    // The pin tester keeps the port the program started on; the LPT menu
+    // moves only the bus.
+    const PortSet& ports = bus_.lines.portSet();
+    pinTester().setPorts({ports.dataPortAddr, ports.statusPortAddr, ports.controlPortAddr});
     addresses.setDefaults();
     QString status = options_.portStatus;
     if (!bus_.adapterFound())
@@ -209,6 +286,14 @@ void LabApp::mnuExit_Click()
         setFrequency_->hide();
     if (calculator_)
         calculator_->hide();
+    // A toggle test running in this click's event loop stops after its
+    // current repetition instead of writing to a closed bus.
+    if (toggleTest_)
+        toggleTest_->interrupt();
+    for (QWidget* tool : std::initializer_list<QWidget*>{rawEditor_.get(), pinTester_.get(), addressDialog_.get(),
+                                                         toggleTest_.get(), aboutBox_.get()})
+        if (tool)
+            tool->hide();
     if (mainWindow_)
         mainWindow_->close();
     emit exitRequested();

@@ -15,6 +15,7 @@
 #include <memory>
 
 class QLockFile;
+class QWidget;
 
 namespace zvx {
 
@@ -25,6 +26,11 @@ class frmCalculator;
 class frmOpen;
 class frmSetFrequency;
 class frmRevisionInfo;
+class bitBanger;
+class frmAbout;
+class frmAddresses;
+class frmI2C;
+class frmTolvoAdditions;
 
 struct LabOptions {
     std::unique_ptr<PortIo> port;   // the backend the bus runs on
@@ -75,6 +81,15 @@ public:
     // hidden the first time it is needed (a command-line open comes before
     // the tool windows are).
     frmOpen& fileWindow();
+    // The tool windows of the Features and Help menus and the "J" hot key,
+    // each created hidden the first time it is needed (a setup file opened
+    // from the command line fills the raw register editor before the tool
+    // windows are created).
+    frmI2C& rawEditor();
+    bitBanger& pinTester();
+    frmAddresses& addressDialog();
+    frmTolvoAdditions& toggleTest();
+    frmAbout& aboutBox();
     bool hasExited() const { return exited_; }
     // The calculator and its Set Frequency dialog; created hidden (the
     // calculator first) the first time they are needed, which is at the
@@ -94,6 +109,8 @@ private:
     void connectCalculator();
     void createToolWindows();
     void ensureDebugWindow();
+    // Shows a tool window modeless, in front.
+    static void showToolWindow(QWidget& window);
 
     LabOptions options_;
     std::unique_ptr<DialogPolicy> ownDialogs_;
@@ -110,6 +127,11 @@ private:
     std::unique_ptr<frmRevisionInfo> revisionInfo_;
     std::unique_ptr<frmCalculator> calculator_;
     std::unique_ptr<frmSetFrequency> setFrequency_;  // refers to the calculator: goes first
+    std::unique_ptr<frmI2C> rawEditor_;
+    std::unique_ptr<bitBanger> pinTester_;
+    std::unique_ptr<frmAddresses> addressDialog_;
+    std::unique_ptr<frmTolvoAdditions> toggleTest_;
+    std::unique_ptr<frmAbout> aboutBox_;
     bool exited_ = false;
 };
 

@@ -11,13 +11,19 @@
 #include "support/FakeSound.h"
 #include "support/ScriptedDialogs.h"
 #include "tools/I2Cdebugwin.h"
+#include "tools/bitBanger.h"
+#include "tools/frmAbout.h"
+#include "tools/frmAddresses.h"
+#include "tools/frmI2C.h"
 #include "tools/frmRevisionInfo.h"
+#include "tools/frmTolvoAdditions.h"
 #include "support/ScriptedPacing.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zvx::test {
 
@@ -47,7 +53,11 @@ public:
         app->bus().log.addListener(std::move(keep));
     }
 
-    bool start() { return app->Main(); }
+    bool start()
+    {
+        started_ = app->Main();
+        return started_;
+    }
 
     SimBoard& board() { return *board_; }
     MainWindow& window() { return *app->mainWindow(); }
@@ -60,7 +70,10 @@ public:
     template <class T>
     T* find(const QString& name)
     {
-        const QWidget* tops[] = {app->mainWindow(), app->debugWindow(), app->revisionInfo()};
+        std::vector<const QWidget*> tops = {app->mainWindow(), app->debugWindow(), app->revisionInfo()};
+        if (started_)  // the tool windows exist from start-up on
+            tops.insert(tops.end(), {&app->rawEditor(), &app->pinTester(), &app->addressDialog(),
+                                     &app->toggleTest(), &app->aboutBox()});
         for (const QWidget* top : tops) {
             if (!top)
                 continue;
@@ -83,6 +96,7 @@ public:
 private:
     QTemporaryDir dir_;  // outlives the application and its lock file
     SimBoard* board_ = nullptr;
+    bool started_ = false;
 
 public:
     ScriptedDialogs dialogs;
