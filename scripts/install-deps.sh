@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the tests and the program need.
+# Installs the Debian 12 packages the build, the tests, the program and the
+# packaging (manual pages, icon, desktop entry, the .deb) need.
 # Installs only what is missing, so running it again costs nothing.
 set -euo pipefail
 
@@ -9,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   espeak-ng sox
   clang libclang-rt-14-dev
+  help2man desktop-file-utils librsvg2-bin man-db dpkg-dev file
 )
 
 missing=()

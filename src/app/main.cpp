@@ -12,7 +12,7 @@ int main(int argc, char** argv)
     QApplication qapp(argc, argv);
     const zvx::AppOptions options = zvx::parseAppOptions(argc, argv);
     if (options.help) {
-        std::printf("usage: zvx7246labTool [options] [setup-file.zvx]\n%s", zvx::appOptionsHelp());
+        std::printf("Usage: zvx7246labTool [options] [setup-file.zvx]\nOptions:\n%s", zvx::appOptionsHelp());
         return 0;
     }
     if (options.version) {

@@ -31,8 +31,8 @@ constexpr int kDiffers = 1;
 constexpr int kUsage = 2;
 
 const char* const kUsageText =
-    "usage: zvx7246ctl [options] COMMAND [ARGS]\n"
-    "commands:\n"
+    "Usage: zvx7246ctl [options] COMMAND [ARGS]\n"
+    "Commands:\n"
     "  write ADDR REG VALUE      write one register (ADDR = write address byte)\n"
     "  read ADDR REG             read one register (pointer, repeated start, read)\n"
     "  dump ADDR [FIRST [LAST]]  set the pointer and read registers FIRST..LAST\n"
@@ -47,7 +47,7 @@ const char* const kUsageText =
     "  port read data|status|control   read a register of the parallel port, print the byte\n"
     "  port write data|control VALUE   write a byte to a register of the parallel port\n"
     "  -                         read one command per line from standard input\n"
-    "options:\n"
+    "Options:\n"
     "  --port=auto|sim|ppdev|direct  port backend (also ZVX7246_PORT)\n"
     "  --lpt=1|2|3               parallel port (default 1)\n"
     "  --sim-rev=U1:A,U4:G       revisions of the simulated chips\n"

@@ -1,5 +1,6 @@
 #include "mainwindow/SoundHotKeys.h"
 
+#include "install/InstallPaths.h"
 #include "mainwindow/SoundPlayer.h"
 
 #include <QCoreApplication>
@@ -79,8 +80,10 @@ QStringList SoundFileLocator::installedSoundFolders()
     QStringList folders;
     if (QCoreApplication::instance()) {
         const QString exeFolder = QCoreApplication::applicationDirPath();
-        folders << exeFolder << QDir::cleanPath(exeFolder + QStringLiteral("/../share/zvx7246labTool"));
+        folders << exeFolder << installedDataDir(exeFolder);
     }
+    // Last, for the build tree's programs and tests: an installed program
+    // finds its own copy first and never needs this one.
 #ifdef ZVX_SOUND_BUILD_FOLDER
     folders << QStringLiteral(ZVX_SOUND_BUILD_FOLDER);
 #endif

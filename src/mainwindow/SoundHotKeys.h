@@ -41,7 +41,8 @@ public:
     const QString& programFolder() const { return programFolder_; }
 
     // Folders that hold a "wav" folder installed with the program: beside the
-    // executable, the installed data folder, and the build tree's copy.
+    // executable, the installed data folder found from the executable's
+    // folder (installedDataDir), and the build tree's copy.
     static QStringList installedSoundFolders();
 
 private:
