@@ -43,6 +43,7 @@ LabApp::LabApp(LabOptions options)
       u4_(bus_.engine, bus_.log, Device::U4, addresses.U4readAddress, addresses.U4writeAddress)
 {
     bus_.engine.beep = [] { QApplication::beep(); };
+    bus_.backendNote = options_.portNote.toStdString();
 }
 
 LabApp::~LabApp() = default;
@@ -105,6 +106,15 @@ void LabApp::connectMainWindow()
     connect(w->mnuSaveAs, &QAction::triggered, w, [this] { fileWindow().cmdSaveAs(); });
     connect(w->mnuI2C_debug_debugWin, &QAction::triggered, w, [this] { mnuI2C_debug_debugWin_Click(); });
 
+    // Every operation on a chip tells the status bar whether the chip
+    // answered: a silent chip is named in a plain sentence.
+    for (ChipDevice* chip : {&u1_, &u4_})
+        chip->onOperationEnd = [this](const ChipDevice& device, bool answered) {
+            if (mainWindow_)
+                mainWindow_->showChipAnswer(
+                    device.id(), answered ? QString() : QString::fromStdString(device.notAnsweringSentence(bus_.where())));
+        };
+
     // A setup file dropped on the window or on either device panel opens.
     auto* drop = new SetupFileDropTarget(fileWindow(), w);
     for (QWidget* target : {static_cast<QWidget*>(w), static_cast<QWidget*>(w->inPanel()),
@@ -140,11 +150,8 @@ void LabApp::initLPTport(std::int16_t index)
 {
     bus_.initLPTport(index);
     addresses.setDefaults();
-    QString status = options_.portStatus;
-    if (!bus_.adapterFound())
-        status += QStringLiteral(" — ") + QString::fromStdString(bus_.adapterMessage());
     if (mainWindow_)
-        mainWindow_->setPortStatus(status);
+        mainWindow_->setPortStatus(QString::fromStdString(bus_.portDescription()));
 }
 
 void LabApp::mnuExit_Click()

@@ -36,6 +36,7 @@ ProgramPort openProgramPort(const AppOptions& options)
     open.lptIndex = options.lptIndex();
     PortChoice choice = openPort(kind.kind, makeSimulated, open);
     result.status = choice.status;
+    result.note = choice.note;
     result.port = std::move(choice.port);
 
     if (options.capture) {

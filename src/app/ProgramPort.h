@@ -14,6 +14,7 @@ namespace zvx {
 struct ProgramPort {
     std::unique_ptr<PortIo> port;  // null only when error is set
     std::string status;            // one line naming the backend, or why hardware is absent
+    std::string note;              // why the simulated board stands in (PortChoice::note)
     std::string error;             // a bad option value: the program must stop
 };
 

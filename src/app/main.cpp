@@ -34,6 +34,7 @@ int main(int argc, char** argv)
     zvx::LabOptions labOptions;
     labOptions.port = std::move(port.port);
     labOptions.portStatus = QString::fromStdString(port.status);
+    labOptions.portNote = QString::fromStdString(port.note);
     labOptions.commandLine = QString::fromStdString(options.commandLine);
     zvx::LabApp app(std::move(labOptions));
     QObject::connect(&app, &zvx::LabApp::exitRequested, &qapp, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -187,15 +187,23 @@ public:
             readAll(parseDevice(words[1]));
         } else if (cmd == "lock") {
             expectArgs(words, 1, 1);
-            const int status = chip(parseDevice(words[1])).readLockStatus();
-            env_.out << "PLL " << (isPllLockedBit(status) ? "locked" : "unlocked") << ", DPA "
-                     << (isDpaLockedBit(status) ? "locked" : "unlocked") << "\n";
+            ChipDevice& device = chip(parseDevice(words[1]));
+            const int status = device.readLockStatus();
+            if (!device.answered())
+                notAnswering(device);
+            else
+                env_.out << "PLL " << (isPllLockedBit(status) ? "locked" : "unlocked") << ", DPA "
+                         << (isDpaLockedBit(status) ? "locked" : "unlocked") << "\n";
         } else if (cmd == "revision") {
             expectArgs(words, 1, 1);
-            const auto probe = chip(parseDevice(words[1])).probeRevision();
-            env_.out << plainHex(probe.version) << " "
-                     << (probe.revision ? std::string(revisionLetter(*probe.revision)) : std::string("unknown"))
-                     << "\n";
+            ChipDevice& device = chip(parseDevice(words[1]));
+            const auto probe = device.probeRevision();
+            if (!device.answered())
+                notAnswering(device);
+            else
+                env_.out << plainHex(probe.version) << " "
+                         << (probe.revision ? std::string(revisionLetter(*probe.revision)) : std::string("unknown"))
+                         << "\n";
         } else if (cmd == "reset") {
             expectArgs(words, 2, 2);
             ChipDevice& device = chip(parseDevice(words[1]));
@@ -235,6 +243,12 @@ public:
 private:
     ChipDevice& chip(Device d) { return d == Device::U1 ? u1_ : u4_; }
 
+    // In place of figures decoded from a silent chip's 0xFF bytes.
+    void notAnswering(const ChipDevice& device)
+    {
+        env_.out << device.notAnsweringSentence(bus_.where()) << "\n";
+    }
+
     void dump(int addr, int first, int last)
     {
         // The read buffer holds 14 bytes, so longer dumps take several reads,
@@ -273,7 +287,12 @@ private:
     {
         warn(read);
         for (Device d : devices) {
+            const unsigned missingBefore = bus_.engine.missingAcks();
             const ApplyResult result = applySetupDevice(chip(d), sectionFor(read.data, d), image_);
+            if (bus_.engine.missingAcks() != missingBefore) {
+                notAnswering(chip(d));
+                continue;
+            }
             env_.out << deviceName(d) << ": written; PLL " << (isPllLockedBit(result.lockStatus) ? "locked" : "unlocked")
                      << ", DPA " << (isDpaLockedBit(result.lockStatus) ? "locked" : "unlocked");
             if (!result.keptFromChip.empty())
@@ -288,7 +307,12 @@ private:
         warn(read);
         bool differs = false;
         for (Device d : devices) {
-            const DeviceDifference result = diffSetupDevice(chip(d).readRegisters0to7(), sectionFor(read.data, d));
+            const auto regs = chip(d).readRegisters0to7();
+            if (!chip(d).answered()) {
+                notAnswering(chip(d));
+                continue;
+            }
+            const DeviceDifference result = diffSetupDevice(regs, sectionFor(read.data, d));
             const std::string name(deviceName(d));
             if (result.registers.empty())
                 env_.out << name << ": registers 0-7 as in the file";
@@ -312,7 +336,11 @@ private:
     {
         ChipDevice& device = chip(d);
         const auto regs = device.readRegisters0to7();
+        if (!device.answered())
+            return notAnswering(device);
         const IdentityBlock id = device.readIdentityBlock();
+        if (!device.answered())
+            return notAnswering(device);
         auto line = [&](int reg, int value, const std::string& fields) {
             env_.out << hex2(reg) << " " << hex2(value) << "  " << registerCaption(reg) << (fields.empty() ? "" : "  ")
                      << fields << "\n";

@@ -1,6 +1,7 @@
 #include "mainwindow/MainWindow.h"
 
 #include "mainwindow/DevicePanel.h"
+#include "mainwindow/ElidedLabel.h"
 #include "mainwindow/Lab.h"
 #include "mainwindow/Twips.h"
 #include "transport/I2cBus.h"
@@ -23,9 +24,12 @@ MainWindow::MainWindow(Lab& app) : app_(app)
     setWindowTitle(QStringLiteral("ZVX 7246 Register Tool"));
     buildMenus();
     buildClientArea();
-    portStatus = new QLabel(this);
+    portStatus = new ElidedLabel(this);
     portStatus->setObjectName(QStringLiteral("portStatus"));
     statusBar()->addWidget(portStatus, 1);
+    busStatus = new ElidedLabel(this);
+    busStatus->setObjectName(QStringLiteral("busStatus"));
+    statusBar()->addWidget(busStatus, 1);
     // Key events reach the focused control directly; the application's
     // filter is the one place that sees them first for every control.
     qApp->installEventFilter(this);
@@ -276,11 +280,23 @@ void MainWindow::selectPortFromMenu(int index)
     for (int i = 0; i < 3; ++i)
         lptPorts[i]->setChecked(i == index);
     app_.bus().lines.selectLPTport(static_cast<std::int16_t>(index));
+    setPortStatus(QString::fromStdString(app_.bus().portDescription()));
 }
 
 void MainWindow::setPortStatus(const QString& text)
 {
-    portStatus->setText(text);
+    portStatus->setFullText(text);
+}
+
+void MainWindow::showChipAnswer(Device device, const QString& problem)
+{
+    if (problem.isEmpty()) {
+        if (busStatusDevice_ == device)
+            busStatus->setFullText(QString());
+        return;
+    }
+    busStatusDevice_ = device;
+    busStatus->setFullText(problem);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

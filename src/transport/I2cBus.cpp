@@ -39,6 +39,7 @@ void I2cBus::initI2Cbus(std::int16_t pollLimit)
         lines.setSCLlow();
     }
     adapterFound_ = sdaFollowedLow_ && sdaFollowedHigh_;
+    checkedPort_ = lines.portSet().dataPortAddr;
     engine.setAckPollLimit(pollLimit);
     lines.setSCLhigh();
 }
@@ -50,11 +51,33 @@ void I2cBus::initLPTport(std::int16_t index)
     initI2Cbus(kStartupPollLimit);
 }
 
+std::string I2cBus::where() const
+{
+    const auto lpt = lptRegisterOf(lines.portSet().dataPortAddr);
+    if (!lpt || lines.portSet().controlPortAddr == 0)
+        return "no port";
+    return kLptPorts[static_cast<std::size_t>(lpt->lpt)].name;
+}
+
+std::string I2cBus::portDescription() const
+{
+    const auto lpt = lptRegisterOf(lines.portSet().dataPortAddr);
+    if (!lpt || lines.portSet().controlPortAddr == 0)
+        return port_->description();
+    std::string text = std::string(kLptPorts[static_cast<std::size_t>(lpt->lpt)].name) + ", " +
+                       port_->describeLpt(lpt->lpt);
+    if (!backendNote.empty())
+        text += " (" + backendNote + ")";
+    if (!adapterFound_ && checkedPort_ == lines.portSet().dataPortAddr)
+        text += " — " + adapterMessage();
+    return text;
+}
+
 std::string I2cBus::adapterMessage() const
 {
     if (adapterFound_)
         return {};
-    const std::string where = lptName(lines.portSet().dataPortAddr);
+    const std::string where = lptName(checkedPort_);
     if (!sdaFollowedLow_)
         return "No I2C adapter on " + where +
                ": SDA stays high while the port pulls it low (no adapter or cable, or no port)";

@@ -33,6 +33,18 @@ public:
     bool adapterFound() const { return adapterFound_; }
     std::string adapterMessage() const;
 
+    // Where the bus runs, for messages about a chip: "LPT2"; "no port"
+    // before one was chosen.
+    std::string where() const;
+    // The port in use and what the backend has there, for the status bar:
+    // "LPT2, simulated evaluation board: empty port", with the adapter
+    // check's finding when it was made on this port and failed.
+    std::string portDescription() const;
+    // Why the backend is the one it is, when that is worth saying (the
+    // simulated board standing in for a parallel port that could not be
+    // had); portDescription() adds it in parentheses.
+    std::string backendNote;
+
     PortIo& port() { return *port_; }
 
 private:
@@ -45,6 +57,7 @@ public:
 
 private:
     bool adapterFound_ = true;
+    std::uint16_t checkedPort_ = 0;  // data register of the port the adapter check ran on
     // What SDA read while the first stop sequence pulled it low and released it.
     bool sdaFollowedLow_ = true;
     bool sdaFollowedHigh_ = true;

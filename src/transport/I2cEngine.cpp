@@ -32,6 +32,7 @@ public:
     {
         if (granted_) {
             engine_.inTransaction_ = true;
+            engine_.lastAckMissing_ = false;
         } else {
             ++engine_.refused_;
             std::fputs("zvx: bus transaction refused: another one is still on the bus\n", stderr);
@@ -137,6 +138,7 @@ void I2cEngine::i2cWaitAck()
         if (ackPollCount >= ackPollLimit) {
             done = true;
             ++missingAcks_;
+            lastAckMissing_ = true;
             const bool addressPhase = addressPhaseByte != 0;
             if (log_.traceOn == 1) {
                 if (addressPhase)

@@ -56,9 +56,14 @@ public:
     // The system beep for a missing acknowledge with tracing off.
     std::function<void()> beep;
 
-    // Missing acknowledges since construction; the window never looks at it,
-    // the command-line tool turns it into its exit status.
+    // Missing acknowledges since construction; the command-line tool turns
+    // it into its exit status.
     unsigned missingAcks() const { return missingAcks_; }
+    // The record of the most recent transaction the bus ran: true when any
+    // of its acknowledges was missing. The transactions still return nothing
+    // and carry on as before; the device operations look here afterwards so
+    // a silent chip's 0xFF is never shown as if the chip had said it.
+    bool lastTransactionAckMissing() const { return lastAckMissing_; }
     // True while a transaction is on the bus; no second one may start then.
     bool inTransaction() const { return inTransaction_; }
     // Transactions refused because one was already running.
@@ -88,6 +93,7 @@ private:
     unsigned missingAcks_ = 0;
     unsigned refused_ = 0;
     bool inTransaction_ = false;
+    bool lastAckMissing_ = false;
 };
 
 } // namespace zvx

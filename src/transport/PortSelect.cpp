@@ -57,6 +57,7 @@ PortChoice simulated(const SimulatedBoardFactory& makeSimulated, const std::stri
         return c;
     }
     c.simulated = true;
+    c.note = why;
     c.status = "Port: simulated evaluation board" + (why.empty() ? std::string() : " (" + why + ")");
     return c;
 }

@@ -43,6 +43,9 @@ struct PortChoice {
     std::string status;
     bool simulated = false;
     bool hardware = false;  // false and not simulated: an absent port
+    // Why the simulated board stands in, when auto could not have hardware:
+    // "no hardware port: no parallel port at 0x378 ...". Empty otherwise.
+    std::string note;
 };
 
 struct PortOpenOptions {
