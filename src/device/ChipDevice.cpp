@@ -37,13 +37,13 @@ private:
 
 void ChipDevice::noteTransaction()
 {
-    if (engine_.lastTransactionAckMissing())
+    if (bus_.lastTransactionAckMissing())
         operationAckMissing_ = true;
 }
 
-ChipDevice::ChipDevice(I2cEngine& engine, BusLog& log, Device id, const std::int16_t& readAddress,
+ChipDevice::ChipDevice(I2cTransactions& bus, BusLog& log, Device id, const std::int16_t& readAddress,
                        const std::int16_t& writeAddress)
-    : engine_(engine), log_(log), id_(id), readAddress_(readAddress), writeAddress_(writeAddress)
+    : bus_(bus), log_(log), id_(id), readAddress_(readAddress), writeAddress_(writeAddress)
 {
 }
 
@@ -57,7 +57,7 @@ void ChipDevice::logHeading(std::string_view heading)
 void ChipDevice::writeRegister(int reg, std::int16_t value)
 {
     Operation op(*this);
-    engine_.i2cWriteRegister(writeAddress_, static_cast<std::int16_t>(reg), value);
+    bus_.i2cWriteRegister(writeAddress_, static_cast<std::int16_t>(reg), value);
     noteTransaction();
 }
 
@@ -74,7 +74,7 @@ void ChipDevice::writeZeroToDPAreset()
 std::int16_t ChipDevice::readRegister(int reg)
 {
     Operation op(*this);
-    const std::int16_t value = engine_.i2cReadRegister(readAddress_, writeAddress_, static_cast<std::int16_t>(reg));
+    const std::int16_t value = bus_.i2cReadRegister(readAddress_, writeAddress_, static_cast<std::int16_t>(reg));
     noteTransaction();
     return value;
 }
@@ -104,7 +104,7 @@ std::int16_t ChipDevice::writeAllBus(const RegisterImage& image, bool pllChanged
     Operation op(*this);
     // The chip's register pointer advances after each data byte, so one
     // transaction from register 0 fills registers 0 to 7.
-    engine_.i2cWriteBlock(writeAddress_, reg::FirstBlockRegister, reg::FirstBlockRegister,
+    bus_.i2cWriteBlock(writeAddress_, reg::FirstBlockRegister, reg::FirstBlockRegister,
                        reg::LastBlockRegister, image);
     noteTransaction();
 
@@ -132,23 +132,23 @@ std::int16_t ChipDevice::writeAllBus(const RegisterImage& image, bool pllChanged
 std::array<std::int16_t, 8> ChipDevice::readRegisters0to7()
 {
     Operation op(*this);
-    engine_.i2cSetPointer(writeAddress_, reg::FirstBlockRegister);
+    bus_.i2cSetPointer(writeAddress_, reg::FirstBlockRegister);
     noteTransaction();
-    engine_.i2cReadSequential(readAddress_, reg::LastBlockRegister);
+    bus_.i2cReadSequential(readAddress_, reg::LastBlockRegister);
     noteTransaction();
     std::array<std::int16_t, 8> values{};
-    for (std::size_t k = 0; k < values.size(); ++k) values[k] = engine_.readBuffer[k];
+    for (std::size_t k = 0; k < values.size(); ++k) values[k] = bus_.readBuffer[k];
     return values;
 }
 
 IdentityBlock ChipDevice::readIdentityBlock()
 {
     Operation op(*this);
-    engine_.i2cSetPointer(writeAddress_, reg::ChipVer);
+    bus_.i2cSetPointer(writeAddress_, reg::ChipVer);
     noteTransaction();
-    engine_.i2cReadSequential(readAddress_, reg::LockStatus - reg::ChipVer);
+    bus_.i2cReadSequential(readAddress_, reg::LockStatus - reg::ChipVer);
     noteTransaction();
-    return {engine_.readBuffer[0], engine_.readBuffer[1], engine_.readBuffer[2]};
+    return {bus_.readBuffer[0], bus_.readBuffer[1], bus_.readBuffer[2]};
 }
 
 RevisionProbe ChipDevice::probeRevision()

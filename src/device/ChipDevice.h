@@ -44,7 +44,7 @@
 // silent chip's 0xFF from a byte the chip really holds.
 
 #include "device/RegisterCodecs.h"
-#include "transport/I2cEngine.h"
+#include "transport/I2cTransactions.h"
 
 #include <array>
 #include <cstdint>
@@ -80,7 +80,8 @@ std::string notAnsweringSentence(Device device, std::int16_t writeAddress, const
 
 class ChipDevice {
 public:
-    ChipDevice(I2cEngine& engine, BusLog& log, Device id, const std::int16_t& readAddress,
+    // bus: the transactions, bit-banged or over an I2C adapter alike.
+    ChipDevice(I2cTransactions& bus, BusLog& log, Device id, const std::int16_t& readAddress,
                const std::int16_t& writeAddress);
 
     ChipDevice(const ChipDevice&) = delete;
@@ -160,7 +161,7 @@ private:
     // After each transaction: takes the bus's record of it into the operation.
     void noteTransaction();
 
-    I2cEngine& engine_;
+    I2cTransactions& bus_;
     BusLog& log_;
     Device id_;
     const std::int16_t& readAddress_;
