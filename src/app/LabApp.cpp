@@ -38,11 +38,11 @@ LabApp::LabApp(LabOptions options)
       sound_(options_.sound ? std::move(options_.sound) : createSoundPlayer()),
       turboPacing_(options_.turboPacing ? std::move(options_.turboPacing)
                                         : std::make_unique<EventLoopTurboPacing>()),
-      bus_(std::move(options_.port)),
-      u1_(bus_.engine, bus_.log, Device::U1, addresses.U1readAddress, addresses.U1writeAddress),
-      u4_(bus_.engine, bus_.log, Device::U4, addresses.U4readAddress, addresses.U4writeAddress)
+      bus_(std::move(options_.port), std::move(options_.adapter)),
+      u1_(bus_.transactions(), bus_.log, Device::U1, addresses.U1readAddress, addresses.U1writeAddress),
+      u4_(bus_.transactions(), bus_.log, Device::U4, addresses.U4readAddress, addresses.U4writeAddress)
 {
-    bus_.engine.beep = [] { QApplication::beep(); };
+    bus_.setBeep([] { QApplication::beep(); });
     bus_.backendNote = options_.portNote.toStdString();
 }
 
@@ -77,6 +77,8 @@ bool LabApp::Main()
     connectMainWindow();
     mainWindow_->Form_Load();
     mainWindow_->setPortStatus(options_.portStatus);
+    if (bus_.overAdapter())
+        mainWindow_->greyLineControls(QString::fromStdString(bus_.where()));
     mainWindow_->show();
 
     // 4. A setup file named on the command line is opened before the bus is.

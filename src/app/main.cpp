@@ -33,6 +33,7 @@ int main(int argc, char** argv)
 
     zvx::LabOptions labOptions;
     labOptions.port = std::move(port.port);
+    labOptions.adapter = std::move(port.adapter);
     labOptions.portStatus = QString::fromStdString(port.status);
     labOptions.portNote = QString::fromStdString(port.note);
     labOptions.commandLine = QString::fromStdString(options.commandLine);

@@ -44,6 +44,7 @@ const char* const kUsageText =
     "  -                         read one command per line from standard input\n"
     "options:\n"
     "  --port=auto|sim|ppdev|direct  port backend (also ZVX7246_PORT)\n"
+    "  --port=i2c-dev[:/dev/i2c-N]   a Linux I2C adapter as the bus (alone: the only one)\n"
     "  --lpt=1|2|3               parallel port (default 1)\n"
     "  --sim-rev=U1:A,U4:G       revisions of the simulated chips\n"
     "  --trace                   stream the bus monitor to standard error\n"
@@ -132,10 +133,10 @@ void expectArgs(const std::vector<std::string>& words, std::size_t min, std::siz
 
 class Session {
 public:
-    Session(std::unique_ptr<PortIo> port, const AppOptions& options, CtlEnvironment& env)
-        : env_(env), bus_(std::move(port)),
-          u1_(bus_.engine, bus_.log, Device::U1, addresses_.U1readAddress, addresses_.U1writeAddress),
-          u4_(bus_.engine, bus_.log, Device::U4, addresses_.U4readAddress, addresses_.U4writeAddress)
+    Session(ProgramPort port, const AppOptions& options, CtlEnvironment& env)
+        : env_(env), bus_(std::move(port.port), std::move(port.adapter)), chips_(bus_.transactions()),
+          u1_(chips_, bus_.log, Device::U1, addresses_.U1readAddress, addresses_.U1writeAddress),
+          u4_(chips_, bus_.log, Device::U4, addresses_.U4readAddress, addresses_.U4writeAddress)
     {
         if (options.trace) {
             // Every text the bus monitor is given, as it is appended; CR LF
@@ -149,7 +150,7 @@ public:
             bus_.log.addListener(std::move(listener));
             bus_.log.traceOn = 1;
         }
-        bus_.engine.beep = [] {};
+        bus_.setBeep([] {});
         if (options.delay)
             bus_.lines.delayCount = *options.delay;
         bus_.engine.ackNotRequired = options.noAck;
@@ -162,19 +163,21 @@ public:
     // Runs one command; returns its exit status.
     int run(const std::vector<std::string>& words)
     {
-        const unsigned missingBefore = bus_.engine.missingAcks();
+        const unsigned missingBefore = chips_.missingAcks();
         const std::string& cmd = words[0];
+        if (cmd == "port" && bus_.overAdapter())
+            throw UsageError{"'port' drives the parallel port's pins; the bus is the I2C adapter " + bus_.where()};
         if (cmd == "write") {
             expectArgs(words, 3, 3);
             const int addr = parseNumber(words[1], "address", 0, 255);
             const int reg = parseNumber(words[2], "register", 0, 255);
             const int value = parseNumber(words[3], "value", 0, 255);
-            bus_.engine.i2cWriteRegister(addr, reg, value);
+            chips_.i2cWriteRegister(addr, reg, value);
         } else if (cmd == "read") {
             expectArgs(words, 2, 2);
             const int addr = parseNumber(words[1], "address", 0, 255);
             const int reg = parseNumber(words[2], "register", 0, 255);
-            env_.out << hex2(bus_.engine.i2cReadRegister(addr | 1, addr, reg)) << "\n";
+            env_.out << hex2(chips_.i2cReadRegister(addr | 1, addr, reg)) << "\n";
         } else if (cmd == "dump") {
             expectArgs(words, 1, 3);
             const int addr = parseNumber(words[1], "address", 0, 255);
@@ -225,12 +228,12 @@ public:
             expectArgs(words, 1, 2);
             const auto devices = parseDevices(words, 2);
             const bool differs = diff(readSetupOrThrow(words[1]), devices);
-            const int status = bus_.engine.missingAcks() != missingBefore ? kMissingAck : kOk;
+            const int status = chips_.missingAcks() != missingBefore ? kMissingAck : kOk;
             return std::max(status, differs ? kDiffers : kOk);
         } else {
             throw UsageError{"unknown command '" + cmd + "'"};
         }
-        return bus_.engine.missingAcks() != missingBefore ? kMissingAck : kOk;
+        return chips_.missingAcks() != missingBefore ? kMissingAck : kOk;
     }
 
     void close(bool traced)
@@ -256,10 +259,10 @@ private:
         std::vector<int> bytes;
         for (int start = first; start <= last; start += 14) {
             const int count = std::min(14, last - start + 1);
-            bus_.engine.i2cSetPointer(addr & 0xFE, start);
-            bus_.engine.i2cReadSequential(addr | 1, count - 1);
+            chips_.i2cSetPointer(addr & 0xFE, start);
+            chips_.i2cReadSequential(addr | 1, count - 1);
             for (int i = 0; i < count; ++i)
-                bytes.push_back(bus_.engine.readBuffer[i]);
+                bytes.push_back(chips_.readBuffer[i]);
         }
         for (int reg = first; reg <= last; ++reg) {
             if (reg == first || reg % 16 == 0)
@@ -287,9 +290,9 @@ private:
     {
         warn(read);
         for (Device d : devices) {
-            const unsigned missingBefore = bus_.engine.missingAcks();
+            const unsigned missingBefore = chips_.missingAcks();
             const ApplyResult result = applySetupDevice(chip(d), sectionFor(read.data, d), image_);
-            if (bus_.engine.missingAcks() != missingBefore) {
+            if (chips_.missingAcks() != missingBefore) {
                 notAnswering(chip(d));
                 continue;
             }
@@ -375,6 +378,7 @@ private:
     CtlEnvironment& env_;
     ChipAddresses addresses_;
     I2cBus bus_;
+    I2cTransactions& chips_;  // the transactions, bit-banged or over the adapter
     ChipDevice u1_;
     ChipDevice u4_;
     RegisterImage image_{};
@@ -418,7 +422,15 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
         return kUsage;
     }
     env.err << port.status << "\n";
-    Session session(std::move(port.port), options, env);
+    if (port.adapter) {
+        // Refused by openProgramPort before anything was opened; checked
+        // again for a bus handed in from outside.
+        if (const std::string refusal = lineOptionsRefusal(options); !refusal.empty()) {
+            env.err << "zvx7246ctl: " << refusal << "\n";
+            return kUsage;
+        }
+    }
+    Session session(std::move(port), options, env);
 
     int worst = kOk;
     auto runOne = [&](const std::vector<std::string>& words) {

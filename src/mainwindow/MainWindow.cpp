@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -90,6 +91,7 @@ void MainWindow::buildMenus()
     mnuVideoPatterns = item(features, "mnuVideoPatterns", QStringLiteral("&Video Patterns..."));
 
     QMenu* lpt = menu("dummy3", QStringLiteral("LPT Port"));
+    lptMenu = lpt;
     for (int i = 0; i < 3; ++i) {
         lptPorts[i] = item(lpt, i == 0 ? "LPT1" : i == 1 ? "LPT2" : "LPT3",
                            QStringLiteral("LPT&%1").arg(i + 1));
@@ -297,6 +299,30 @@ void MainWindow::showChipAnswer(Device device, const QString& problem)
     }
     busStatusDevice_ = device;
     busStatus->setFullText(problem);
+}
+
+void MainWindow::greyLineControls(const QString& adapter)
+{
+    auto grey = [](auto* item, const QString& why) {
+        item->setEnabled(false);
+        item->setToolTip(why);
+    };
+    const QString bus = QStringLiteral("The bus is the I2C adapter %1").arg(adapter);
+    grey(lptMenu->menuAction(), bus + QStringLiteral(", not a parallel port"));
+    for (QAction* a : lptPorts) {
+        a->setChecked(false);
+        grey(a, bus + QStringLiteral(", not a parallel port"));
+    }
+    lptMenu->setToolTipsVisible(true);
+    grey(mnuShowBitBang, bus + QStringLiteral(": there are no parallel-port pins to drive"));
+    if (auto* features = qobject_cast<QMenu*>(mnuI2C_debug_ackOff->parent()))
+        features->setToolTipsVisible(true);
+    grey(mnuI2C_debug_ackOff,
+         bus + QStringLiteral(": the adapter always waits for acknowledges and ends a transfer at a missing one"));
+    DevicePanel* in = inPanel();
+    for (QWidget* w : {static_cast<QWidget*>(in->txtDelay), static_cast<QWidget*>(in->lblDelay)})
+        if (w)
+            grey(w, bus + QStringLiteral(": the adapter sets the bus speed; the delay count paces only the parallel port"));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

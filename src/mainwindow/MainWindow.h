@@ -56,6 +56,10 @@ public:
     // (which clears a sentence about that chip), else the plain sentence
     // "U1 is not answering at 0x4C on LPT2 (no acknowledge)".
     void showChipAnswer(Device device, const QString& problem);
+    // The bus is an I2C adapter (named by adapter): the LPT menu, the pin
+    // tester, "&ACK -not- required" and the delay box drive the parallel
+    // port's lines and are greyed, each with a tooltip saying why.
+    void greyLineControls(const QString& adapter);
 
     std::array<DevicePanel*, 2> frmTabs{};
     QLabel* lblVersion = nullptr;
@@ -88,6 +92,7 @@ public:
     QAction* mnuNoSnd = nullptr;
     QAction* dummy2 = nullptr;
     QAction* mnuI2C_about = nullptr;
+    QMenu* lptMenu = nullptr;  // "LPT Port"
 
     // One auto-repeat loop per direction of the "up"/"dn" buttons, shared by
     // both panels: true while that direction's loop runs.

@@ -16,9 +16,31 @@ std::unique_ptr<PortIo> orAbsent(std::unique_ptr<PortIo> port)
 }
 } // namespace
 
-I2cBus::I2cBus(std::unique_ptr<PortIo> port)
-    : port_(orAbsent(std::move(port))), lines(*port_, log), engine(lines, log)
+I2cBus::I2cBus(std::unique_ptr<PortIo> port, std::unique_ptr<I2cDevAdapter> adapter)
+    : port_(adapter ? std::make_unique<AbsentPort>("the bus is an I2C adapter") : orAbsent(std::move(port))),
+      lines(*port_, log), engine(lines, log), adapter_(std::move(adapter))
 {
+    if (adapter_)
+        adapterBus_ = std::make_unique<I2cDevBus>(adapter_->file.get(), log);
+}
+
+void I2cBus::setBeep(const std::function<void()>& beep)
+{
+    engine.beep = beep;
+    if (adapterBus_)
+        adapterBus_->beep = beep;
+}
+
+void I2cBus::closeI2Cbus()
+{
+    if (!adapter_) {
+        lines.closeI2Cbus();
+        return;
+    }
+    if (adapterOpen_) {
+        adapterOpen_ = false;
+        log.debugLog("Wisp SYS003 :I2C Bus closed ");
+    }
 }
 
 // Six stop conditions free a chip left in the middle of a byte. The first
@@ -46,6 +68,11 @@ void I2cBus::initI2Cbus(std::int16_t pollLimit)
 
 void I2cBus::initLPTport(std::int16_t index)
 {
+    if (adapter_) {
+        closeI2Cbus();
+        adapterOpen_ = true;
+        return;
+    }
     lines.closeI2Cbus();
     lines.selectLPTport(index);
     initI2Cbus(kStartupPollLimit);
@@ -53,6 +80,8 @@ void I2cBus::initLPTport(std::int16_t index)
 
 std::string I2cBus::where() const
 {
+    if (adapter_)
+        return adapter_->node.empty() ? std::string("i2c-dev") : adapter_->node;
     const auto lpt = lptRegisterOf(lines.portSet().dataPortAddr);
     if (!lpt || lines.portSet().controlPortAddr == 0)
         return "no port";
@@ -61,6 +90,8 @@ std::string I2cBus::where() const
 
 std::string I2cBus::portDescription() const
 {
+    if (adapter_)
+        return adapter_->description();
     const auto lpt = lptRegisterOf(lines.portSet().dataPortAddr);
     if (!lpt || lines.portSet().controlPortAddr == 0)
         return port_->description();
