@@ -40,10 +40,12 @@ void parseOption(std::string_view arg, AppOptions& o)
     if (name == "--port") {
         if (!needValue())
             return;
-        if (auto kind = parsePortKind(value))
-            o.port = kind;
-        else
-            o.errors.push_back("bad value in " + whole + ": expected auto, sim, ppdev or direct");
+        if (auto spec = parsePortSpec(value)) {
+            o.port = spec->kind;
+            o.portDevice = spec->device;
+        } else {
+            o.errors.push_back("bad value in " + whole + ": expected " + portValueExpectation(value));
+        }
     } else if (name == "--lpt") {
         if (!needValue())
             return;
@@ -113,6 +115,7 @@ const char* appOptionsHelp()
 {
     return "  --port=auto|sim|ppdev|direct  port backend (also ZVX7246_PORT; default auto:\n"
            "                                the parallel port if it opens, else the simulated board)\n"
+           "  --port=i2c-dev[:/dev/i2c-N]   a Linux I2C adapter as the bus (alone: the only one there is)\n"
            "  --lpt=1|2|3                   parallel port to start on (LPT1 0x378, LPT2 0x278, LPT3 0x3BC)\n"
            "  --sim-rev=REV                 chip revision of the simulated board\n"
            "  --capture=FILE.vcd            record the bus lines as a Value Change Dump\n"

@@ -16,7 +16,8 @@
 namespace zvx {
 
 struct AppOptions {
-    std::optional<PortKind> port;        // --port=auto|sim|ppdev|direct
+    std::optional<PortKind> port;        // --port=auto|sim|ppdev|direct|i2c-dev[:NODE]
+    std::string portDevice;              // NODE of --port=i2c-dev:NODE
     int lpt = 1;                         // --lpt=1|2|3
     std::optional<std::string> simRev;   // --sim-rev=..., as given
     std::optional<std::string> capture;  // --capture=FILE.vcd
@@ -33,6 +34,10 @@ struct AppOptions {
     std::string commandLine;
 
     int lptIndex() const { return lpt - 1; }
+    std::optional<PortSpec> portSpec() const
+    {
+        return port ? std::optional<PortSpec>(PortSpec{*port, portDevice}) : std::nullopt;
+    }
 };
 
 // argv[0] is the program and is skipped.

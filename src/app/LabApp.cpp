@@ -47,11 +47,12 @@ LabApp::LabApp(LabOptions options)
       sound_(options_.sound ? std::move(options_.sound) : createSoundPlayer()),
       turboPacing_(options_.turboPacing ? std::move(options_.turboPacing)
                                         : std::make_unique<EventLoopTurboPacing>()),
-      bus_(std::move(options_.port)),
-      u1_(bus_.engine, bus_.log, Device::U1, addresses.U1readAddress, addresses.U1writeAddress),
-      u4_(bus_.engine, bus_.log, Device::U4, addresses.U4readAddress, addresses.U4writeAddress)
+      bus_(std::move(options_.port), std::move(options_.adapter)),
+      u1_(bus_.transactions(), bus_.log, Device::U1, addresses.U1readAddress, addresses.U1writeAddress),
+      u4_(bus_.transactions(), bus_.log, Device::U4, addresses.U4readAddress, addresses.U4writeAddress)
 {
-    bus_.engine.beep = [] { QApplication::beep(); };
+    bus_.setBeep([] { QApplication::beep(); });
+    bus_.backendNote = options_.portNote.toStdString();
 
     // The raw register editor: the "J" hot key, U1 Read All and setup files
     // reach it (a setup file named on the command line creates it early).
@@ -97,6 +98,8 @@ bool LabApp::Main()
     connectCalculator();
     mainWindow_->Form_Load();
     mainWindow_->setPortStatus(options_.portStatus);
+    if (bus_.overAdapter())
+        mainWindow_->greyLineControls(QString::fromStdString(bus_.where()));
     mainWindow_->show();
 
     // 4. A setup file named on the command line is opened before the bus is.
@@ -135,6 +138,14 @@ void LabApp::connectMainWindow()
     });
     connect(w->mnu_TolvoForm, &QAction::triggered, w, [this] { showToolWindow(toggleTest()); });
     connect(w->mnuI2C_about, &QAction::triggered, w, [this] { showToolWindow(aboutBox()); });
+    // Every operation on a chip tells the status bar whether the chip
+    // answered: a silent chip is named in a plain sentence.
+    for (ChipDevice* chip : {&u1_, &u4_})
+        chip->onOperationEnd = [this](const ChipDevice& device, bool answered) {
+            if (mainWindow_)
+                mainWindow_->showChipAnswer(
+                    device.id(), answered ? QString() : QString::fromStdString(device.notAnsweringSentence(bus_.where())));
+        };
 
     // A setup file dropped on the window or on either device panel opens.
     auto* drop = new SetupFileDropTarget(fileWindow(), w);
@@ -265,11 +276,8 @@ void LabApp::initLPTport(std::int16_t index)
     const PortSet& ports = bus_.lines.portSet();
     pinTester().setPorts({ports.dataPortAddr, ports.statusPortAddr, ports.controlPortAddr});
     addresses.setDefaults();
-    QString status = options_.portStatus;
-    if (!bus_.adapterFound())
-        status += QStringLiteral(" — ") + QString::fromStdString(bus_.adapterMessage());
     if (mainWindow_)
-        mainWindow_->setPortStatus(status);
+        mainWindow_->setPortStatus(QString::fromStdString(bus_.portDescription()));
 }
 
 void LabApp::mnuExit_Click()

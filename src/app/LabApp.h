@@ -34,7 +34,9 @@ class frmTolvoAdditions;
 
 struct LabOptions {
     std::unique_ptr<PortIo> port;   // the backend the bus runs on
+    std::unique_ptr<I2cDevAdapter> adapter;  // instead of a port: an I2C adapter as the bus
     QString portStatus;             // one line naming the backend, for the status bar
+    QString portNote;               // why the simulated board stands in, if it does
     QString commandLine;            // what is left of the command line after the options
     QString lockFilePath;           // single-instance lock; empty = the user's runtime folder
     DialogPolicy* dialogs = nullptr;  // null = real message boxes

@@ -10,12 +10,42 @@
 
 namespace zvx {
 
-ProgramPort openProgramPort(const AppOptions& options)
+std::string lineOptionsRefusal(const AppOptions& options)
+{
+    std::string given;
+    if (options.capture)
+        given = "--capture";
+    else if (options.delay)
+        given = "--delay";
+    else if (options.noAck)
+        given = "--no-ack";
+    if (given.empty())
+        return {};
+    return given + " works on the parallel port's lines; it has no meaning over an I2C adapter "
+                   "(the adapter clocks the bus and always waits for acknowledges)";
+}
+
+ProgramPort openProgramPort(const AppOptions& options, const ProgramPortSystem& system)
 {
     ProgramPort result;
-    const PortKindChoice kind = resolvePortKind(options.port, std::getenv(kPortEnvironmentVariable));
+    const PortKindChoice kind = resolvePortSpec(options.portSpec(), std::getenv(kPortEnvironmentVariable));
     if (!kind.error.empty()) {
         result.error = kind.error;
+        return result;
+    }
+    if (kind.kind == PortKind::I2cDev) {
+        // Refused before anything is opened, so a capture file is not even created.
+        result.error = lineOptionsRefusal(options);
+        if (!result.error.empty())
+            return result;
+        I2cDevChoice choice = chooseI2cDevAdapter(kind.device, system.i2cDevPaths, system.openI2cDev);
+        if (!choice.error.empty()) {
+            result.error = choice.error;
+            return result;
+        }
+        result.status = choice.adapter->file ? "Port: " + choice.adapter->description()
+                                              : "Port: none — " + choice.adapter->why;
+        result.adapter = std::move(choice.adapter);
         return result;
     }
     SimRevisionChoice revisions;
@@ -36,6 +66,7 @@ ProgramPort openProgramPort(const AppOptions& options)
     open.lptIndex = options.lptIndex();
     PortChoice choice = openPort(kind.kind, makeSimulated, open);
     result.status = choice.status;
+    result.note = choice.note;
     result.port = std::move(choice.port);
 
     if (options.capture) {

@@ -33,7 +33,9 @@ int main(int argc, char** argv)
 
     zvx::LabOptions labOptions;
     labOptions.port = std::move(port.port);
+    labOptions.adapter = std::move(port.adapter);
     labOptions.portStatus = QString::fromStdString(port.status);
+    labOptions.portNote = QString::fromStdString(port.note);
     labOptions.commandLine = QString::fromStdString(options.commandLine);
     zvx::LabApp app(std::move(labOptions));
     QObject::connect(&app, &zvx::LabApp::exitRequested, &qapp, &QCoreApplication::quit, Qt::QueuedConnection);

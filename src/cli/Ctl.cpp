@@ -49,6 +49,7 @@ const char* const kUsageText =
     "  -                         read one command per line from standard input\n"
     "Options:\n"
     "  --port=auto|sim|ppdev|direct  port backend (also ZVX7246_PORT)\n"
+    "  --port=i2c-dev[:/dev/i2c-N]   a Linux I2C adapter as the bus (alone: the only one)\n"
     "  --lpt=1|2|3               parallel port (default 1)\n"
     "  --sim-rev=U1:A,U4:G       revisions of the simulated chips\n"
     "  --trace                   stream the bus monitor to standard error\n"
@@ -137,10 +138,10 @@ void expectArgs(const std::vector<std::string>& words, std::size_t min, std::siz
 
 class Session {
 public:
-    Session(std::unique_ptr<PortIo> port, const AppOptions& options, CtlEnvironment& env)
-        : env_(env), bus_(std::move(port)),
-          u1_(bus_.engine, bus_.log, Device::U1, addresses_.U1readAddress, addresses_.U1writeAddress),
-          u4_(bus_.engine, bus_.log, Device::U4, addresses_.U4readAddress, addresses_.U4writeAddress)
+    Session(ProgramPort port, const AppOptions& options, CtlEnvironment& env)
+        : env_(env), bus_(std::move(port.port), std::move(port.adapter)), chips_(bus_.transactions()),
+          u1_(chips_, bus_.log, Device::U1, addresses_.U1readAddress, addresses_.U1writeAddress),
+          u4_(chips_, bus_.log, Device::U4, addresses_.U4readAddress, addresses_.U4writeAddress)
     {
         if (options.trace) {
             // Every text the bus monitor is given, as it is appended; CR LF
@@ -154,7 +155,7 @@ public:
             bus_.log.addListener(std::move(listener));
             bus_.log.traceOn = 1;
         }
-        bus_.engine.beep = [] {};
+        bus_.setBeep([] {});
         if (options.delay)
             bus_.lines.delayCount = *options.delay;
         bus_.engine.ackNotRequired = options.noAck;
@@ -167,19 +168,21 @@ public:
     // Runs one command; returns its exit status.
     int run(const std::vector<std::string>& words)
     {
-        const unsigned missingBefore = bus_.engine.missingAcks();
+        const unsigned missingBefore = chips_.missingAcks();
         const std::string& cmd = words[0];
+        if (cmd == "port" && bus_.overAdapter())
+            throw UsageError{"'port' drives the parallel port's pins; the bus is the I2C adapter " + bus_.where()};
         if (cmd == "write") {
             expectArgs(words, 3, 3);
             const int addr = parseNumber(words[1], "address", 0, 255);
             const int reg = parseNumber(words[2], "register", 0, 255);
             const int value = parseNumber(words[3], "value", 0, 255);
-            bus_.engine.i2cWriteRegister(addr, reg, value);
+            chips_.i2cWriteRegister(addr, reg, value);
         } else if (cmd == "read") {
             expectArgs(words, 2, 2);
             const int addr = parseNumber(words[1], "address", 0, 255);
             const int reg = parseNumber(words[2], "register", 0, 255);
-            env_.out << hex2(bus_.engine.i2cReadRegister(addr | 1, addr, reg)) << "\n";
+            env_.out << hex2(chips_.i2cReadRegister(addr | 1, addr, reg)) << "\n";
         } else if (cmd == "dump") {
             expectArgs(words, 1, 3);
             const int addr = parseNumber(words[1], "address", 0, 255);
@@ -192,15 +195,23 @@ public:
             readAll(parseDevice(words[1]));
         } else if (cmd == "lock") {
             expectArgs(words, 1, 1);
-            const int status = chip(parseDevice(words[1])).readLockStatus();
-            env_.out << "PLL " << (isPllLockedBit(status) ? "locked" : "unlocked") << ", DPA "
-                     << (isDpaLockedBit(status) ? "locked" : "unlocked") << "\n";
+            ChipDevice& device = chip(parseDevice(words[1]));
+            const int status = device.readLockStatus();
+            if (!device.answered())
+                notAnswering(device);
+            else
+                env_.out << "PLL " << (isPllLockedBit(status) ? "locked" : "unlocked") << ", DPA "
+                         << (isDpaLockedBit(status) ? "locked" : "unlocked") << "\n";
         } else if (cmd == "revision") {
             expectArgs(words, 1, 1);
-            const auto probe = chip(parseDevice(words[1])).probeRevision();
-            env_.out << plainHex(probe.version) << " "
-                     << (probe.revision ? std::string(revisionLetter(*probe.revision)) : std::string("unknown"))
-                     << "\n";
+            ChipDevice& device = chip(parseDevice(words[1]));
+            const auto probe = device.probeRevision();
+            if (!device.answered())
+                notAnswering(device);
+            else
+                env_.out << plainHex(probe.version) << " "
+                         << (probe.revision ? std::string(revisionLetter(*probe.revision)) : std::string("unknown"))
+                         << "\n";
         } else if (cmd == "reset") {
             expectArgs(words, 2, 2);
             ChipDevice& device = chip(parseDevice(words[1]));
@@ -222,7 +233,7 @@ public:
             expectArgs(words, 1, 2);
             const auto devices = parseDevices(words, 2);
             const bool differs = diff(readSetupOrThrow(words[1]), devices);
-            const int status = bus_.engine.missingAcks() != missingBefore ? kMissingAck : kOk;
+            const int status = chips_.missingAcks() != missingBefore ? kMissingAck : kOk;
             return std::max(status, differs ? kDiffers : kOk);
         } else if (cmd == "port") {
             if (auto error = runPortCommand(words, bus_.port(), bus_.lines.portSet(), env_.out))
@@ -230,7 +241,7 @@ public:
         } else {
             throw UsageError{"unknown command '" + cmd + "'"};
         }
-        return bus_.engine.missingAcks() != missingBefore ? kMissingAck : kOk;
+        return chips_.missingAcks() != missingBefore ? kMissingAck : kOk;
     }
 
     void close(bool traced)
@@ -243,6 +254,12 @@ public:
 private:
     ChipDevice& chip(Device d) { return d == Device::U1 ? u1_ : u4_; }
 
+    // In place of figures decoded from a silent chip's 0xFF bytes.
+    void notAnswering(const ChipDevice& device)
+    {
+        env_.out << device.notAnsweringSentence(bus_.where()) << "\n";
+    }
+
     void dump(int addr, int first, int last)
     {
         // The read buffer holds 14 bytes, so longer dumps take several reads,
@@ -250,10 +267,10 @@ private:
         std::vector<int> bytes;
         for (int start = first; start <= last; start += 14) {
             const int count = std::min(14, last - start + 1);
-            bus_.engine.i2cSetPointer(addr & 0xFE, start);
-            bus_.engine.i2cReadSequential(addr | 1, count - 1);
+            chips_.i2cSetPointer(addr & 0xFE, start);
+            chips_.i2cReadSequential(addr | 1, count - 1);
             for (int i = 0; i < count; ++i)
-                bytes.push_back(bus_.engine.readBuffer[i]);
+                bytes.push_back(chips_.readBuffer[i]);
         }
         for (int reg = first; reg <= last; ++reg) {
             if (reg == first || reg % 16 == 0)
@@ -281,7 +298,12 @@ private:
     {
         warn(read);
         for (Device d : devices) {
+            const unsigned missingBefore = chips_.missingAcks();
             const ApplyResult result = applySetupDevice(chip(d), sectionFor(read.data, d), image_);
+            if (chips_.missingAcks() != missingBefore) {
+                notAnswering(chip(d));
+                continue;
+            }
             env_.out << deviceName(d) << ": written; PLL " << (isPllLockedBit(result.lockStatus) ? "locked" : "unlocked")
                      << ", DPA " << (isDpaLockedBit(result.lockStatus) ? "locked" : "unlocked");
             if (!result.keptFromChip.empty())
@@ -296,7 +318,12 @@ private:
         warn(read);
         bool differs = false;
         for (Device d : devices) {
-            const DeviceDifference result = diffSetupDevice(chip(d).readRegisters0to7(), sectionFor(read.data, d));
+            const auto regs = chip(d).readRegisters0to7();
+            if (!chip(d).answered()) {
+                notAnswering(chip(d));
+                continue;
+            }
+            const DeviceDifference result = diffSetupDevice(regs, sectionFor(read.data, d));
             const std::string name(deviceName(d));
             if (result.registers.empty())
                 env_.out << name << ": registers 0-7 as in the file";
@@ -320,7 +347,11 @@ private:
     {
         ChipDevice& device = chip(d);
         const auto regs = device.readRegisters0to7();
+        if (!device.answered())
+            return notAnswering(device);
         const IdentityBlock id = device.readIdentityBlock();
+        if (!device.answered())
+            return notAnswering(device);
         auto line = [&](int reg, int value, const std::string& fields) {
             env_.out << hex2(reg) << " " << hex2(value) << "  " << registerCaption(reg) << (fields.empty() ? "" : "  ")
                      << fields << "\n";
@@ -355,6 +386,7 @@ private:
     CtlEnvironment& env_;
     ChipAddresses addresses_;
     I2cBus bus_;
+    I2cTransactions& chips_;  // the transactions, bit-banged or over the adapter
     ChipDevice u1_;
     ChipDevice u4_;
     RegisterImage image_{};
@@ -400,7 +432,15 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
         return kUsage;
     }
     env.err << port.status << "\n";
-    Session session(std::move(port.port), options, env);
+    if (port.adapter) {
+        // Refused by openProgramPort before anything was opened; checked
+        // again for a bus handed in from outside.
+        if (const std::string refusal = lineOptionsRefusal(options); !refusal.empty()) {
+            env.err << "zvx7246ctl: " << refusal << "\n";
+            return kUsage;
+        }
+    }
+    Session session(std::move(port), options, env);
 
     int worst = kOk;
     auto runOne = [&](const std::vector<std::string>& words) {

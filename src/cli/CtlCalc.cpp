@@ -184,8 +184,8 @@ std::optional<std::array<std::int16_t, 8>> readChip(Device device, const CalcArg
     env.err << port.status << "\n";
 
     ChipAddresses addresses;
-    I2cBus bus(std::move(port.port));
-    bus.engine.beep = [] {};
+    I2cBus bus(std::move(port.port), std::move(port.adapter));
+    bus.setBeep([] {});
     if (options.trace) {
         BusLog::Listener listener;
         listener.appended = [&env](std::string_view text, std::size_t) {
@@ -203,12 +203,11 @@ std::optional<std::array<std::int16_t, 8>> readChip(Device device, const CalcArg
     addresses.setDefaults();
     if (!bus.adapterFound())
         env.err << "warning: " << bus.adapterMessage() << "\n";
-    ChipDevice chip(bus.engine, bus.log, device,
+    ChipDevice chip(bus.transactions(), bus.log, device,
                     device == Device::U1 ? addresses.U1readAddress : addresses.U4readAddress,
                     device == Device::U1 ? addresses.U1writeAddress : addresses.U4writeAddress);
-    const unsigned missingBefore = bus.engine.missingAcks();
     const auto regs = chip.readRegisters0to7();
-    const bool answered = bus.engine.missingAcks() == missingBefore;
+    const bool answered = chip.answered();
     bus.closeI2Cbus();
     if (options.trace)
         env.err << "\n";

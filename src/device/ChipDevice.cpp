@@ -6,9 +6,44 @@
 
 namespace zvx {
 
-ChipDevice::ChipDevice(I2cEngine& engine, BusLog& log, Device id, const std::int16_t& readAddress,
+std::string notAnsweringSentence(Device device, std::int16_t writeAddress, const std::string& where)
+{
+    return std::string(deviceName(device)) + " is not answering at 0x" + showHexByte(writeAddress & 0xFF) +
+           " on " + where + " (no acknowledge)";
+}
+
+class ChipDevice::Operation {
+public:
+    explicit Operation(ChipDevice& device) : device_(device), outerAckMissing_(device.operationAckMissing_)
+    {
+        device_.operationAckMissing_ = false;
+        ++device_.depth_;
+    }
+    ~Operation()
+    {
+        const bool missing = device_.operationAckMissing_;
+        device_.answered_ = !missing;
+        device_.operationAckMissing_ = outerAckMissing_ || missing;
+        if (--device_.depth_ == 0 && device_.onOperationEnd)
+            device_.onOperationEnd(device_, device_.answered_);
+    }
+    Operation(const Operation&) = delete;
+    Operation& operator=(const Operation&) = delete;
+
+private:
+    ChipDevice& device_;
+    bool outerAckMissing_;
+};
+
+void ChipDevice::noteTransaction()
+{
+    if (bus_.lastTransactionAckMissing())
+        operationAckMissing_ = true;
+}
+
+ChipDevice::ChipDevice(I2cTransactions& bus, BusLog& log, Device id, const std::int16_t& readAddress,
                        const std::int16_t& writeAddress)
-    : engine_(engine), log_(log), id_(id), readAddress_(readAddress), writeAddress_(writeAddress)
+    : bus_(bus), log_(log), id_(id), readAddress_(readAddress), writeAddress_(writeAddress)
 {
 }
 
@@ -21,7 +56,9 @@ void ChipDevice::logHeading(std::string_view heading)
 
 void ChipDevice::writeRegister(int reg, std::int16_t value)
 {
-    engine_.i2cWriteRegister(writeAddress_, static_cast<std::int16_t>(reg), value);
+    Operation op(*this);
+    bus_.i2cWriteRegister(writeAddress_, static_cast<std::int16_t>(reg), value);
+    noteTransaction();
 }
 
 void ChipDevice::writeZeroToPLLreset()
@@ -36,7 +73,10 @@ void ChipDevice::writeZeroToDPAreset()
 
 std::int16_t ChipDevice::readRegister(int reg)
 {
-    return engine_.i2cReadRegister(readAddress_, writeAddress_, static_cast<std::int16_t>(reg));
+    Operation op(*this);
+    const std::int16_t value = bus_.i2cReadRegister(readAddress_, writeAddress_, static_cast<std::int16_t>(reg));
+    noteTransaction();
+    return value;
 }
 
 std::int16_t ChipDevice::readLockStatus()
@@ -46,6 +86,7 @@ std::int16_t ChipDevice::readLockStatus()
 
 bool ChipDevice::pllRegistersChanged(int loopCntlFormValue, int fdbk0Value, int fdbk1Value)
 {
+    Operation op(*this);
     if (loopCntlFormValue != readRegister(reg::LoopCntl)) return true;
     if (fdbk0Value != readRegister(reg::FdBk0)) return true;
     return fdbk1Value != readRegister(reg::FdBk1);
@@ -53,16 +94,19 @@ bool ChipDevice::pllRegistersChanged(int loopCntlFormValue, int fdbk0Value, int 
 
 bool ChipDevice::dpaRegistersChanged(int dpaCntlValue)
 {
+    Operation op(*this);
     return dpaCntlValue != readRegister(reg::DPAcntl);
 }
 
 std::int16_t ChipDevice::writeAllBus(const RegisterImage& image, bool pllChanged, bool dpaChanged,
                                      const LockStatusHandler& onLockStatus)
 {
+    Operation op(*this);
     // The chip's register pointer advances after each data byte, so one
     // transaction from register 0 fills registers 0 to 7.
-    engine_.i2cWriteBlock(writeAddress_, reg::FirstBlockRegister, reg::FirstBlockRegister,
+    bus_.i2cWriteBlock(writeAddress_, reg::FirstBlockRegister, reg::FirstBlockRegister,
                        reg::LastBlockRegister, image);
+    noteTransaction();
 
     // New loop settings only take once the loop is restarted; a new DPA
     // code once the DPA is.
@@ -87,22 +131,29 @@ std::int16_t ChipDevice::writeAllBus(const RegisterImage& image, bool pllChanged
 
 std::array<std::int16_t, 8> ChipDevice::readRegisters0to7()
 {
-    engine_.i2cSetPointer(writeAddress_, reg::FirstBlockRegister);
-    engine_.i2cReadSequential(readAddress_, reg::LastBlockRegister);
+    Operation op(*this);
+    bus_.i2cSetPointer(writeAddress_, reg::FirstBlockRegister);
+    noteTransaction();
+    bus_.i2cReadSequential(readAddress_, reg::LastBlockRegister);
+    noteTransaction();
     std::array<std::int16_t, 8> values{};
-    for (std::size_t k = 0; k < values.size(); ++k) values[k] = engine_.readBuffer[k];
+    for (std::size_t k = 0; k < values.size(); ++k) values[k] = bus_.readBuffer[k];
     return values;
 }
 
 IdentityBlock ChipDevice::readIdentityBlock()
 {
-    engine_.i2cSetPointer(writeAddress_, reg::ChipVer);
-    engine_.i2cReadSequential(readAddress_, reg::LockStatus - reg::ChipVer);
-    return {engine_.readBuffer[0], engine_.readBuffer[1], engine_.readBuffer[2]};
+    Operation op(*this);
+    bus_.i2cSetPointer(writeAddress_, reg::ChipVer);
+    noteTransaction();
+    bus_.i2cReadSequential(readAddress_, reg::LockStatus - reg::ChipVer);
+    noteTransaction();
+    return {bus_.readBuffer[0], bus_.readBuffer[1], bus_.readBuffer[2]};
 }
 
 RevisionProbe ChipDevice::probeRevision()
 {
+    Operation op(*this);
     RevisionProbe probe;
     probe.version = readRegister(reg::ChipVer);
     if (probe.version != kChipVersion) return probe;

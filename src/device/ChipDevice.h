@@ -36,17 +36,21 @@
 //   4. the revision check: probeRevision(), then the window shows the letter,
 //      sets its Rev A flag and decides about the notice.
 //
-// A chip that does not answer is not an error here: the engine reports the
-// missing acknowledge in the bus monitor or with a beep and every operation
-// carries on with whatever bytes the bus returned.
+// A chip that does not answer does not stop an operation: the engine reports
+// the missing acknowledge in the bus monitor or with a beep and every
+// operation carries on with whatever bytes the bus returned. But each
+// operation notes, from the bus's record of every transaction it made,
+// whether an acknowledge was missing (answered()), so its caller can tell a
+// silent chip's 0xFF from a byte the chip really holds.
 
 #include "device/RegisterCodecs.h"
-#include "transport/I2cEngine.h"
+#include "transport/I2cTransactions.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace zvx {
@@ -69,9 +73,15 @@ struct RevisionProbe {
     std::optional<ChipRevision> revision;
 };
 
+// The plain sentence for a chip that left an acknowledge out:
+// "U1 is not answering at 0x4C on LPT2 (no acknowledge)". where names the
+// port or adapter the bus runs on.
+std::string notAnsweringSentence(Device device, std::int16_t writeAddress, const std::string& where);
+
 class ChipDevice {
 public:
-    ChipDevice(I2cEngine& engine, BusLog& log, Device id, const std::int16_t& readAddress,
+    // bus: the transactions, bit-banged or over an I2C adapter alike.
+    ChipDevice(I2cTransactions& bus, BusLog& log, Device id, const std::int16_t& readAddress,
                const std::int16_t& writeAddress);
 
     ChipDevice(const ChipDevice&) = delete;
@@ -130,12 +140,35 @@ public:
     // and bits 1..0 (the DPA code) as they were. No DPA reset follows.
     RevisionProbe probeRevision();
 
+    // Whether every acknowledge of the most recent operation above came,
+    // over all the transactions it made. Inside a callback of writeAllBus it
+    // tells about the lock-status read just handed over.
+    bool answered() const { return answered_; }
+    std::string notAnsweringSentence(const std::string& where) const
+    {
+        return zvx::notAnsweringSentence(id_, writeAddress_, where);
+    }
+
+    // Told at the end of every operation called from outside (not of those
+    // an operation runs itself) with answered(); the window shows a silent
+    // chip in its status bar.
+    std::function<void(const ChipDevice& device, bool answered)> onOperationEnd;
+
 private:
-    I2cEngine& engine_;
+    // Gathers the acknowledge record of the transactions one operation makes;
+    // nested operations add theirs to the outer one.
+    class Operation;
+    // After each transaction: takes the bus's record of it into the operation.
+    void noteTransaction();
+
+    I2cTransactions& bus_;
     BusLog& log_;
     Device id_;
     const std::int16_t& readAddress_;
     const std::int16_t& writeAddress_;
+    bool answered_ = true;
+    bool operationAckMissing_ = false;
+    int depth_ = 0;
 };
 
 } // namespace zvx

@@ -24,6 +24,10 @@ namespace zvx {
 
 namespace {
 
+// The lock lamps' colour while the lock status is not known: grey, neither
+// the locked nor the unlocked colour (0x00BBGGRR).
+constexpr std::uint32_t kLockUnknownColor = 0xC0C0C0;
+
 constexpr std::uint8_t kPllReset = 0x50;
 constexpr std::uint8_t kDpaReset = 0x0A;
 
@@ -958,13 +962,35 @@ void DevicePanel::showLockStatus(int value)
     const LockColors colors{app_.settings.lockedColor, app_.settings.unlockedColor};
     setStatusColor(lblDPAstatus, dpaStatusColor(value, colors));
     setStatusColor(lblPLLstatus, pllStatusColor(value, colors));
+    lblDPAstatus->setToolTip(QString());
+    lblPLLstatus->setToolTip(QString());
+}
+
+void DevicePanel::showLockStatusUnknown()
+{
+    const QString why = QStringLiteral("Lock status not known: ") + notAnsweringText();
+    for (QLabel* lamp : {lblDPAstatus, lblPLLstatus}) {
+        setStatusColor(lamp, kLockUnknownColor);
+        lamp->setToolTip(why);
+    }
+}
+
+QString DevicePanel::notAnsweringText()
+{
+    return qs(chip().notAnsweringSentence(app_.bus().where()));
 }
 
 // ---------------------------------------------------------------- device operations
 
 void DevicePanel::getAndUpdateLockStatus()
 {
-    showLockStatus(chip().readLockStatus());
+    // A silent chip's status byte reads 0xFF, both lamps "locked": shown
+    // only when the chip answered the read.
+    const std::int16_t status = chip().readLockStatus();
+    if (chip().answered())
+        showLockStatus(status);
+    else
+        showLockStatusUnknown();
 }
 
 bool DevicePanel::isPLLlocked() const
@@ -1019,8 +1045,12 @@ void DevicePanel::writeAll()
     cmdWriteDPAcntl(true);
     cmdWriteOutputCntl(true);
     cmdWriteOscDiv(true);
-    chip().writeAllBus(app_.registerImage, pllChanged, dpaChanged,
-                       [this](std::int16_t status) { showLockStatus(status); });
+    chip().writeAllBus(app_.registerImage, pllChanged, dpaChanged, [this](std::int16_t status) {
+        if (chip().answered())
+            showLockStatus(status);
+        else
+            showLockStatusUnknown();
+    });
     for (int r = reg::InputCntl; r <= reg::OscDiv; ++r)
         clearEdited(r);
     calculatorUpdate();
@@ -1031,6 +1061,13 @@ void DevicePanel::readAll()
     if (isU1())
         chip().logHeading("Read All");
     const auto regs = chip().readRegisters0to7();
+    // Bytes from a chip that left an acknowledge out are the bus's own 0xFF:
+    // spreading them would tick boxes (and with automatic write on, write
+    // them back) as if the chip held them. The panel stays as it was.
+    if (!chip().answered()) {
+        showLockStatusUnknown();
+        return;
+    }
     for (int k = 0; k < 8; ++k) {
         // Setting a control raises its handler, and with automatic write on
         // a bit control's click writes its register. The fields of one
@@ -1051,6 +1088,10 @@ void DevicePanel::readAll()
     for (int r = reg::InputCntl; r <= reg::OscDiv; ++r)
         clearEdited(r);
     const auto identity = chip().readIdentityBlock();
+    if (!chip().answered()) {
+        showLockStatusUnknown();
+        return;
+    }
     showChipVer(identity.version);
     showLockStatus(identity.lockStatus);
     checkChipRevision(true);
@@ -1059,6 +1100,10 @@ void DevicePanel::readAll()
 void DevicePanel::checkChipRevision(bool repeat)
 {
     const auto probe = chip().probeRevision();
+    if (!chip().answered()) {
+        showLockStatusUnknown();
+        return;
+    }
     // Only the U1 check shows the version it read; U4's label changes on
     // Read All alone.
     if (isU1())

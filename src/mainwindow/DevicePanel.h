@@ -63,6 +63,9 @@ public:
     void showReset(int value);
     void showChipVer(int value);
     void showLockStatus(int value);
+    // Both lock lamps grey, neither the locked nor the unlocked colour, with
+    // a tooltip saying why: the chip did not answer the lock-status read.
+    void showLockStatusUnknown();
     // The refresh routine of register 0..8 by number.
     void showRegister(int reg, int value);
 
@@ -201,6 +204,8 @@ private:
     // disabled, so it cannot be started twice.
     void busy(QPushButton* button, const std::function<void()>& command);
     void setStatusColor(QLabel* label, std::uint32_t color);
+    // "U1 is not answering at 0x4C on LPT2 (no acknowledge)".
+    QString notAnsweringText();
     ChipDevice& chip();
     std::int16_t writeAddress() const;
     std::int16_t readAddress() const;

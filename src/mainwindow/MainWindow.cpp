@@ -1,6 +1,7 @@
 #include "mainwindow/MainWindow.h"
 
 #include "mainwindow/DevicePanel.h"
+#include "mainwindow/ElidedLabel.h"
 #include "mainwindow/Lab.h"
 #include "mainwindow/Twips.h"
 #include "transport/I2cBus.h"
@@ -11,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -23,9 +25,12 @@ MainWindow::MainWindow(Lab& app) : app_(app)
     setWindowTitle(QStringLiteral("ZVX 7246 Register Tool"));
     buildMenus();
     buildClientArea();
-    portStatus = new QLabel(this);
+    portStatus = new ElidedLabel(this);
     portStatus->setObjectName(QStringLiteral("portStatus"));
     statusBar()->addWidget(portStatus, 1);
+    busStatus = new ElidedLabel(this);
+    busStatus->setObjectName(QStringLiteral("busStatus"));
+    statusBar()->addWidget(busStatus, 1);
     // Key events reach the focused control directly; the application's
     // filter is the one place that sees them first for every control.
     qApp->installEventFilter(this);
@@ -86,6 +91,7 @@ void MainWindow::buildMenus()
     mnuVideoPatterns = item(features, "mnuVideoPatterns", QStringLiteral("&Video Patterns..."));
 
     QMenu* lpt = menu("dummy3", QStringLiteral("LPT Port"));
+    lptMenu = lpt;
     for (int i = 0; i < 3; ++i) {
         lptPorts[i] = item(lpt, i == 0 ? "LPT1" : i == 1 ? "LPT2" : "LPT3",
                            QStringLiteral("LPT&%1").arg(i + 1));
@@ -276,11 +282,47 @@ void MainWindow::selectPortFromMenu(int index)
     for (int i = 0; i < 3; ++i)
         lptPorts[i]->setChecked(i == index);
     app_.bus().lines.selectLPTport(static_cast<std::int16_t>(index));
+    setPortStatus(QString::fromStdString(app_.bus().portDescription()));
 }
 
 void MainWindow::setPortStatus(const QString& text)
 {
-    portStatus->setText(text);
+    portStatus->setFullText(text);
+}
+
+void MainWindow::showChipAnswer(Device device, const QString& problem)
+{
+    if (problem.isEmpty()) {
+        if (busStatusDevice_ == device)
+            busStatus->setFullText(QString());
+        return;
+    }
+    busStatusDevice_ = device;
+    busStatus->setFullText(problem);
+}
+
+void MainWindow::greyLineControls(const QString& adapter)
+{
+    auto grey = [](auto* item, const QString& why) {
+        item->setEnabled(false);
+        item->setToolTip(why);
+    };
+    const QString bus = QStringLiteral("The bus is the I2C adapter %1").arg(adapter);
+    grey(lptMenu->menuAction(), bus + QStringLiteral(", not a parallel port"));
+    for (QAction* a : lptPorts) {
+        a->setChecked(false);
+        grey(a, bus + QStringLiteral(", not a parallel port"));
+    }
+    lptMenu->setToolTipsVisible(true);
+    grey(mnuShowBitBang, bus + QStringLiteral(": there are no parallel-port pins to drive"));
+    if (auto* features = qobject_cast<QMenu*>(mnuI2C_debug_ackOff->parent()))
+        features->setToolTipsVisible(true);
+    grey(mnuI2C_debug_ackOff,
+         bus + QStringLiteral(": the adapter always waits for acknowledges and ends a transfer at a missing one"));
+    DevicePanel* in = inPanel();
+    for (QWidget* w : {static_cast<QWidget*>(in->txtDelay), static_cast<QWidget*>(in->lblDelay)})
+        if (w)
+            grey(w, bus + QStringLiteral(": the adapter sets the bus speed; the delay count paces only the parallel port"));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -1,8 +1,10 @@
 #pragma once
 // The main window I2CtabbedGUI, "ZVX 7246 Register Tool": the loop-filter
 // strip, one device panel per chip (only one shown at a time), the menu bar
-// that reaches every other window, and a status bar naming the port backend.
+// that reaches every other window, and a status bar naming the port in use
+// and any chip that does not answer.
 
+#include "device/RegisterCodecs.h"
 #include "mainwindow/SoundHotKeys.h"
 
 #include <QMainWindow>
@@ -17,6 +19,7 @@ class QPushButton;
 namespace zvx {
 
 class DevicePanel;
+class ElidedLabel;
 class Lab;
 
 class MainWindow : public QMainWindow {
@@ -46,8 +49,17 @@ public:
     void mnuI2C_debug_ackOff_Click();
     void selectPortFromMenu(int index);
 
-    // Shows the port backend (and any adapter warning) for the whole run.
+    // Shows the port in use and its backend (and any adapter warning): the
+    // text elided to the bar's room, whole in its tooltip.
     void setPortStatus(const QString& text);
+    // After each operation on a chip: problem empty when the chip answered
+    // (which clears a sentence about that chip), else the plain sentence
+    // "U1 is not answering at 0x4C on LPT2 (no acknowledge)".
+    void showChipAnswer(Device device, const QString& problem);
+    // The bus is an I2C adapter (named by adapter): the LPT menu, the pin
+    // tester, "&ACK -not- required" and the delay box drive the parallel
+    // port's lines and are greyed, each with a tooltip saying why.
+    void greyLineControls(const QString& adapter);
 
     std::array<DevicePanel*, 2> frmTabs{};
     QLabel* lblVersion = nullptr;
@@ -56,7 +68,8 @@ public:
     QLineEdit* txtC2 = nullptr;
     QLineEdit* txtHsync = nullptr;
     QPushButton* cmdTest = nullptr;
-    QLabel* portStatus = nullptr;
+    ElidedLabel* portStatus = nullptr;
+    ElidedLabel* busStatus = nullptr;
 
     QAction* mnuOpen = nullptr;
     QAction* mnuSave = nullptr;
@@ -79,6 +92,7 @@ public:
     QAction* mnuNoSnd = nullptr;
     QAction* dummy2 = nullptr;
     QAction* mnuI2C_about = nullptr;
+    QMenu* lptMenu = nullptr;  // "LPT Port"
 
     // One auto-repeat loop per direction of the "up"/"dn" buttons, shared by
     // both panels: true while that direction's loop runs.
@@ -98,6 +112,7 @@ private:
     bool Form_KeyPress(const QString& key);
 
     Lab& app_;
+    Device busStatusDevice_ = Device::U1;  // the chip busStatus speaks of
 };
 
 } // namespace zvx

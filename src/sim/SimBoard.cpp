@@ -14,6 +14,11 @@ std::string SimBoard::description() const
     return "simulated evaluation board";
 }
 
+std::string SimBoard::describeLpt(int lpt) const
+{
+    return lpt == 0 ? description() : description() + ": empty port";
+}
+
 bool SimBoard::sdaLine() const
 {
     return (data_ & kSdaDriveBit) == 0 && !sdaStuckLow_ && !u1_.drivesSdaLow() && !u4_.drivesSdaLow();

@@ -66,6 +66,8 @@ public:
     std::optional<std::uint64_t> virtualTimeNs() const override { return timeNs_; }
     std::optional<bool> trueSdaLevel() const override { return sdaLine(); }
     std::string description() const override;
+    // LPT2 and LPT3 are "empty port"s: nothing is attached to them.
+    std::string describeLpt(int lpt) const override;
 
     // --- The board's parts ---
     SimChip& chip(Device which) { return which == Device::U1 ? u1_ : u4_; }

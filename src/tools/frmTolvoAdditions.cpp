@@ -82,7 +82,7 @@ void frmTolvoAdditions::runTest(int count)
 {
     // Started from inside a bus transaction (nothing in the program does
     // that, but a yield there would let a second transaction in): refuse.
-    if (app_.bus().engine.inTransaction())
+    if (app_.bus().transactions().inTransaction())
         return;
     MainWindow* w = app_.mainWindow();
     if (!w)
@@ -95,7 +95,7 @@ void frmTolvoAdditions::runTest(int count)
         w->inPanel()->ckOscDiv_Click();
         // Each repetition's transactions are complete here, so whatever
         // the events start runs whole transactions of its own.
-        if (!app_.bus().engine.inTransaction())
+        if (!app_.bus().transactions().inTransaction())
             QCoreApplication::processEvents();
     }
     lblToggleStatus->setText(QStringLiteral("0"));

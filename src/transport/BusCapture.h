@@ -34,6 +34,7 @@ public:
     std::optional<std::uint64_t> virtualTimeNs() const override { return inner_->virtualTimeNs(); }
     std::optional<bool> trueSdaLevel() const override { return inner_->trueSdaLevel(); }
     std::string description() const override { return inner_->description(); }
+    std::string describeLpt(int lpt) const override { return inner_->describeLpt(lpt); }
 
     void flush();
     PortIo& inner() { return *inner_; }

@@ -21,6 +21,7 @@ LptRegisters* HardwarePort::registersFor(int lpt)
         if (opener_) {
             LptOpenResult r = opener_(kLptPorts[static_cast<std::size_t>(lpt)].base);
             slot.registers = std::move(r.registers);
+            slot.error = r.error;
             if (!slot.registers && notice_)
                 notice_("Port: " + lptName(kLptPorts[static_cast<std::size_t>(lpt)].base) +
                         " reads as an absent port: " + r.error);
@@ -45,6 +46,18 @@ void HardwarePort::portOut(std::uint16_t address, std::uint8_t value)
         return;
     if (LptRegisters* regs = registersFor(where->lpt))
         regs->write(where->reg, value);
+}
+
+std::string HardwarePort::describeLpt(int lpt) const
+{
+    if (lpt < 0 || lpt > 2)
+        return "no port";
+    const Slot& slot = slots_[static_cast<std::size_t>(lpt)];
+    if (slot.registers)
+        return slot.registers->access();
+    if (!slot.tried)
+        return "not opened yet";
+    return "no port: " + slot.error;
 }
 
 std::string HardwarePort::description() const

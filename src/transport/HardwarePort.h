@@ -60,6 +60,9 @@ public:
     std::uint8_t portIn(std::uint16_t address) override;
     void portOut(std::uint16_t address, std::uint8_t value) override;
     std::string description() const override;
+    // The access method of that port set, why it could not be opened, or
+    // that the program has not touched it yet.
+    std::string describeLpt(int lpt) const override;
 
 private:
     LptRegisters* registersFor(int lpt);
@@ -67,6 +70,7 @@ private:
     struct Slot {
         std::unique_ptr<LptRegisters> registers;
         bool tried = false;
+        std::string error;  // why it did not open
     };
     std::array<Slot, 3> slots_;
     int selectedLpt_;

@@ -16,9 +16,31 @@ std::unique_ptr<PortIo> orAbsent(std::unique_ptr<PortIo> port)
 }
 } // namespace
 
-I2cBus::I2cBus(std::unique_ptr<PortIo> port)
-    : port_(orAbsent(std::move(port))), lines(*port_, log), engine(lines, log)
+I2cBus::I2cBus(std::unique_ptr<PortIo> port, std::unique_ptr<I2cDevAdapter> adapter)
+    : port_(adapter ? std::make_unique<AbsentPort>("the bus is an I2C adapter") : orAbsent(std::move(port))),
+      lines(*port_, log), engine(lines, log), adapter_(std::move(adapter))
 {
+    if (adapter_)
+        adapterBus_ = std::make_unique<I2cDevBus>(adapter_->file.get(), log);
+}
+
+void I2cBus::setBeep(const std::function<void()>& beep)
+{
+    engine.beep = beep;
+    if (adapterBus_)
+        adapterBus_->beep = beep;
+}
+
+void I2cBus::closeI2Cbus()
+{
+    if (!adapter_) {
+        lines.closeI2Cbus();
+        return;
+    }
+    if (adapterOpen_) {
+        adapterOpen_ = false;
+        log.debugLog("Wisp SYS003 :I2C Bus closed ");
+    }
 }
 
 // Six stop conditions free a chip left in the middle of a byte. The first
@@ -39,22 +61,54 @@ void I2cBus::initI2Cbus(std::int16_t pollLimit)
         lines.setSCLlow();
     }
     adapterFound_ = sdaFollowedLow_ && sdaFollowedHigh_;
+    checkedPort_ = lines.portSet().dataPortAddr;
     engine.setAckPollLimit(pollLimit);
     lines.setSCLhigh();
 }
 
 void I2cBus::initLPTport(std::int16_t index)
 {
+    if (adapter_) {
+        closeI2Cbus();
+        adapterOpen_ = true;
+        return;
+    }
     lines.closeI2Cbus();
     lines.selectLPTport(index);
     initI2Cbus(kStartupPollLimit);
+}
+
+std::string I2cBus::where() const
+{
+    if (adapter_)
+        return adapter_->node.empty() ? std::string("i2c-dev") : adapter_->node;
+    const auto lpt = lptRegisterOf(lines.portSet().dataPortAddr);
+    if (!lpt || lines.portSet().controlPortAddr == 0)
+        return "no port";
+    return kLptPorts[static_cast<std::size_t>(lpt->lpt)].name;
+}
+
+std::string I2cBus::portDescription() const
+{
+    if (adapter_)
+        return adapter_->description();
+    const auto lpt = lptRegisterOf(lines.portSet().dataPortAddr);
+    if (!lpt || lines.portSet().controlPortAddr == 0)
+        return port_->description();
+    std::string text = std::string(kLptPorts[static_cast<std::size_t>(lpt->lpt)].name) + ", " +
+                       port_->describeLpt(lpt->lpt);
+    if (!backendNote.empty())
+        text += " (" + backendNote + ")";
+    if (!adapterFound_ && checkedPort_ == lines.portSet().dataPortAddr)
+        text += " — " + adapterMessage();
+    return text;
 }
 
 std::string I2cBus::adapterMessage() const
 {
     if (adapterFound_)
         return {};
-    const std::string where = lptName(lines.portSet().dataPortAddr);
+    const std::string where = lptName(checkedPort_);
     if (!sdaFollowedLow_)
         return "No I2C adapter on " + where +
                ": SDA stays high while the port pulls it low (no adapter or cable, or no port)";

@@ -4,7 +4,6 @@
 #include "transport/BusLog.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace zvx {
 
@@ -22,34 +21,6 @@ constexpr std::size_t len(const char (&)[N]) { return N - 1; }
 constexpr std::int16_t kLastReadSlot = 13;
 constexpr std::int16_t kLastImageSlot = 10;
 } // namespace
-
-// Marks the bus busy for the length of one transaction. A transaction asked
-// for while another runs is refused: it would interleave its line changes
-// with the running one and garble both on the wire.
-class I2cEngine::Transaction {
-public:
-    explicit Transaction(I2cEngine& engine) : engine_(engine), granted_(!engine.inTransaction_)
-    {
-        if (granted_) {
-            engine_.inTransaction_ = true;
-        } else {
-            ++engine_.refused_;
-            std::fputs("zvx: bus transaction refused: another one is still on the bus\n", stderr);
-        }
-    }
-    ~Transaction()
-    {
-        if (granted_)
-            engine_.inTransaction_ = false;
-    }
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
-    bool granted() const { return granted_; }
-
-private:
-    I2cEngine& engine_;
-    bool granted_;
-};
 
 I2cEngine::I2cEngine(BusLines& lines, BusLog& log) : lines_(lines), log_(log) {}
 
@@ -136,7 +107,7 @@ void I2cEngine::i2cWaitAck()
         }
         if (ackPollCount >= ackPollLimit) {
             done = true;
-            ++missingAcks_;
+            noteMissingAck();
             const bool addressPhase = addressPhaseByte != 0;
             if (log_.traceOn == 1) {
                 if (addressPhase)

@@ -32,6 +32,15 @@ public:
 
     // One line for the user: which backend this is and on what.
     virtual std::string description() const = 0;
+
+    // What the backend has on one of the three parallel ports (0..2 = LPT1..
+    // LPT3), for the status bar once the program works on that port:
+    // "simulated evaluation board: empty port", "ppdev /dev/parport1".
+    virtual std::string describeLpt(int lpt) const
+    {
+        (void)lpt;
+        return description();
+    }
 };
 
 } // namespace zvx

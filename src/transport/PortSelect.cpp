@@ -8,16 +8,39 @@
 
 namespace zvx {
 
-std::optional<PortKind> parsePortKind(std::string_view text)
+namespace {
+constexpr std::string_view kI2cDev = "i2c-dev";
+}
+
+std::optional<PortSpec> parsePortSpec(std::string_view text)
 {
     if (text == "auto")
-        return PortKind::Auto;
+        return PortSpec{PortKind::Auto, {}};
     if (text == "sim")
-        return PortKind::Sim;
+        return PortSpec{PortKind::Sim, {}};
     if (text == "ppdev")
-        return PortKind::Ppdev;
+        return PortSpec{PortKind::Ppdev, {}};
     if (text == "direct")
-        return PortKind::Direct;
+        return PortSpec{PortKind::Direct, {}};
+    if (text == kI2cDev)
+        return PortSpec{PortKind::I2cDev, {}};
+    if (text.size() > kI2cDev.size() + 1 && text.substr(0, kI2cDev.size()) == kI2cDev &&
+        text[kI2cDev.size()] == ':')
+        return PortSpec{PortKind::I2cDev, std::string(text.substr(kI2cDev.size() + 1))};
+    return std::nullopt;
+}
+
+std::string portValueExpectation(std::string_view badValue)
+{
+    if (badValue.substr(0, 3) == "i2c")
+        return "i2c-dev or i2c-dev:/dev/i2c-N";
+    return "auto, sim, ppdev or direct";
+}
+
+std::optional<PortKind> parsePortKind(std::string_view text)
+{
+    if (auto spec = parsePortSpec(text))
+        return spec->kind;
     return std::nullopt;
 }
 
@@ -28,20 +51,29 @@ const char* portKindName(PortKind kind)
     case PortKind::Sim: return "sim";
     case PortKind::Ppdev: return "ppdev";
     case PortKind::Direct: return "direct";
+    case PortKind::I2cDev: return "i2c-dev";
     }
     return "auto";
 }
 
 PortKindChoice resolvePortKind(std::optional<PortKind> option, const char* environmentValue)
 {
+    return resolvePortSpec(option ? std::optional<PortSpec>(PortSpec{*option, {}}) : std::nullopt,
+                           environmentValue);
+}
+
+PortKindChoice resolvePortSpec(const std::optional<PortSpec>& option, const char* environmentValue)
+{
     if (option)
-        return {*option, {}};
+        return {option->kind, {}, option->device};
     if (environmentValue == nullptr || *environmentValue == '\0')
-        return {PortKind::Auto, {}};
-    if (auto kind = parsePortKind(environmentValue))
-        return {*kind, {}};
-    return {PortKind::Auto, std::string(kPortEnvironmentVariable) + "=" + environmentValue +
-                                ": expected auto, sim, ppdev or direct"};
+        return {PortKind::Auto, {}, {}};
+    if (auto spec = parsePortSpec(environmentValue))
+        return {spec->kind, {}, spec->device};
+    return {PortKind::Auto,
+            std::string(kPortEnvironmentVariable) + "=" + environmentValue + ": expected " +
+                portValueExpectation(environmentValue),
+            {}};
 }
 
 namespace {
@@ -57,6 +89,7 @@ PortChoice simulated(const SimulatedBoardFactory& makeSimulated, const std::stri
         return c;
     }
     c.simulated = true;
+    c.note = why;
     c.status = "Port: simulated evaluation board" + (why.empty() ? std::string() : " (" + why + ")");
     return c;
 }
@@ -97,6 +130,10 @@ PortChoice openPort(PortKind kind, const SimulatedBoardFactory& makeSimulated, c
         return hardware(ppdev, options);
     case PortKind::Direct:
         return hardware(&openDirectLpt, options);
+    case PortKind::I2cDev:
+        // Not a port: the program opens the adapter as its bus instead.
+        return {std::make_unique<AbsentPort>("the bus is an I2C adapter"), "Port: none — the bus is an I2C adapter",
+                false, false, {}};
     case PortKind::Auto:
         break;
     }

@@ -1,7 +1,8 @@
 #pragma once
 // Choosing the port backend at start-up, the same way in both executables:
-// option --port=auto|sim|ppdev|direct, else the environment variable
-// ZVX7246_PORT, else auto. auto takes the hardware port (through ppdev) when
+// option --port=auto|sim|ppdev|direct|i2c-dev[:NODE], else the environment
+// variable ZVX7246_PORT, else auto. i2c-dev is not a port but a whole bus
+// (transport/I2cDev.h); the program opens it beside this. auto takes the hardware port (through ppdev) when
 // the selected LPT can be opened and the simulated board otherwise. The
 // choice, and why hardware could not be had, is one plain line for the user.
 // Hardware asked for and not available gives an absent port (every
@@ -18,7 +19,17 @@
 
 namespace zvx {
 
-enum class PortKind { Auto, Sim, Ppdev, Direct };
+enum class PortKind { Auto, Sim, Ppdev, Direct, I2cDev };
+
+// A --port value: the kind and, for i2c-dev, the adapter's node
+// ("i2c-dev:/dev/i2c-3"; empty for "i2c-dev": the only adapter there is).
+struct PortSpec {
+    PortKind kind = PortKind::Auto;
+    std::string device;
+};
+std::optional<PortSpec> parsePortSpec(std::string_view text);
+// What a --port value should have been, after "expected ".
+std::string portValueExpectation(std::string_view badValue);
 
 std::optional<PortKind> parsePortKind(std::string_view text);
 const char* portKindName(PortKind kind);
@@ -29,9 +40,11 @@ inline constexpr const char* kPortEnvironmentVariable = "ZVX7246_PORT";
 // (the caller reports it as it reports a bad option).
 struct PortKindChoice {
     PortKind kind = PortKind::Auto;
-    std::string error;  // empty when fine
+    std::string error;   // empty when fine
+    std::string device;  // the i2c-dev node, as in PortSpec
 };
 PortKindChoice resolvePortKind(std::optional<PortKind> option, const char* environmentValue);
+PortKindChoice resolvePortSpec(const std::optional<PortSpec>& option, const char* environmentValue);
 
 using SimulatedBoardFactory = std::function<std::unique_ptr<PortIo>()>;
 
@@ -43,6 +56,9 @@ struct PortChoice {
     std::string status;
     bool simulated = false;
     bool hardware = false;  // false and not simulated: an absent port
+    // Why the simulated board stands in, when auto could not have hardware:
+    // "no hardware port: no parallel port at 0x378 ...". Empty otherwise.
+    std::string note;
 };
 
 struct PortOpenOptions {

@@ -70,6 +70,10 @@ TEST(Ctl, MissingAcknowledgeOnAnEmptyPortExitsOne)
     EXPECT_NE(r.err.find("Wisp ERR001:  Device is not responding "), std::string::npos) << r.err;
     // A wrong address on the populated port is missing too.
     EXPECT_EQ(ctl({"read", "0x40", "0"}).status, 1);
+    // Nothing on LPT2 to decode: the lock status is not "PLL locked, DPA locked".
+    const CtlRun lock = ctl({"--lpt=2", "lock", "U4"});
+    EXPECT_EQ(lock.status, 1);
+    EXPECT_EQ(lock.out, "U4 is not answering at 0x4E on LPT2 (no acknowledge)\n");
 }
 
 TEST(Ctl, BadUsageIsOneLineNamingTheArgumentAndExitsTwo)

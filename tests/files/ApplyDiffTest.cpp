@@ -161,3 +161,27 @@ TEST_F(ApplyDiff, UnreadableFilesAndBadDevicesAreOneLineAndExitTwo)
     }
     EXPECT_EQ(stored(board.u1()), (std::array<int, 8>{}));
 }
+
+// A chip that leaves an acknowledge out reads 0xFF everywhere: "PLL locked,
+// DPA locked", Int-Filter ticked. Every command that would decode such bytes
+// says the chip is not answering instead, and exits 1; writes still go out.
+TEST_F(ApplyDiff, ASilentChipIsNamedNotDecoded)
+{
+    const std::string path = file("bench.zvx", kSetup);
+    board.u4().setNotAnswering(true);
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"lock", "U4"}, {"read-all", "U4"}, {"revision", "U4"}, {"diff", path, "U4"}, {"apply", path, "U4"}}) {
+        const CtlRun r = ctl(args);
+        EXPECT_EQ(r.status, 1) << testing::PrintToString(args);
+        EXPECT_EQ(r.out, "U4 is not answering at 0x4E on LPT1 (no acknowledge)\n") << testing::PrintToString(args);
+    }
+    // The chip that answers is decoded as usual in the same run.
+    const CtlRun both = ctl({"apply", path});
+    EXPECT_EQ(both.status, 1);
+    EXPECT_EQ(both.out.rfind("U1: written; PLL ", 0), 0u) << both.out;
+    EXPECT_NE(both.out.find("\nU4 is not answering"), std::string::npos) << both.out;
+    // A chip that falls silent in the middle of Read All is caught too.
+    board.u4().clearFaults();
+    board.u4().stopAnsweringAfter(12);
+    EXPECT_EQ(ctl({"read-all", "U4"}).out, "U4 is not answering at 0x4E on LPT1 (no acknowledge)\n");
+}

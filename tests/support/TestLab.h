@@ -8,6 +8,7 @@
 #include "app/LabApp.h"
 #include "mainwindow/MainWindow.h"
 #include "sim/SimBoard.h"
+#include "sim/SimI2cDev.h"
 #include "support/FakeSound.h"
 #include "support/ScriptedDialogs.h"
 #include "tools/I2Cdebugwin.h"
@@ -27,17 +28,34 @@
 
 namespace zvx::test {
 
+// What the program's bus is: the simulated board on the parallel port, or
+// the same board behind a simulated Linux I2C adapter (/dev/i2c-7).
+enum class TestBus { ParallelPort, I2cAdapter };
+
 class TestLab {
 public:
     // commandLine: the program's command line after the options, as Main
     // hands it to the setup-file open.
-    explicit TestLab(const QString& lockFolder = QString(), const QString& commandLine = QString())
+    explicit TestLab(const QString& lockFolder = QString(), const QString& commandLine = QString(),
+                     TestBus bus = TestBus::ParallelPort)
     {
-        auto board = std::make_unique<SimBoard>();
-        board_ = board.get();
         LabOptions options;
-        options.port = std::move(board);
-        options.portStatus = QStringLiteral("Port: simulated evaluation board");
+        if (bus == TestBus::I2cAdapter) {
+            adapterBoard_ = std::make_unique<SimBoard>();
+            board_ = adapterBoard_.get();
+            auto file = std::make_unique<SimI2cDev>(*board_);
+            adapterFile = file.get();
+            options.adapter = std::make_unique<I2cDevAdapter>();
+            options.adapter->file = std::move(file);
+            options.adapter->node = "/dev/i2c-7";
+            options.adapter->name = "simulated evaluation board";
+            options.portStatus = QStringLiteral("Port: i2c-dev /dev/i2c-7 (simulated evaluation board)");
+        } else {
+            auto board = std::make_unique<SimBoard>();
+            board_ = board.get();
+            options.port = std::move(board);
+            options.portStatus = QStringLiteral("Port: simulated evaluation board");
+        }
         options.lockFilePath = (lockFolder.isEmpty() ? dir_.path() : lockFolder) + QStringLiteral("/zvx.lock");
         options.dialogs = &dialogs;
         auto fakeSound = std::make_unique<FakeSound>();
@@ -97,8 +115,10 @@ private:
     QTemporaryDir dir_;  // outlives the application and its lock file
     SimBoard* board_ = nullptr;
     bool started_ = false;
+    std::unique_ptr<SimBoard> adapterBoard_;  // outlives the adapter the application holds
 
 public:
+    SimI2cDev* adapterFile = nullptr;  // the simulated adapter, when the bus is one
     ScriptedDialogs dialogs;
     FakeSound* sound = nullptr;        // every sound the program asks for
     ScriptedPacing* pacing = nullptr;  // the auto-repeat's ticks

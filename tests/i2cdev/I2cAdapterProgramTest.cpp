@@ -1,0 +1,195 @@
+// Choosing a Linux I2C adapter as the bus, and both programs over it: the
+// option, the adapter among none, one or several, the refusals, and
+// zvx7246ctl and the window working over the simulated /dev/i2c-7.
+#include "app/AppOptions.h"
+#include "app/ProgramPort.h"
+#include "cli/Ctl.h"
+#include "mainwindow/ElidedLabel.h"
+#include "sim/SimI2cDev.h"
+#include "support/TestLab.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <unistd.h>
+
+using namespace zvx;
+using zvx::test::TestBus;
+using zvx::test::TestLab;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A scratch /sys/class/i2c-dev; opening /dev/i2c-7 gives the simulated
+// adapter on the board, /dev/i2c-0 an SMBus-only controller, /dev/i2c-3 a
+// node the user may not open, anything else no node.
+struct FakeI2cSystem {
+    fs::path root = fs::temp_directory_path() / ("zvx_i2cdev_" + std::to_string(::getpid()));
+    SimBoard board;
+    FakeI2cSystem() { fs::remove_all(root), fs::create_directories(root); }
+    ~FakeI2cSystem() { fs::remove_all(root); }
+    void add(int n, const char* name)
+    {
+        fs::create_directories(root / ("i2c-" + std::to_string(n)));
+        std::ofstream(root / ("i2c-" + std::to_string(n)) / "name") << name << "\n";
+    }
+    ProgramPortSystem system()
+    {
+        ProgramPortSystem s;
+        s.i2cDevPaths.sysClassDir = root;
+        s.openI2cDev = [this](const std::string& node) -> I2cDevOpenResult {
+            if (node == "/dev/i2c-3")
+                return {nullptr, EACCES};
+            if (node != "/dev/i2c-7" && node != "/dev/i2c-0")
+                return {nullptr, ENOENT};
+            auto file = std::make_unique<SimI2cDev>(board);
+            if (node == "/dev/i2c-0")
+                file->funcs = kI2cFuncSmbusEmul;
+            return {std::move(file), 0};
+        };
+        return s;
+    }
+};
+
+struct CtlRun {
+    int status = -1;
+    std::string out, err;
+};
+
+CtlRun ctl(FakeI2cSystem& sys, const std::vector<std::string>& args)
+{
+    std::istringstream in;
+    std::ostringstream out, err;
+    CtlEnvironment env{in, out, err, [&sys](const AppOptions& o) { return openProgramPort(o, sys.system()); }};
+    const int status = runCtl(args, env);
+    return {status, out.str(), err.str()};
+}
+
+} // namespace
+
+TEST(I2cAdapterChoice, TheOptionNamesTheNodeOrTakesTheOnlyAdapter)
+{
+    const AppOptions o = parseAppOptions({"--port=i2c-dev:/dev/i2c-7", "lock", "U1"});
+    EXPECT_TRUE(o.errors.empty());
+    EXPECT_EQ(o.port, PortKind::I2cDev);
+    EXPECT_EQ(o.portDevice, "/dev/i2c-7");
+    EXPECT_EQ(parseAppOptions({"--port=i2c-dev"}).portDevice, "");
+    EXPECT_EQ(parseAppOptions({"--port=i2c-dev:"}).errors.front(),
+              "bad value in --port=i2c-dev:: expected i2c-dev or i2c-dev:/dev/i2c-N");
+    const PortKindChoice env = resolvePortSpec(std::nullopt, "i2c-dev:/dev/i2c-1");
+    EXPECT_EQ(env.kind, PortKind::I2cDev);
+    EXPECT_EQ(env.device, "/dev/i2c-1");
+
+    struct Case {
+        std::vector<std::pair<int, const char*>> adapters;
+        std::string node;
+        std::string description;  // of the adapter chosen, or the usage error
+    };
+    const std::vector<Case> cases = {
+        {{}, "", "i2c-dev, no adapter: the kernel lists no I2C adapter in "},
+        {{{7, "simulated evaluation board"}}, "", "i2c-dev /dev/i2c-7 (simulated evaluation board)"},
+        {{{0, "SMBus I801 adapter at efa0"}, {7, "simulated evaluation board"}}, "",
+         "several I2C adapters: /dev/i2c-0 (SMBus I801 adapter at efa0), /dev/i2c-7 (simulated evaluation board); "
+         "choose one with --port=i2c-dev:/dev/i2c-N"},
+        {{{0, "SMBus I801 adapter at efa0"}, {7, "sim"}}, "/dev/i2c-7", "i2c-dev /dev/i2c-7 (sim)"},
+        {{{0, "SMBus I801 adapter at efa0"}}, "/dev/i2c-0",
+         "i2c-dev, no adapter: /dev/i2c-0 (SMBus I801 adapter at efa0) does SMBus transfers only"},
+        {{}, "/dev/i2c-3", "i2c-dev, no adapter: /dev/i2c-3: permission denied (add yourself to the group that "
+                           "owns it, usually i2c: sudo adduser $USER i2c, then log in again; or give it to your "
+                           "group with a udev rule)"},
+        {{}, "/dev/i2c-9", "i2c-dev, no adapter: /dev/i2c-9: no such device (load the driver: sudo modprobe i2c-dev)"},
+    };
+    for (const Case& c : cases) {
+        FakeI2cSystem sys;
+        for (const auto& [n, name] : c.adapters)
+            sys.add(n, name);
+        const ProgramPortSystem s = sys.system();
+        const I2cDevChoice choice = chooseI2cDevAdapter(c.node, s.i2cDevPaths, s.openI2cDev);
+        const std::string got = choice.adapter ? choice.adapter->description() : choice.error;
+        EXPECT_EQ(got.substr(0, c.description.size()), c.description) << c.node;
+    }
+}
+
+TEST(I2cAdapterCtl, CommandsWorkOverTheAdapterAndLineOptionsAreRefused)
+{
+    FakeI2cSystem sys;
+    sys.add(7, "simulated evaluation board");
+    const CtlRun all = ctl(sys, {"--port=i2c-dev", "-"});
+    EXPECT_EQ(all.status, 0);
+    EXPECT_EQ(all.err, "Port: i2c-dev /dev/i2c-7 (simulated evaluation board)\n");
+
+    sys.board.u1().writeRegister(2, 0x90);
+    sys.board.u1().writeRegister(3, 0x06);
+    const CtlRun r = ctl(sys, {"--port=i2c-dev:/dev/i2c-7", "read-all", "U1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("Total Pixels/Line 1688"), std::string::npos) << r.out;
+
+    // A silent chip: the adapter's stop follows the not-responding text; exit 1.
+    sys.board.u1().setNotAnswering(true);
+    const CtlRun silent = ctl(sys, {"--port=i2c-dev:/dev/i2c-7", "--trace", "lock", "U1"});
+    EXPECT_EQ(silent.status, 1);
+    EXPECT_EQ(silent.out, "U1 is not answering at 0x4C on /dev/i2c-7 (no acknowledge)\n");
+    EXPECT_NE(silent.err.find("\n[START] 4C Wisp ERR001:  Device is not responding [STOP]\n"), std::string::npos)
+        << silent.err;
+
+    // What drives the parallel port's lines is refused, before anything opens.
+    const std::string vcd = (sys.root / "bus.vcd").string();
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--port=i2c-dev", "--capture=" + vcd, "lock", "U4"}, {"--port=i2c-dev", "--delay=3", "lock", "U4"},
+             {"--port=i2c-dev", "--no-ack", "lock", "U4"}, {"--port=i2c-dev", "port"}}) {
+        const CtlRun refused = ctl(sys, args);
+        EXPECT_EQ(refused.status, 2) << testing::PrintToString(args);
+        EXPECT_NE(refused.err.find("I2C adapter"), std::string::npos) << refused.err;
+    }
+    EXPECT_FALSE(fs::exists(vcd));
+
+    // A node the user may not open: said once, and every command goes unanswered.
+    const CtlRun denied = ctl(sys, {"--port=i2c-dev:/dev/i2c-3", "read", "0x4E", "0x12"});
+    EXPECT_EQ(denied.status, 1);
+    EXPECT_EQ(denied.err.rfind("Port: none — /dev/i2c-3: permission denied", 0), 0u) << denied.err;
+    EXPECT_EQ(denied.err.find("permission denied"), denied.err.rfind("permission denied")) << "once";
+}
+
+TEST(I2cAdapterWindow, TheWindowRunsAsOnThePortAndGreysWhatDrivesTheLines)
+{
+    // The same start-up and buttons on both buses: the same bus monitor and panels.
+    TestLab wire, adapter(QString(), QString(), TestBus::I2cAdapter);
+    for (TestLab* lab : {&wire, &adapter}) {
+        lab->board().u1().writeRegister(1, 0x12);
+        lab->board().u1().writeRegister(4, 0x85);
+        ASSERT_TRUE(lab->start());
+        lab->find<QPushButton>("cmdIn_ReadAll")->click();
+        lab->find<QPushButton>("cmdIn_WriteAll")->click();
+        lab->find<QPushButton>("cmdOut_LockStatusRead")->click();
+    }
+    EXPECT_EQ(adapter.trace, wire.trace);
+    for (const char* box : {"txtIn_PFD", "txtIn_DPAoffset", "txtR", "txtIn_FdBk0"})
+        EXPECT_EQ(adapter.find<QLineEdit>(box)->text(), wire.find<QLineEdit>(box)->text()) << box;
+    EXPECT_EQ(adapter.find<ElidedLabel>("portStatus")->fullText(), "i2c-dev /dev/i2c-7 (simulated evaluation board)");
+
+    for (const char* item : {"LPT1", "LPT2", "LPT3", "mnuShowBitBang", "mnuI2C_debug_ackOff"}) {
+        EXPECT_FALSE(adapter.find<QAction>(item)->isEnabled()) << item;
+        EXPECT_TRUE(adapter.find<QAction>(item)->toolTip().contains("/dev/i2c-7")) << item;
+        QAction* onWire = wire.find<QAction>(item);
+        EXPECT_TRUE(onWire->isEnabled() || !onWire->isVisible()) << item;  // a hidden action reads as disabled
+    }
+    EXPECT_FALSE(adapter.find<QAction>("LPT1")->isChecked());
+    EXPECT_FALSE(adapter.window().lptMenu->menuAction()->isEnabled());
+    EXPECT_FALSE(adapter.find<QLineEdit>("txt_Delay")->isEnabled());
+
+    adapter.board().u4().setNotAnswering(true);
+    adapter.takeTrace();
+    adapter.find<QPushButton>("cmdOut_LockStatusRead")->click();
+    EXPECT_EQ(adapter.takeTrace(), "[START] 4E Wisp ERR001:  Device is not responding [STOP]\r\n");
+    EXPECT_EQ(adapter.find<ElidedLabel>("busStatus")->fullText(),
+              "U4 is not answering at 0x4E on /dev/i2c-7 (no acknowledge)");
+}
