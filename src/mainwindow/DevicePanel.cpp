@@ -775,7 +775,7 @@ void DevicePanel::setUnwrittenMarker(int reg, bool on)
 
 void DevicePanel::cmdWriteInputCntl(bool multiWriteFlag)
 {
-    storeOrWrite(multiWriteFlag, reg::InputCntl, hexValue(txtInputCntl));
+    storeOrWrite(multiWriteFlag, reg::InputCntl, composeRegisterByte(hexValue(txtInputCntl)));
     if (multiWriteFlag)
         return;
     clearEdited(reg::InputCntl);
@@ -810,8 +810,8 @@ void DevicePanel::cmdWriteFdBkDiv(bool multiWriteFlag)
         LineEditBox total(txtHorizTotal), low(txtFdBk0), high(txtFdBk1);
         horizTotal_clampForWrite(total, low, high);
     }
-    const int low = hexValue(txtFdBk0);
-    const int high = hexValue(txtFdBk1);
+    const int low = composeRegisterByte(hexValue(txtFdBk0));
+    const int high = composeFdBk1(hexValue(txtFdBk1));
     if (multiWriteFlag) {
         app_.registerImage[reg::FdBk0] = static_cast<std::int16_t>(low);
         app_.registerImage[reg::FdBk1] = static_cast<std::int16_t>(high);
@@ -840,7 +840,7 @@ void DevicePanel::cmdWriteDPAoffset(bool multiWriteFlag)
 
 void DevicePanel::cmdWriteDPAcntl(bool multiWriteFlag)
 {
-    storeOrWrite(multiWriteFlag, reg::DPAcntl, hexValue(txtDPAcntl));
+    storeOrWrite(multiWriteFlag, reg::DPAcntl, composeRegisterByte(hexValue(txtDPAcntl)));
     if (multiWriteFlag)
         return;
     clearEdited(reg::DPAcntl);
@@ -851,7 +851,7 @@ void DevicePanel::cmdWriteDPAcntl(bool multiWriteFlag)
 
 void DevicePanel::cmdWriteOutputCntl(bool multiWriteFlag)
 {
-    storeOrWrite(multiWriteFlag, reg::OutputCntl, hexValue(txtOutputCntl));
+    storeOrWrite(multiWriteFlag, reg::OutputCntl, composeRegisterByte(hexValue(txtOutputCntl)));
     if (multiWriteFlag)
         return;
     clearEdited(reg::OutputCntl);
@@ -872,7 +872,7 @@ void DevicePanel::cmdWriteOscDiv(bool multiWriteFlag)
 
 void DevicePanel::cmdWriteRESET(bool multiWriteFlag)
 {
-    storeOrWrite(multiWriteFlag, reg::Reset, hexValue(txtRESET));
+    storeOrWrite(multiWriteFlag, reg::Reset, composeRegisterByte(hexValue(txtRESET)));
     if (!multiWriteFlag)
         clearEdited(reg::Reset);
 }
@@ -995,12 +995,13 @@ void DevicePanel::syncOutputCntl()
 
 bool DevicePanel::pllRegistersChanged()
 {
-    return chip().pllRegistersChanged(getLoopCntlFormValue(), hexValue(txtFdBk0), hexValue(txtFdBk1));
+    return chip().pllRegistersChanged(getLoopCntlFormValue(), composeRegisterByte(hexValue(txtFdBk0)),
+                                      composeFdBk1(hexValue(txtFdBk1)));
 }
 
 bool DevicePanel::dpaRegistersChanged()
 {
-    return chip().dpaRegistersChanged(hexValue(txtDPAcntl));
+    return chip().dpaRegistersChanged(composeRegisterByte(hexValue(txtDPAcntl)));
 }
 
 void DevicePanel::writeAll()

@@ -2,6 +2,8 @@
 // buttons show after each key and click, and what the chip receives.
 #include "PanelFixture.h"
 
+#include "setup/SetupCommands.h"
+
 #include <QFile>
 #include <QGroupBox>
 #include <QSignalSpy>
@@ -161,6 +163,33 @@ TEST_F(PanelTest, LengthLimitsKeepTheRightmostCharactersOfEveryBox)
         EXPECT_EQ(box(name)->cursorPosition(), int(strlen(kept))) << name;
     }
     EXPECT_THAT(bus(), IsEmpty());
+}
+
+TEST_F(PanelTest, EmptyOrOutOfRangeBoxesAreClampedToTheirFieldOnTheChipAndInASave)
+{
+    autoWriteOff();
+    struct Case {
+        const char* box;
+        const char* text;
+        int reg;
+        int expected;
+    };
+    const Case cases[] = {
+        {"txtIn_OscDiv", "", 7, 0x00},    {"txtIn_OscDiv", "1", 7, 0x00},    {"txtIn_OscDiv", "999", 7, 0x7F},
+        {"txtIn_PFD", "", 1, 0x00},       {"txtIn_PFD", "F", 1, 0x07},       {"txtIn_DPAoffset", "", 4, 0x00},
+        {"txtIn_DPAoffset", "FF", 4, 0x3F}, {"txtIn_DPAcntl", "", 5, 0x00}, {"txtIn_DPAcntl", "1FE", 5, 0xFF},
+        {"txtIn_InputCntl", "", 0, 0x00}, {"txtIn_OutputCntl", "", 6, 0x00}, {"txtIn_FdBk1", "", 3, 0x00},
+        {"txtIn_RESET", "", 8, 0x00},
+    };
+    for (const Case& c : cases) {
+        box(c.box)->setText(QString::fromLatin1(c.text));
+        EXPECT_EQ(composeSetupFromWindow(*lab.app).in.registers[std::size_t(c.reg)], c.expected)
+            << c.box << " \"" << c.text << "\" saved";
+        if (c.reg == 8)
+            continue;  // the reset command is not part of Write All
+        click("cmdIn_WriteAll");
+        EXPECT_EQ(lab.board().u1().storedRegister(c.reg), c.expected) << c.box << " \"" << c.text << "\" written";
+    }
 }
 
 TEST_F(PanelTest, HiddenDelayBoxSetsTheBusDelayRoundingHalvesToEven)
