@@ -572,6 +572,13 @@ void DevicePanel::applyInternalFilterValues(bool internal)
         box->setEnabled(!internal);
 }
 
+void DevicePanel::keepExternalFilterValues(const QString& c1, const QString& c2, const QString& r)
+{
+    savedC1_ = c1;
+    savedC2_ = c2;
+    savedR_ = r;
+}
+
 void DevicePanel::autoWriteRegister(int reg)
 {
     if (!app_.settings.autoWrite)

@@ -8,6 +8,7 @@
 #include "setup/FileNames.h"
 #include "setup/frmOpen.h"
 
+#include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -99,6 +100,11 @@ void showSetupInWindow(Lab& app, const SetupFileData& data)
     window.txtR->setText(qs(data.r));
     window.txtC1->setText(qs(data.c1));
     window.txtC2->setText(qs(data.c2));
+    // With the internal filter selected the boxes are greyed, and unticking
+    // "Int-Filter (7)" puts back the external values it saved: those are the
+    // file's now, not what the boxes held before the open.
+    if (window.inPanel()->ckExtFilter->isChecked())
+        window.inPanel()->keepExternalFilterValues(window.txtC1->text(), window.txtC2->text(), window.txtR->text());
     window.txtHsync->setText(qs(data.hsyncKhz));
     if (app.links.setCalculatorHsync)
         app.links.setCalculatorHsync(window.txtHsync->text());
