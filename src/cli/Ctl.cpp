@@ -2,6 +2,7 @@
 
 #include "app/AppOptions.h"
 #include "app/ProgramPort.h"
+#include "app/TraceStream.h"
 #include "device/ChipAddresses.h"
 #include "device/ChipDevice.h"
 #include "device/RegisterCodecs.h"
@@ -181,15 +182,7 @@ public:
           u4_(bus_.engine, bus_.log, Device::U4, addresses_.U4readAddress, addresses_.U4writeAddress)
     {
         if (options.trace) {
-            // Every text the bus monitor is given, as it is appended; CR LF
-            // line ends become plain LF for the terminal.
-            BusLog::Listener listener;
-            listener.appended = [this](std::string_view text, std::size_t) {
-                std::string s(text);
-                s.erase(std::remove(s.begin(), s.end(), '\r'), s.end());
-                env_.err << s << std::flush;
-            };
-            bus_.log.addListener(std::move(listener));
+            copyTraceTo(bus_.log, env_.err);
             bus_.log.traceOn = 1;
         }
         bus_.engine.beep = [] {};

@@ -6,6 +6,7 @@
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/Steppers.h"
 #include "setup/FileNames.h"
+#include "setup/NativeFileNames.h"
 #include "setup/frmOpen.h"
 
 #include <QCheckBox>
@@ -66,7 +67,7 @@ void showDevice(Lab& app, DevicePanel& panel, const SetupDevice& device)
 
 QString setupFileCaptionFor(const QString& path)
 {
-    return qs(setupFileCaption(ss(path)));
+    return fileNameFromNative(setupFileCaption(nativeFileName(path)));
 }
 
 AutoWriteHeldOff::AutoWriteHeldOff(Lab& app) : app_(app), saved_(app.settings.autoWrite)
@@ -118,7 +119,7 @@ void mnuSave_Click(frmOpen& files)
     // The question is asked whether or not the file is still there.
     const QString file = app.settings.currentSetupFile;
     const auto answer = app.dialogs().ask(app.mainWindow(), QMessageBox::Warning, QStringLiteral("Save"),
-                                              qs(saveConfirmationText(ss(file))),
+                                              fileNameFromNative(saveConfirmationText(nativeFileName(file))),
                                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer != QMessageBox::Yes)
         return;
@@ -129,7 +130,7 @@ void mnuSave_Click(frmOpen& files)
 void openSetupFile(frmOpen& files, const QString& path)
 {
     // Exactly "zvx": a bench.ZVX or a quoted name is left alone, silently.
-    if (!isSetupFileExtension(ss(path)))
+    if (!isSetupFileExtension(nativeFileName(path)))
         return;
     QString name = path;
     files.saveOrOpenINI(name, QStringLiteral("&Open"));
@@ -137,7 +138,7 @@ void openSetupFile(frmOpen& files, const QString& path)
 
 void openCommandLine(frmOpen& files, const QString& commandLine)
 {
-    if (fileExists(ss(commandLine)))
+    if (fileExists(nativeFileName(commandLine)))
         openSetupFile(files, commandLine);
 }
 
@@ -145,9 +146,15 @@ std::optional<QString> firstDroppedFile(const QMimeData* data)
 {
     if (!data || !data->hasUrls())
         return std::nullopt;
-    for (const QUrl& url : data->urls())
-        if (url.isLocalFile())
-            return url.toLocalFile();
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        // The URL carries the name's bytes percent-encoded; toLocalFile()
+        // would read them as UTF-8 and lose any that are not.
+        if (url.host().isEmpty())
+            return fileNameFromNative(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
+        return url.toLocalFile();
+    }
     return std::nullopt;
 }
 
