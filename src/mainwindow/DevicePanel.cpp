@@ -330,9 +330,15 @@ void DevicePanel::calculatorUpdate()
 void DevicePanel::busy(QPushButton* button, const std::function<void()>& command)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    // Disabling the focused button passes the keyboard focus on to the next
+    // control (the C1 box); it comes back to the button afterwards, so Space
+    // or Enter runs the command again, as before the click.
+    const bool hadFocus = button->hasFocus();
     button->setEnabled(false);
     command();
     button->setEnabled(true);
+    if (hadFocus)
+        button->setFocus(Qt::OtherFocusReason);
     QApplication::restoreOverrideCursor();
 }
 
@@ -773,9 +779,12 @@ void DevicePanel::setUnwrittenMarker(int reg, bool on)
     QGroupBox* f = frameOf_[std::size_t(reg)];
     f->setProperty("unwritten", on);
     f->setToolTip(on ? QStringLiteral("Changed here, not yet written to the chip") : QString());
-    // A dynamic property takes effect in the style sheet only when re-polished.
+    // A dynamic property takes effect in the style sheet only when re-polished,
+    // and a changed border is drawn only when the whole frame is repainted
+    // (the box being edited repaints just its own rectangle).
     f->style()->unpolish(f);
     f->style()->polish(f);
+    f->update();
 }
 
 // ---------------------------------------------------------------- write procedures

@@ -59,6 +59,11 @@ TEST(Startup, MainWindowComesUpWithAutomaticWriteOnAndTheU1PanelShown)
     EXPECT_FALSE(lab.find<QAction>("mnuU1")->isChecked());
 
     EXPECT_TRUE(w.statusBar()->findChild<QLabel*>("portStatus")->text().contains("simulated"));
+    for (const char* name : {"C1", "R", "C2"}) {
+        const QLineEdit* box = lab.find<QLineEdit>(QStringLiteral("txt%1").arg(name));
+        EXPECT_EQ(box->toolTip(), name);
+        EXPECT_EQ(box->accessibleName(), name);
+    }
 }
 
 TEST(Startup, RevisionChecksProbeRegisterFiveOfU1ThenU4AndLeaveItsHighBitsClear)

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QGroupBox>
+#include <QPaintEvent>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -317,6 +318,44 @@ TEST_F(PanelTest, WithAutomaticWriteOnOnlyTypedTextsWaitingForEnterAreMarked)
     EXPECT_TRUE(lab.u1().hasUnwrittenEdits(4));
     pressEnter("txtIn_DPAoffset");
     EXPECT_FALSE(lab.u1().hasUnwrittenEdits(4));
+}
+
+TEST_F(PanelTest, TheMarkOfAnUnwrittenEditIsDrawnAtOnceOnBothPanels)
+{
+    autoWriteOff();
+    lab.window().show();
+    for (const QString io : {"In", "Out"}) {
+        if (io == "Out")
+            menu("mnuU4");
+        QTest::qWait(20);
+        QWidget* frame = box("txt" + io + "_PFD")->parentWidget();
+        struct Painted : QObject {
+            QRegion region;
+            bool eventFilter(QObject*, QEvent* e) override
+            {
+                if (e->type() == QEvent::Paint)
+                    region += static_cast<QPaintEvent*>(e)->region();
+                return false;
+            }
+        } painted;
+        frame->installEventFilter(&painted);
+        box("txt" + io + "_PFD")->setText("5");
+        QTest::qWait(20);
+        frame->removeEventFilter(&painted);
+        const QRegion border = QRegion(frame->rect()) - QRegion(frame->rect().adjusted(3, 3, -3, -3));
+        EXPECT_TRUE((border - painted.region).isEmpty()) << "the frame's border is drawn anew, " << io.toStdString();
+    }
+}
+
+TEST_F(PanelTest, WriteAllAndReadAllKeepTheKeyboardFocusOnTheirButton)
+{
+    lab.window().show();
+    lab.window().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&lab.window()));
+    for (const char* name : {"cmdIn_WriteAll", "cmdIn_ReadAll"}) {
+        click(name);
+        EXPECT_EQ(QApplication::focusWidget(), control(name)) << name;
+    }
 }
 
 TEST(UnwrittenMarker, ASetupFileOpenedAtStartMarksWhatItChangedUntilWriteAll)
