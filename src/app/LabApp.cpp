@@ -3,6 +3,9 @@
 #include "calculator/CalculatorModule.h"
 #include "calculator/frmCalculator.h"
 #include "calculator/frmSetFrequency.h"
+#include "app/InstanceLock.h"
+#include "app/TraceStream.h"
+
 #include "mainwindow/DevicePanel.h"
 #include "mainwindow/DialogPolicy.h"
 #include "mainwindow/MainWindow.h"
@@ -24,21 +27,8 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QLockFile>
-#include <QStandardPaths>
 
 namespace zvx {
-
-namespace {
-
-QString defaultLockPath()
-{
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    return folder + QStringLiteral("/zvx7246labTool.lock");
-}
-
-} // namespace
 
 LabApp::LabApp(LabOptions options)
     : options_(std::move(options)),
@@ -70,27 +60,23 @@ LabApp::~LabApp()
 
 bool LabApp::Main()
 {
-    // 1. One copy at a time: the bus has one master. The lock file names the
-    // owning process, so a lock left by a crashed copy is taken over.
-    instanceLock_ = std::make_unique<QLockFile>(
-        options_.lockFilePath.isEmpty() ? defaultLockPath() : options_.lockFilePath);
-    instanceLock_->setStaleLockTime(0);
-    if (!instanceLock_->tryLock(0)) {
-        instanceLock_.reset();
-        dialogs_->message(nullptr, QMessageBox::Warning, QStringLiteral("App Already Running"),
-                          QStringLiteral("ZVX 7246 Register Tool:  Application is already running.\r\r"
-                                         "   Only one instance may run at a time."),
-                          QMessageBox::Ok);
+    // 1. One copy at a time: the bus has one master. The program's start
+    // (startLabTool) takes the lock before it opens the port; otherwise it
+    // is taken here.
+    instanceLock_ = options_.instanceLock ? std::move(options_.instanceLock)
+                                          : takeInstanceLock(options_.lockFilePath, *dialogs_);
+    if (!instanceLock_)
         return false;
-    }
 
-    // 2. Settings in their start state.
+    // 2. Settings in their start state, with the command line's bus options.
     settings = AppSettings{};
     settings.programFolder = QDir::currentPath();
-    bus_.lines.delayCount = 10;
-    bus_.engine.ackNotRequired = false;
+    bus_.lines.delayCount = options_.delayCount.value_or(10);
+    bus_.engine.ackNotRequired = options_.noAck;
     bus_.log.traceOn = 0;
     bus_.log.traceKeepLines = 50;
+    if (options_.trace)
+        copyTraceTo(bus_.log, *options_.trace);
 
     // 3. The main window, loaded and shown.
     mainWindow_ = std::make_unique<MainWindow>(*this);
@@ -100,6 +86,12 @@ bool LabApp::Main()
     mainWindow_->setPortStatus(options_.portStatus);
     if (bus_.overAdapter())
         mainWindow_->greyLineControls(QString::fromStdString(bus_.where()));
+    // The hidden delay box and the menus show what the options chose.
+    if (options_.delayCount)
+        mainWindow_->inPanel()->txtDelay->setText(QString::number(*options_.delayCount));
+    mainWindow_->mnuI2C_debug_ackOff->setChecked(options_.noAck);
+    for (int i = 0; i < int(mainWindow_->lptPorts.size()); ++i)
+        mainWindow_->lptPorts[std::size_t(i)]->setChecked(i == options_.startLpt);
     mainWindow_->show();
 
     // 4. A setup file named on the command line is opened before the bus is.
@@ -109,8 +101,8 @@ bool LabApp::Main()
     // 5. Every tool window, created hidden.
     createToolWindows();
 
-    // 6. LPT1 and the bus.
-    initLPTport(0);
+    // 6. The start port (LPT1 unless --lpt chose another) and the bus.
+    initLPTport(options_.startLpt);
 
     // 7. Let the window system catch up once.
     QCoreApplication::processEvents();

@@ -9,10 +9,15 @@
 #include "mainwindow/Steppers.h"
 #include "transport/I2cBus.h"
 
+#include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <memory>
+#include <optional>
+
 
 class QLockFile;
 class QWidget;
@@ -39,9 +44,14 @@ struct LabOptions {
     QString portNote;               // why the simulated board stands in, if it does
     QString commandLine;            // what is left of the command line after the options
     QString lockFilePath;           // single-instance lock; empty = the user's runtime folder
+    std::unique_ptr<QLockFile> instanceLock;  // that lock, already taken (null = Main takes it)
     DialogPolicy* dialogs = nullptr;  // null = real message boxes
     std::unique_ptr<SoundPlayer> sound;        // null = the system's audio output (createSoundPlayer)
     std::unique_ptr<TurboPacing> turboPacing;  // null = 100 ms ticks on the event loop
+    std::int16_t startLpt = 0;                 // the port Main initialises: 0 LPT1, 1 LPT2, 2 LPT3
+    std::optional<std::int32_t> delayCount;    // the bus delay count; none = 10
+    bool noAck = false;                        // start with "ACK -not- required" checked
+    std::ostream* trace = nullptr;             // the bus monitor's text copied here as it grows
 };
 
 class LabApp : public QObject, public Lab {

@@ -1,11 +1,11 @@
 // zvx7246labTool: the bench program for the ZVX 7246 evaluation board.
 
 #include "app/AppOptions.h"
-#include "app/ProgramPort.h"
-#include "app/LabApp.h"
+#include "app/LabStart.h"
 
 #include <QApplication>
 #include <cstdio>
+#include <iostream>
 
 int main(int argc, char** argv)
 {
@@ -24,22 +24,10 @@ int main(int argc, char** argv)
     if (!options.errors.empty())
         return 2;
 
-    zvx::ProgramPort port = zvx::openProgramPort(options);
-    if (!port.error.empty()) {
-        std::fprintf(stderr, "zvx7246labTool: %s\n", port.error.c_str());
-        return 2;
-    }
-    std::fprintf(stderr, "%s\n", port.status.c_str());
-
-    zvx::LabOptions labOptions;
-    labOptions.port = std::move(port.port);
-    labOptions.adapter = std::move(port.adapter);
-    labOptions.portStatus = QString::fromStdString(port.status);
-    labOptions.portNote = QString::fromStdString(port.note);
-    labOptions.commandLine = QString::fromStdString(options.commandLine);
-    zvx::LabApp app(std::move(labOptions));
-    QObject::connect(&app, &zvx::LabApp::exitRequested, &qapp, &QCoreApplication::quit, Qt::QueuedConnection);
-    if (!app.Main())
-        return 0;
+    zvx::LabStartEnvironment env(std::cerr);
+    env.quitOnExit = true;
+    zvx::LabStart started = zvx::startLabTool(options, env);
+    if (!started.app)
+        return started.exitCode;
     return qapp.exec();
 }

@@ -4,6 +4,7 @@
 #include "app/ProgramPort.h"
 #include "cli/CtlCalc.h"
 #include "cli/CtlPort.h"
+#include "app/TraceStream.h"
 #include "device/ChipAddresses.h"
 #include "device/ChipDevice.h"
 #include "device/RegisterCodecs.h"
@@ -14,12 +15,14 @@
 
 #include <algorithm>
 #include <charconv>
-#include <filesystem>
 #include <iomanip>
 #include <istream>
 #include <optional>
 #include <ostream>
 #include <sstream>
+
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace zvx {
 
@@ -63,6 +66,39 @@ struct UsageError {
     std::string message;
 };
 
+// An argument quoted back in a message: cut to 80 bytes (not inside a UTF-8
+// character) and with control characters written as escapes, so a stray
+// escape sequence or line break from a script cannot garble the terminal or
+// split the message.
+std::string echo(std::string_view text)
+{
+    constexpr std::size_t kMaxEchoed = 80;
+    bool cut = false;
+    if (text.size() > kMaxEchoed) {
+        std::size_t end = kMaxEchoed;
+        while (end > kMaxEchoed - 3 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+            --end;
+        text = text.substr(0, end);
+        cut = true;
+    }
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\t')
+            shown += "\\t";
+        else if (c == '\n')
+            shown += "\\n";
+        else if (c == '\r')
+            shown += "\\r";
+        else if (byte < 0x20 || byte == 0x7F)
+            shown += std::string("\\x") + digits[byte >> 4] + digits[byte & 0xF];
+        else
+            shown += c;
+    }
+    return cut ? shown + "..." : shown;
+}
+
 int parseNumber(const std::string& text, const char* what, int min, int max)
 {
     int value = 0;
@@ -76,7 +112,7 @@ int parseNumber(const std::string& text, const char* what, int min, int max)
     const auto [ptr, ec] = std::from_chars(first, last, value, base);
     if (ec != std::errc() || ptr != last || first == last || value < min || value > max) {
         std::ostringstream msg;
-        msg << "bad " << what << " '" << text << "' (expected " << min << ".." << max << ", decimal or 0x hex)";
+        msg << "bad " << what << " '" << echo(text) << "' (expected " << min << ".." << max << ", decimal or 0x hex)";
         throw UsageError{msg.str()};
     }
     return value;
@@ -90,7 +126,7 @@ Device parseDevice(const std::string& text)
         return Device::U1;
     if (upper == "U4")
         return Device::U4;
-    throw UsageError{"bad device '" + text + "' (expected U1 or U4)"};
+    throw UsageError{"bad device '" + echo(text) + "' (expected U1 or U4)"};
 }
 
 // The devices a setup-file command works on: U1, U4 or both (the default).
@@ -104,19 +140,27 @@ std::vector<Device> parseDevices(const std::vector<std::string>& words, std::siz
         return {Device::U1, Device::U4};
     if (lower == "u1" || lower == "u4")
         return {parseDevice(words[index])};
-    throw UsageError{"bad device '" + words[index] + "' (expected U1, U4 or both)"};
+    throw UsageError{"bad device '" + echo(words[index]) + "' (expected U1, U4 or both)"};
 }
 
 SetupReadResult readSetupOrThrow(const std::string& path)
 {
     // The window opens a missing file as one without keys; a script naming
-    // a file that is not there has a typo, and is told so.
-    std::error_code ignored;
-    if (!std::filesystem::exists(path, ignored))
-        throw UsageError{readError(path, "No such file or directory").message};
+    // a file that is not there has a typo, and is told so. Any other reason
+    // the name cannot be followed (a symbolic link loop, a folder without
+    // permission) is the reading's to report, as what it is.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 && errno == ENOENT)
+        throw UsageError{readError(echo(path), "No such file or directory").message};
     auto read = readSetupFile(path);
     if (!read)
-        throw UsageError{read.error().message};
+        throw UsageError{readError(echo(path), read.error().reason).message};
+    // Applying a file without a single setup section would write nothing and
+    // still say "written".
+    if (!read->hasSetupSection)
+        throw UsageError{"\"" + echo(path) + "\" is not a setup file: it has none of the sections [" +
+                         std::string(kInputRegistersSection) + "], [" + std::string(kOutputRegistersSection) +
+                         "], [" + std::string(kLoopFilterSection) + "], [" + std::string(kMiscellaneousSection) + "]"};
     return std::move(read).value();
 }
 
@@ -133,7 +177,7 @@ std::string hex2(int value)
 void expectArgs(const std::vector<std::string>& words, std::size_t min, std::size_t max)
 {
     if (words.size() - 1 < min || words.size() - 1 > max)
-        throw UsageError{"wrong number of arguments for '" + words[0] + "'"};
+        throw UsageError{"wrong number of arguments for '" + echo(words[0]) + "'"};
 }
 
 class Session {
@@ -144,15 +188,7 @@ public:
           u4_(chips_, bus_.log, Device::U4, addresses_.U4readAddress, addresses_.U4writeAddress)
     {
         if (options.trace) {
-            // Every text the bus monitor is given, as it is appended; CR LF
-            // line ends become plain LF for the terminal.
-            BusLog::Listener listener;
-            listener.appended = [this](std::string_view text, std::size_t) {
-                std::string s(text);
-                s.erase(std::remove(s.begin(), s.end(), '\r'), s.end());
-                env_.err << s << std::flush;
-            };
-            bus_.log.addListener(std::move(listener));
+            copyTraceTo(bus_.log, env_.err);
             bus_.log.traceOn = 1;
         }
         bus_.setBeep([] {});
@@ -182,7 +218,8 @@ public:
             expectArgs(words, 2, 2);
             const int addr = parseNumber(words[1], "address", 0, 255);
             const int reg = parseNumber(words[2], "register", 0, 255);
-            env_.out << hex2(chips_.i2cReadRegister(addr | 1, addr, reg)) << "\n";
+            // Either address form names the chip: 0x4C and 0x4D both read U1.
+            env_.out << hex2(chips_.i2cReadRegister(addr | 1, addr & 0xFE, reg)) << "\n";
         } else if (cmd == "dump") {
             expectArgs(words, 1, 3);
             const int addr = parseNumber(words[1], "address", 0, 255);
@@ -224,7 +261,7 @@ public:
             else if (which == "both")
                 device.writeRegister(reg::Reset, kBothResetByte);
             else
-                throw UsageError{"bad reset '" + words[2] + "' (expected pll, dpa or both)"};
+                throw UsageError{"bad reset '" + echo(words[2]) + "' (expected pll, dpa or both)"};
         } else if (cmd == "apply") {
             expectArgs(words, 1, 2);
             const auto devices = parseDevices(words, 2);
@@ -239,7 +276,7 @@ public:
             if (auto error = runPortCommand(words, bus_.port(), bus_.lines.portSet(), env_.out))
                 throw UsageError{*error};
         } else {
-            throw UsageError{"unknown command '" + cmd + "'"};
+            throw UsageError{"unknown command '" + echo(cmd) + "'"};
         }
         return chips_.missingAcks() != missingBefore ? kMissingAck : kOk;
     }
@@ -365,7 +402,9 @@ private:
         };
         line(0, regs[0], flags(regs[0], kInputCntlCaptions));
         line(1, regs[1], "PSD " + std::string(kPsdCaptions[decodePsdIndex(regs[1])]) + ", PFD " + plainHex(decodePfd(regs[1])));
-        const int n = feedbackDivider(regs[2], regs[3]);
+        // Register 3 holds divider bits 11..8 in its low four bits; the
+        // upper four are not part of the divider.
+        const int n = feedbackDivider(regs[2], getBitField(3, 0, regs[3]));
         line(2, regs[2], "divider " + std::to_string(n) + ", Total Pixels/Line " + std::to_string(horizTotalFromDivider(n)));
         line(3, regs[3], "");
         line(4, regs[4], "DPA offset " + showHexByte(decodeDpaOffset(regs[4])) +
@@ -443,22 +482,29 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
     Session session(std::move(port), options, env);
 
     int worst = kOk;
-    auto runOne = [&](const std::vector<std::string>& words) {
+    // lineNumber: the input line of a command read from standard input, 0
+    // for the command line.
+    auto runOne = [&](const std::vector<std::string>& words, int lineNumber) {
         try {
             worst = std::max(worst, session.run(words));
         } catch (const UsageError& e) {
-            env.err << "zvx7246ctl: " << e.message << "\n";
+            env.err << "zvx7246ctl: ";
+            if (lineNumber > 0)
+                env.err << "line " << lineNumber << ": ";
+            env.err << e.message << "\n";
             worst = std::max(worst, kUsage);
         }
     };
     if (fromStdin) {
+        int lineNumber = 0;
         for (std::string line; std::getline(env.in, line);) {
+            ++lineNumber;
             const auto words = splitWords(line);
             if (!words.empty() && words[0][0] != '#')
-                runOne(words);
+                runOne(words, lineNumber);
         }
     } else {
-        runOne(options.arguments);
+        runOne(options.arguments, 0);
     }
     session.close(options.trace);
     return worst;

@@ -7,13 +7,18 @@ namespace zvx {
 
 namespace {
 
-// Composed bytes add small constants to values that came from 16-bit texts;
+// The divider arithmetic works on values that came from 16-bit texts;
 // summing in 64 bits and clamping keeps even absurd callers free of overflow.
 int clampToInt(long long value)
 {
     if (value > INT_MAX) return INT_MAX;
     if (value < INT_MIN) return INT_MIN;
     return static_cast<int>(value);
+}
+
+int clampTo(int value, int min, int max)
+{
+    return value < min ? min : value > max ? max : value;
 }
 
 std::string hexDigits(int value)
@@ -87,6 +92,11 @@ std::string plainHex(int value)
     return hexDigits(value);
 }
 
+int composeRegisterByte(int value)
+{
+    return clampTo(value, 0, 0xFF);
+}
+
 // Register 0
 
 std::array<bool, 8> decodeInputCntl(int value)
@@ -108,9 +118,9 @@ int composeInputCntl(const std::array<bool, 8>& ticked)
 
 int composeLoopCntl(int pfdValue, std::optional<int> psdIndex)
 {
-    long long value = pfdValue;
-    if (psdIndex && *psdIndex >= 1 && *psdIndex <= 3) value += 0x10LL * *psdIndex;
-    return clampToInt(value);
+    int value = clampTo(pfdValue, 0, kPfdMax);
+    if (psdIndex && *psdIndex >= 1 && *psdIndex <= 3) value += 0x10 * *psdIndex;
+    return value;
 }
 
 int decodePsdIndex(int value)
@@ -150,11 +160,16 @@ int fdBk1Of(int divider)
     return getBitField(11, 8, divider);
 }
 
+int composeFdBk1(int value)
+{
+    return clampTo(value, 0, 0xF);
+}
+
 // Register 4
 
 int composeDPAoffset(int offsetValue, bool filterSelect)
 {
-    return clampToInt(static_cast<long long>(offsetValue) + (filterSelect ? 0x80 : 0));
+    return clampTo(offsetValue, 0, kDpaOffsetMax) + (filterSelect ? 0x80 : 0);
 }
 
 int decodeDpaOffset(int value)
@@ -229,7 +244,7 @@ int composeOutputCntl(const std::array<bool, 6>& ticked, std::optional<int> sclO
 
 int composeOscDiv(int shownValue, bool inputSelect)
 {
-    return clampToInt(static_cast<long long>(shownValue) - kOscDivOffset + (inputSelect ? 0x80 : 0));
+    return clampTo(shownValue, kOscDivShownMin, kOscDivShownMax) - kOscDivOffset + (inputSelect ? 0x80 : 0);
 }
 
 int decodeOscDivShown(int value)

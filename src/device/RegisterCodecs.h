@@ -6,11 +6,12 @@
 // command-line tool both decode and compose through it, so it is the one
 // place to look up what a bit means.
 //
-// Values are plain ints. A register byte read from a chip is 0..255; a byte
-// composed from the panels' texts is not masked (a PFD text of "9" spills
-// into the PSD bits, as it always has on the bench), so composers return int
-// and the caller narrows with saturateInt16 when it stores into the
-// 16-bit register image.
+// Values are plain ints. A register byte read from a chip is 0..255. A byte
+// composed from the panels' texts keeps every field inside its own bits: a
+// field value outside its range (an empty box, a PFD of "F", an oscillator
+// divider of 999) is clamped to the nearest end of that range, never masked
+// or carried into the neighbouring field, so a composed byte is always
+// 0..255 and names exactly the settings the boxes come closest to.
 
 #include <array>
 #include <cstdint>
@@ -30,6 +31,10 @@ std::string_view deviceName(Device device);         // "U1", "U4"
 std::string_view devicePanelLabel(Device device);   // "Device U1", "Device U4"
 
 // ----------------------------------------------------------- register map --
+
+// A register written whole from its hex text (0 Input Cntl, 2 FdBk0, 5 DPA
+// Cntl, 6 Output Cntl, 8 RESET): the text's value clamped to 0..0xFF.
+int composeRegisterByte(int value);
 
 namespace reg {
 inline constexpr int InputCntl = 0;    // eight input option bits
@@ -89,8 +94,9 @@ int composeInputCntl(const std::array<bool, 8>& ticked);
 inline constexpr std::array<std::string_view, 4> kPsdCaptions = {"2", "4", "8", "16"};
 inline constexpr std::array<int, 4> kPsdRatios = {2, 4, 8, 16};
 
-// PFD value (the PFD text read as hex, not masked) plus 0x10 per PSD index;
-// no option selected (nullopt) adds nothing, as option 0 does.
+inline constexpr int kPfdMax = 7;
+// PFD value (the PFD text read as hex, clamped to 0..7) plus 0x10 per PSD
+// index; no option selected (nullopt) adds nothing, as option 0 does.
 int composeLoopCntl(int pfdValue, std::optional<int> psdIndex);
 // PSD option index = bit 4 + 2 x bit 5.
 int decodePsdIndex(int value);
@@ -112,12 +118,15 @@ int dividerFromHorizTotal(int total);     // total - 8
 // Register bytes of a divider: bits 7..0 and bits 11..8.
 int fdBk0Of(int divider);
 int fdBk1Of(int divider);
+// Register 3 from its one-digit text's value: bits 11..8 of the divider,
+// clamped to 0..0xF (bits 7..4 stay 0).
+int composeFdBk1(int value);
 
 // ------------------------------------------------ register 4, DPA offset --
 
 inline constexpr int kDpaOffsetMax = 0x3F;
-// Offset value (the offset text read as hex, not masked) + 0x80 when the
-// filter-select box "Int-Filter (7)" is ticked.
+// Offset value (the offset text read as hex, clamped to 0..0x3F) + 0x80
+// when the filter-select box "Int-Filter (7)" is ticked.
 int composeDPAoffset(int offsetValue, bool filterSelect);
 int decodeDpaOffset(int value);        // bits 5..0
 bool decodeFilterSelect(int value);    // bit 7
@@ -160,7 +169,10 @@ int composeOutputCntl(const std::array<bool, 6>& ticked, std::optional<int> sclO
 
 // The oscillator divider is shown as code + 2 (2..129).
 inline constexpr int kOscDivOffset = 2;
-// The decimal oscillator text's value - 2, + 0x80 when "In-Sel (7)" is ticked.
+inline constexpr int kOscDivShownMin = 2;
+inline constexpr int kOscDivShownMax = 129;
+// The decimal oscillator text's value clamped to 2..129, - 2, + 0x80 when
+// "In-Sel (7)" is ticked.
 int composeOscDiv(int shownValue, bool inputSelect);
 int decodeOscDivShown(int value);      // bits 6..0 + 2
 bool decodeInputSelect(int value);     // bit 7

@@ -334,9 +334,15 @@ void DevicePanel::calculatorUpdate()
 void DevicePanel::busy(QPushButton* button, const std::function<void()>& command)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    // Disabling the focused button passes the keyboard focus on to the next
+    // control (the C1 box); it comes back to the button afterwards, so Space
+    // or Enter runs the command again, as before the click.
+    const bool hadFocus = button->hasFocus();
     button->setEnabled(false);
     command();
     button->setEnabled(true);
+    if (hadFocus)
+        button->setFocus(Qt::OtherFocusReason);
     QApplication::restoreOverrideCursor();
 }
 
@@ -579,6 +585,13 @@ void DevicePanel::applyInternalFilterValues(bool internal)
         box->setEnabled(!internal);
 }
 
+void DevicePanel::keepExternalFilterValues(const QString& c1, const QString& c2, const QString& r)
+{
+    savedC1_ = c1;
+    savedC2_ = c2;
+    savedR_ = r;
+}
+
 void DevicePanel::autoWriteRegister(int reg)
 {
     if (!app_.settings.autoWrite)
@@ -773,16 +786,19 @@ void DevicePanel::setUnwrittenMarker(int reg, bool on)
     QGroupBox* f = frameOf_[std::size_t(reg)];
     f->setProperty("unwritten", on);
     f->setToolTip(on ? QStringLiteral("Changed here, not yet written to the chip") : QString());
-    // A dynamic property takes effect in the style sheet only when re-polished.
+    // A dynamic property takes effect in the style sheet only when re-polished,
+    // and a changed border is drawn only when the whole frame is repainted
+    // (the box being edited repaints just its own rectangle).
     f->style()->unpolish(f);
     f->style()->polish(f);
+    f->update();
 }
 
 // ---------------------------------------------------------------- write procedures
 
 void DevicePanel::cmdWriteInputCntl(bool multiWriteFlag)
 {
-    storeOrWrite(multiWriteFlag, reg::InputCntl, hexValue(txtInputCntl));
+    storeOrWrite(multiWriteFlag, reg::InputCntl, composeRegisterByte(hexValue(txtInputCntl)));
     if (multiWriteFlag)
         return;
     clearEdited(reg::InputCntl);
@@ -817,8 +833,8 @@ void DevicePanel::cmdWriteFdBkDiv(bool multiWriteFlag)
         LineEditBox total(txtHorizTotal), low(txtFdBk0), high(txtFdBk1);
         horizTotal_clampForWrite(total, low, high);
     }
-    const int low = hexValue(txtFdBk0);
-    const int high = hexValue(txtFdBk1);
+    const int low = composeRegisterByte(hexValue(txtFdBk0));
+    const int high = composeFdBk1(hexValue(txtFdBk1));
     if (multiWriteFlag) {
         app_.registerImage[reg::FdBk0] = static_cast<std::int16_t>(low);
         app_.registerImage[reg::FdBk1] = static_cast<std::int16_t>(high);
@@ -847,7 +863,7 @@ void DevicePanel::cmdWriteDPAoffset(bool multiWriteFlag)
 
 void DevicePanel::cmdWriteDPAcntl(bool multiWriteFlag)
 {
-    storeOrWrite(multiWriteFlag, reg::DPAcntl, hexValue(txtDPAcntl));
+    storeOrWrite(multiWriteFlag, reg::DPAcntl, composeRegisterByte(hexValue(txtDPAcntl)));
     if (multiWriteFlag)
         return;
     clearEdited(reg::DPAcntl);
@@ -858,7 +874,7 @@ void DevicePanel::cmdWriteDPAcntl(bool multiWriteFlag)
 
 void DevicePanel::cmdWriteOutputCntl(bool multiWriteFlag)
 {
-    storeOrWrite(multiWriteFlag, reg::OutputCntl, hexValue(txtOutputCntl));
+    storeOrWrite(multiWriteFlag, reg::OutputCntl, composeRegisterByte(hexValue(txtOutputCntl)));
     if (multiWriteFlag)
         return;
     clearEdited(reg::OutputCntl);
@@ -879,7 +895,7 @@ void DevicePanel::cmdWriteOscDiv(bool multiWriteFlag)
 
 void DevicePanel::cmdWriteRESET(bool multiWriteFlag)
 {
-    storeOrWrite(multiWriteFlag, reg::Reset, hexValue(txtRESET));
+    storeOrWrite(multiWriteFlag, reg::Reset, composeRegisterByte(hexValue(txtRESET)));
     if (!multiWriteFlag)
         clearEdited(reg::Reset);
 }
@@ -1024,12 +1040,13 @@ void DevicePanel::syncOutputCntl()
 
 bool DevicePanel::pllRegistersChanged()
 {
-    return chip().pllRegistersChanged(getLoopCntlFormValue(), hexValue(txtFdBk0), hexValue(txtFdBk1));
+    return chip().pllRegistersChanged(getLoopCntlFormValue(), composeRegisterByte(hexValue(txtFdBk0)),
+                                      composeFdBk1(hexValue(txtFdBk1)));
 }
 
 bool DevicePanel::dpaRegistersChanged()
 {
-    return chip().dpaRegistersChanged(hexValue(txtDPAcntl));
+    return chip().dpaRegistersChanged(composeRegisterByte(hexValue(txtDPAcntl)));
 }
 
 void DevicePanel::writeAll()

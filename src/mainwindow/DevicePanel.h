@@ -170,6 +170,11 @@ public:
     QLineEdit* txtDelay = nullptr;
     QLabel* lblDelay = nullptr;
 
+    // U1: the loop-filter texts "Int-Filter (7)" gives back when it is
+    // unticked. A setup file opened while the internal filter is selected
+    // hands its own R, C1 and C2 in here, so they are not lost.
+    void keepExternalFilterValues(const QString& c1, const QString& c2, const QString& r);
+
     // The seven register "write" buttons that automatic write disables.
     std::array<QPushButton*, 7> registerWriteButtons() const;
 

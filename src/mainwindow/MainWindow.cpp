@@ -157,6 +157,12 @@ void MainWindow::buildClientArea()
     label("Label32", QStringLiteral("K"), 6340, 120, 300);
     txtC2 = box("txtC2", 6700, 90, 600);
     label("Label33", QStringLiteral("pF"), 7340, 120, 300);
+    // The three boxes carry only units beside them; their names show on
+    // hover and reach screen readers.
+    for (auto [box, name] : {std::pair{txtC1, "C1"}, {txtR, "R"}, {txtC2, "C2"}}) {
+        box->setToolTip(QString::fromLatin1(name));
+        box->setAccessibleName(QString::fromLatin1(name));
+    }
 
     // Off the visible client area, as on the bench tool: the Hsync text is
     // shared with the calculator and the setup files, the test button is a

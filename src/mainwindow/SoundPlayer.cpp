@@ -114,11 +114,29 @@ void NoAudioSoundPlayer::beep()
     platformBeep();
 }
 
+// ---- DeferredSoundPlayer ----
+
+DeferredSoundPlayer::DeferredSoundPlayer(Factory make) : make_(std::move(make)) {}
+
+void DeferredSoundPlayer::playFile(const QString& path)
+{
+    if (!player_)
+        player_ = make_ ? make_() : std::make_unique<NoAudioSoundPlayer>();
+    player_->playFile(path);
+}
+
+void DeferredSoundPlayer::beep()
+{
+    platformBeep();
+}
+
 std::unique_ptr<SoundPlayer> createSoundPlayer()
 {
-    if (QMediaDevices::audioOutputs().isEmpty())
-        return std::make_unique<NoAudioSoundPlayer>();
-    return std::make_unique<QtSoundPlayer>();
+    return std::make_unique<DeferredSoundPlayer>([]() -> std::unique_ptr<SoundPlayer> {
+        if (QMediaDevices::audioOutputs().isEmpty())
+            return std::make_unique<NoAudioSoundPlayer>();
+        return std::make_unique<QtSoundPlayer>();
+    });
 }
 
 // ---- Wave file length ----

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -46,7 +47,25 @@ public:
     void beep() override;
 };
 
-// QtSoundPlayer when the system has an audio output, NoAudioSoundPlayer otherwise.
+// A player that builds the real one (make) when the first sound is to be
+// played. Asking Qt Multimedia for the audio outputs connects to the sound
+// server, which prints a warning on every start of a machine without one;
+// a run that never plays a sound now never touches the audio system. The
+// beep needs no audio output.
+class DeferredSoundPlayer final : public SoundPlayer {
+public:
+    using Factory = std::function<std::unique_ptr<SoundPlayer>()>;
+    explicit DeferredSoundPlayer(Factory make);
+    void playFile(const QString& path) override;
+    void beep() override;
+
+private:
+    Factory make_;
+    std::unique_ptr<SoundPlayer> player_;
+};
+
+// A DeferredSoundPlayer that becomes a QtSoundPlayer when the system has an
+// audio output, a NoAudioSoundPlayer otherwise.
 std::unique_ptr<SoundPlayer> createSoundPlayer();
 
 // The playing time of a PCM wave file from its header, or nothing when the

@@ -8,6 +8,7 @@
 #include <random>
 #include <system_error>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -70,19 +71,65 @@ std::string baseNameOf(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// A name beside the target that no other save picks: hidden, with a random
-// suffix, short enough for the file system's name limit.
+constexpr std::size_t kTemporarySuffixLength = 12;
+
+// The start of the temporary names a save of baseName uses: hidden, short
+// enough for the file system's name limit.
+std::string temporaryPrefixFor(const std::string& baseName)
+{
+    return "." + baseName.substr(0, 200) + ".tmp-";
+}
+
+std::string inFolder(const std::string& folder, const std::string& name)
+{
+    return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+// A name beside the target that no other save picks: the prefix and a
+// random suffix.
 std::string temporaryNameFor(const std::string& folder, const std::string& baseName, std::mt19937_64& random)
 {
     static constexpr char digits[] = "0123456789abcdef";
-    std::string suffix(12, '0');
+    std::string suffix(kTemporarySuffixLength, '0');
     auto bits = random();
     for (char& c : suffix) {
         c = digits[bits & 0xF];
         bits >>= 4;
     }
-    std::string name = "." + baseName.substr(0, 200) + ".tmp-" + suffix;
-    return folder == "/" ? "/" + name : folder + "/" + name;
+    return inFolder(folder, temporaryPrefixFor(baseName) + suffix);
+}
+
+// Temporary files of earlier saves of the same file that never got renamed
+// (the program was killed, the machine lost power): each save removes them,
+// so they do not pile up beside the setup file. Only names exactly of the
+// save's own form are touched.
+void removeLeftoverTemporaries(const std::string& folder, const std::string& baseName)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    const std::string prefix = temporaryPrefixFor(baseName);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (name.size() != prefix.size() + kTemporarySuffixLength || name.substr(0, prefix.size()) != prefix)
+            continue;
+        const std::string_view suffix = name.substr(prefix.size());
+        if (suffix.find_first_not_of("0123456789abcdef") != std::string_view::npos)
+            continue;
+        const std::string path = inFolder(folder, std::string(name));
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            (void)::unlink(path.c_str());
+    }
+    ::closedir(dir);
+}
+
+// Why no file could be created beside the target.
+std::string createReason(const std::string& folder, int err)
+{
+    if (err == EACCES || err == EPERM || err == EROFS)
+        return "the folder \"" + folder + "\" is not writable (" + std::generic_category().message(err) + ")";
+    return reasonFor(err);
 }
 
 } // namespace
@@ -177,18 +224,20 @@ std::optional<FileError> replaceFileAtomically(const std::string& path, std::str
     std::random_device seed;
     std::mt19937_64 random((static_cast<std::uint64_t>(seed()) << 32) ^ seed() ^ static_cast<std::uint64_t>(::getpid()));
 
+    removeLeftoverTemporaries(folder, baseNameOf(target));
+
     std::string temporary;
     Descriptor fd;
     for (int attempt = 0; attempt < 32 && !fd.valid(); ++attempt) {
         temporary = temporaryNameFor(folder, baseNameOf(target), random);
         if (int err = injected(SaveStep::CreateTemporary))
-            return saveError(path, reasonFor(err));
+            return saveError(path, createReason(folder, err));
         // 0666 lets the user's umask decide, as for any new file.
         const int created = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
         const int err = errno;
         fd.adopt(created);
         if (!fd.valid() && err != EEXIST)
-            return saveError(path, reasonFor(err));
+            return saveError(path, createReason(folder, err));
     }
     if (!fd.valid())
         return saveError(path, "no temporary file could be created beside it");

@@ -19,6 +19,8 @@ namespace zvx {
 
 // A setup file is a few hundred bytes; anything beyond this is not one, and
 // refusing it keeps a mistaken pick (a disk image, a video) from eating memory.
+// Reading and saving share the limit, so a save never writes a file that the
+// next open would refuse.
 inline constexpr std::size_t kMaxSetupFileBytes = 16u * 1024u * 1024u;
 
 // Reads the whole file. An empty optional means the file does not exist,
@@ -38,7 +40,10 @@ using SaveFaultHook = std::function<int(SaveStep)>;
 
 // Replaces the file's contents by bytes, atomically. A symbolic link is
 // followed so the link stays a link; an existing file keeps its permission
-// bits. Returns the error, or nothing when the new contents are safely on disk.
+// bits. Temporary files an earlier, interrupted save of the same file left
+// beside it are removed. A folder where no file can be created is named as
+// "not writable". Returns the error, or nothing when the new contents are
+// safely on disk.
 std::optional<FileError> replaceFileAtomically(const std::string& path, std::string_view bytes,
                                                const SaveFaultHook& fault = {});
 

@@ -311,17 +311,50 @@ std::optional<std::string> ProfileDocument::setValues(std::span<const ProfileEnt
     return std::nullopt;
 }
 
+bool ProfileDocument::hasSection(std::string_view section) const
+{
+    Wanted wanted;
+    wanted.sections.push_back(WantedSection{trimmed(section), false, std::nullopt});
+    wanted.scan(bytes_);
+    return wanted.sections.front().found;
+}
+
+std::optional<std::string> notPlainText(std::string_view bytes)
+{
+    // Windows editors save "Unicode" text as UTF-16 (or UTF-32) with a
+    // byte-order mark. Read as bytes, every other byte of such a file is NUL,
+    // so no key would be found and the boxes would silently empty; written
+    // into, it would become a mix of two encodings.
+    const auto startsWith = [&](std::string_view mark) { return bytes.substr(0, mark.size()) == mark; };
+    using namespace std::string_view_literals;
+    if (startsWith("\xFF\xFE\0\0"sv) || startsWith("\0\0\xFE\xFF"sv))
+        return "it is UTF-32 text (it starts with a UTF-32 byte-order mark); a setup file is plain text, "
+               "ASCII or UTF-8";
+    if (startsWith("\xFF\xFE"sv) || startsWith("\xFE\xFF"sv))
+        return "it is UTF-16 text (it starts with a UTF-16 byte-order mark); a setup file is plain text, "
+               "ASCII or UTF-8";
+    if (bytes.find('\0') != std::string_view::npos)
+        return "it contains NUL bytes, so it is not a plain-text setup file";
+    return std::nullopt;
+}
+
 FileResult<ProfileDocument> loadProfile(const std::string& path)
 {
     auto read = readWholeFile(path);
     if (!read)
         return read.error();
-    return ProfileDocument(std::move(read.value()).value_or(std::string()));
+    std::string bytes = std::move(read.value()).value_or(std::string());
+    if (auto reason = notPlainText(bytes))
+        return readError(path, std::move(*reason));
+    return ProfileDocument(std::move(bytes));
 }
 
 std::optional<FileError> saveProfile(const ProfileDocument& document, const std::string& path,
                                      const SaveFaultHook& fault)
 {
+    if (document.bytes().size() > kMaxSetupFileBytes)
+        return saveError(path, "it would be larger than " + std::to_string(kMaxSetupFileBytes) +
+                                   " bytes, too large for a setup file");
     return replaceFileAtomically(path, document.bytes(), fault);
 }
 

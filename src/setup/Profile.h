@@ -58,6 +58,9 @@ public:
     // The same for many keys in one pass over the file, in the order asked.
     std::vector<std::optional<std::string>> values(std::span<const ProfileKey> keys) const;
 
+    // Whether the document has a section of that name (case ignored).
+    bool hasSection(std::string_view section) const;
+
     // Sets the key's value (written exactly as given). Names are trimmed.
     // Refuses, with the reason and without changing anything, an empty name,
     // a line break or NUL anywhere, a key name containing "=" or starting
@@ -71,11 +74,18 @@ private:
     std::string bytes_;
 };
 
+// Why bytes cannot be a profile file: UTF-16 or UTF-32 text (a byte-order
+// mark) or NUL bytes anywhere. Nothing when they are plain text.
+std::optional<std::string> notPlainText(std::string_view bytes);
+
 // Reads a profile file. A file that does not exist reads as empty; a folder,
-// an unreadable or oversized file is an error for the user.
+// an unreadable or oversized file, or one that is not plain text
+// (notPlainText) is an error for the user. A save reads the file first, so
+// it refuses to write into such a file too.
 FileResult<ProfileDocument> loadProfile(const std::string& path);
 
-// Writes the document over the file in one atomic replacement.
+// Writes the document over the file in one atomic replacement; a document
+// above kMaxSetupFileBytes is refused before anything is written.
 std::optional<FileError> saveProfile(const ProfileDocument& document, const std::string& path,
                                      const SaveFaultHook& fault = {});
 

@@ -6,8 +6,10 @@
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/Steppers.h"
 #include "setup/FileNames.h"
+#include "setup/NativeFileNames.h"
 #include "setup/frmOpen.h"
 
+#include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -65,7 +67,7 @@ void showDevice(Lab& app, DevicePanel& panel, const SetupDevice& device)
 
 QString setupFileCaptionFor(const QString& path)
 {
-    return qs(setupFileCaption(ss(path)));
+    return fileNameFromNative(setupFileCaption(nativeFileName(path)));
 }
 
 AutoWriteHeldOff::AutoWriteHeldOff(Lab& app) : app_(app), saved_(app.settings.autoWrite)
@@ -99,6 +101,11 @@ void showSetupInWindow(Lab& app, const SetupFileData& data)
     window.txtR->setText(qs(data.r));
     window.txtC1->setText(qs(data.c1));
     window.txtC2->setText(qs(data.c2));
+    // With the internal filter selected the boxes are greyed, and unticking
+    // "Int-Filter (7)" puts back the external values it saved: those are the
+    // file's now, not what the boxes held before the open.
+    if (window.inPanel()->ckExtFilter->isChecked())
+        window.inPanel()->keepExternalFilterValues(window.txtC1->text(), window.txtC2->text(), window.txtR->text());
     window.txtHsync->setText(qs(data.hsyncKhz));
     if (app.links.setCalculatorHsync)
         app.links.setCalculatorHsync(window.txtHsync->text());
@@ -112,7 +119,7 @@ void mnuSave_Click(frmOpen& files)
     // The question is asked whether or not the file is still there.
     const QString file = app.settings.currentSetupFile;
     const auto answer = app.dialogs().ask(app.mainWindow(), QMessageBox::Warning, QStringLiteral("Save"),
-                                              qs(saveConfirmationText(ss(file))),
+                                              fileNameFromNative(saveConfirmationText(nativeFileName(file))),
                                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer != QMessageBox::Yes)
         return;
@@ -123,7 +130,7 @@ void mnuSave_Click(frmOpen& files)
 void openSetupFile(frmOpen& files, const QString& path)
 {
     // Exactly "zvx": a bench.ZVX or a quoted name is left alone, silently.
-    if (!isSetupFileExtension(ss(path)))
+    if (!isSetupFileExtension(nativeFileName(path)))
         return;
     QString name = path;
     files.saveOrOpenINI(name, QStringLiteral("&Open"));
@@ -131,7 +138,7 @@ void openSetupFile(frmOpen& files, const QString& path)
 
 void openCommandLine(frmOpen& files, const QString& commandLine)
 {
-    if (fileExists(ss(commandLine)))
+    if (fileExists(nativeFileName(commandLine)))
         openSetupFile(files, commandLine);
 }
 
@@ -139,9 +146,15 @@ std::optional<QString> firstDroppedFile(const QMimeData* data)
 {
     if (!data || !data->hasUrls())
         return std::nullopt;
-    for (const QUrl& url : data->urls())
-        if (url.isLocalFile())
-            return url.toLocalFile();
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        // The URL carries the name's bytes percent-encoded; toLocalFile()
+        // would read them as UTF-8 and lose any that are not.
+        if (url.host().isEmpty())
+            return fileNameFromNative(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
+        return url.toLocalFile();
+    }
     return std::nullopt;
 }
 

@@ -95,6 +95,9 @@ SetupReadResult readSetup(const ProfileDocument& document)
     const auto& layout = setupFileLayout();
     const std::vector<std::string> values = getINIvalues(document, layout);
     SetupReadResult result;
+    for (std::string_view section :
+         {kInputRegistersSection, kOutputRegistersSection, kLoopFilterSection, kMiscellaneousSection})
+        result.hasSetupSection = result.hasSetupSection || document.hasSection(section);
     for (std::size_t d = 0; d < kDeviceSections.size(); ++d) {
         SetupDevice& target = result.data.*kDeviceSections[d].device;
         for (std::size_t reg = 0; reg < kLoadedRegisterCount; ++reg) {

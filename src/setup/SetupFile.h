@@ -71,6 +71,9 @@ struct SetupFileData {
 
 struct SetupReadResult {
     SetupFileData data;
+    // False when the file has none of the four sections above: whatever it
+    // is, it is not a setup file (an empty or missing file included).
+    bool hasSetupSection = false;
     // What the user should know about values that could not be loaded, one
     // sentence each (a register value too large for 16 bits).
     std::vector<std::string> warnings;

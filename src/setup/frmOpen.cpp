@@ -4,13 +4,15 @@
 #include "mainwindow/Lab.h"
 #include "mainwindow/MainWindow.h"
 #include "setup/FileNames.h"
+#include "setup/NativeFileNames.h"
 #include "setup/SetupCommands.h"
 #include "setup/SetupFile.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
+
+#include <filesystem>
 
 namespace zvx {
 
@@ -46,7 +48,7 @@ FileDialogRequest frmOpen::request(const QString& title) const
 
 QString frmOpen::dialogFileName() const
 {
-    return QString::fromStdString(zvx::dialogFileName(chosenFileName.toStdString()));
+    return fileNameFromNative(zvx::dialogFileName(nativeFileName(chosenFileName)));
 }
 
 void frmOpen::cmdOpen()
@@ -68,7 +70,8 @@ void frmOpen::cmdSaveAs()
     // Asked about the file that will be written: "setup" typed in the dialog
     // writes setup.zvx, and that is the file an old setup may be lost from.
     const QString target = dialogFileName();
-    if (QFileInfo::exists(target)) {
+    std::error_code ignored;
+    if (std::filesystem::exists(std::filesystem::path(nativeFileName(target)), ignored)) {
         const auto answer = app_.dialogs().ask(
             app_.mainWindow(), QMessageBox::Warning, QStringLiteral("Save As"),
             target + QStringLiteral(" already exists.\rDo you want to replace it?"),
@@ -106,7 +109,7 @@ bool frmOpen::saveSetup(const QString& path)
     {
         BusyCursor busy;
         AutoWriteHeldOff held(app_);
-        error = writeSetupFile(path.toStdString(), composeSetupFromWindow(app_));
+        error = writeSetupFile(nativeFileName(path), composeSetupFromWindow(app_));
     }
     if (error) {
         // The old file is still there as it was; the window keeps naming the
@@ -123,7 +126,7 @@ bool frmOpen::openSetup(const QString& path)
 {
     // A missing file reads as one without keys and opens like one; a folder
     // or an unreadable file is reported and leaves the window alone.
-    auto read = readSetupFile(path.toStdString());
+    auto read = readSetupFile(nativeFileName(path));
     if (!read) {
         app_.dialogs().message(app_.mainWindow(), QMessageBox::Critical, QStringLiteral("Open"),
                                QString::fromStdString(read.error().message), QMessageBox::Ok);

@@ -127,3 +127,22 @@ TEST(Ctl, PortCommandsReachTheRegistersOfTheChosenPort)
     }
     EXPECT_NE(ctl({"port", "write", "status", "1"}).err.find("read-only"), std::string::npos);
 }
+
+TEST(Ctl, ReadTakesEitherAddressFormAndReadAllCountsOnlyTheDividerBitsOfRegisterThree)
+{
+    const CtlRun r = ctl({"-"}, nullptr, "write 0x4C 2 0x10\nwrite 0x4C 3 0xF1\nread 0x4D 2\nread-all U1\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, 3), "10\n");
+    EXPECT_NE(r.out.find("divider 272, Total Pixels/Line 280"), std::string::npos) << r.out;
+}
+
+TEST(Ctl, ScriptErrorsNameTheirLineAndEchoArgumentsEscapedAndCut)
+{
+    const std::string longValue(100, '7');
+    const CtlRun r = ctl({"-"}, nullptr, "read 0x4C 4\n\nbogus\x1b[2J\twrite\nwrite 0x4C 5 " + longValue + "\n");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("zvx7246ctl: line 3: unknown command 'bogus\\x1B[2J'\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("zvx7246ctl: line 4: bad value '" + std::string(80, '7') + "...'"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find('\x1b'), std::string::npos);
+}

@@ -29,7 +29,6 @@ TEST(RegisterFields, DecodeAndComposeTheChipsFields)
     EXPECT_EQ(kPsdCaptions[decodePsdIndex(0x17)], "4");
     EXPECT_EQ(decodePfd(0x17), 7);
     EXPECT_EQ(composeLoopCntl(5, std::nullopt), 0x05);
-    EXPECT_EQ(composeLoopCntl(0x1F, 2), 0x3F);  // a PFD above 7 spills into the PSD bits
 
     EXPECT_EQ(horizTotalFromDivider(feedbackDivider(0xFF, 0xF)), 4103);
 
@@ -39,6 +38,33 @@ TEST(RegisterFields, DecodeAndComposeTheChipsFields)
     EXPECT_EQ(decodeOscDivShown(0x85), 7);
     EXPECT_TRUE(decodeInputSelect(0x85));
     EXPECT_EQ(composeOscDiv(7, true), 0x85);
+}
+
+TEST(RegisterFields, AFieldOutsideItsRangeIsClampedAndNeverReachesItsNeighbours)
+{
+    struct Case {
+        const char* what;
+        int composed;
+        int expected;
+    };
+    const Case cases[] = {
+        {"PFD empty", composeLoopCntl(0, 2), 0x20},
+        {"PFD F", composeLoopCntl(0xF, 2), 0x27},
+        {"PFD 7FFF", composeLoopCntl(0x7FFF, std::nullopt), 0x07},
+        {"PFD negative", composeLoopCntl(-1, 3), 0x30},
+        {"DPA offset FF", composeDPAoffset(0xFF, false), 0x3F},
+        {"DPA offset negative", composeDPAoffset(-5, true), 0x80},
+        {"Osc Div empty", composeOscDiv(0, false), 0x00},
+        {"Osc Div 1", composeOscDiv(1, true), 0x80},
+        {"Osc Div 999", composeOscDiv(999, false), 0x7F},
+        {"Osc Div 130", composeOscDiv(130, true), 0xFF},
+        {"FdBk1 10", composeFdBk1(0x10), 0x0F},
+        {"FdBk1 negative", composeFdBk1(-1), 0x00},
+        {"whole byte 1FF", composeRegisterByte(0x1FF), 0xFF},
+        {"whole byte negative", composeRegisterByte(-1), 0x00},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.composed, c.expected) << c.what;
 }
 
 TEST(OutputCntl, RevisionASwapsTheMiddleScalerCodes)

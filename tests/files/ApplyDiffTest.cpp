@@ -82,6 +82,20 @@ const std::string kSetup =
 
 } // namespace
 
+TEST_F(ApplyDiff, AFileWithoutSetupSectionsOrALinkLoopIsSaidToBeWhatItIsAndExitsTwo)
+{
+    const CtlRun notSetup = ctl({"apply", file("notes.zvx", "[other]\r\nregister_0=&H5\r\n")});
+    EXPECT_EQ(notSetup.status, 2);
+    EXPECT_NE(notSetup.err.find("notes.zvx\" is not a setup file"), std::string::npos) << notSetup.err;
+    EXPECT_EQ(notSetup.out, "");
+
+    const QString a = dir.filePath("a.zvx"), b = dir.filePath("b.zvx");
+    ASSERT_TRUE(QFile::link(b, a) && QFile::link(a, b));
+    const CtlRun loop = ctl({"apply", a.toStdString()});
+    EXPECT_EQ(loop.status, 2);
+    EXPECT_NE(loop.err.find("Too many levels of symbolic links"), std::string::npos) << loop.err;
+}
+
 TEST_F(ApplyDiff, ApplyWritesEachChipInOneBlockThenResetsWhatChanged)
 {
     const CtlRun r = ctl({"--trace", "apply", file("bench.zvx", kSetup)});

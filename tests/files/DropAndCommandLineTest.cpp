@@ -2,11 +2,20 @@
 // panels, or named on the command line at start-up.
 #include "SetupFilesFixture.h"
 
+#include "app/AppOptions.h"
+#include "app/LabStart.h"
+#include "setup/NativeFileNames.h"
+#include "setup/SetupCommands.h"
+
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 using namespace zvx;
 using namespace zvx::test;
@@ -112,4 +121,36 @@ TEST(SetupFileCommandLine, OpensBeforeTheBusIsInitialisedAndIgnoresOtherNamesSil
         EXPECT_EQ(ignored.find<QLineEdit>("txtIn_InputCntl")->text(), "");
         EXPECT_TRUE(ignored.dialogs.messages.empty());
     }
+}
+
+TEST(SetupFileNames, ANameThatIsNotUtf8OpensFromTheCommandLineOrADropAndSavesBackToItself)
+{
+    QTemporaryDir dir;
+    const std::string name = QFile::encodeName(dir.path()).toStdString() + "/b\xE9nch.zvx";  // Latin-1
+    std::ofstream(name, std::ios::binary) << kBench;
+
+    ScriptedDialogs dialogs;
+    std::ostringstream err;
+    LabStartEnvironment env(err, dir.filePath("zvx.lock"), &dialogs);
+    const LabStart started = startLabTool(parseAppOptions({"--port=sim", name}), env);
+    ASSERT_NE(started.app, nullptr);
+    MainWindow& window = *started.app->mainWindow();
+    EXPECT_EQ(window.inPanel()->txtInputCntl->text(), "4C");
+
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromEncoded("file://" + QByteArray::fromStdString(name).toPercentEncoding("/"))});
+    const auto fromDrop = firstDroppedFile(&dropped);
+    ASSERT_TRUE(fromDrop.has_value());
+    EXPECT_EQ(nativeFileName(*fromDrop), name);
+
+    dialogs.answers.push_back(QMessageBox::Yes);  // File > Save: replace it
+    window.mnuSave->trigger();
+    EXPECT_TRUE(dialogs.messages.back().title == "Save");
+    std::ifstream saved(name, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+    EXPECT_NE(bytes.find("register_8="), std::string::npos) << "saved into the file it came from";
+    std::size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path().toStdString()))
+        files += entry.path().extension() == ".zvx";
+    EXPECT_EQ(files, 1u);
 }

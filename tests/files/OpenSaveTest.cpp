@@ -114,6 +114,19 @@ TEST_F(SetupFiles, AFileWithOnlyRegisterThreeRefreshesItAndTheTotalAndEmptiesThe
         EXPECT_EQ(text(box)->text(), value) << box;
 }
 
+TEST_F(SetupFiles, AFileSelectingTheInternalFilterKeepsItsLoopFilterValuesForWhenItIsUnticked)
+{
+    for (auto [box, value] : {std::pair{"txtC1", "47"}, {"txtC2", "1000"}, {"txtR", "2.2"}})
+        text(box)->setText(value);
+    writeBytes(path("int.zvx"), "[zvx7246 input registers]\r\nregister_4=&H80\r\n"
+                                "[zvx7246 loop filter components]\r\nR=22\r\nC1=4700\r\nC2=150\r\n");
+    open(path("int.zvx"));
+    ASSERT_TRUE(lab.u1().ckExtFilter->isChecked());
+    lab.u1().ckExtFilter->setChecked(false);
+    for (auto [box, value] : {std::pair{"txtC1", "4700"}, {"txtC2", "150"}, {"txtR", "22"}})
+        EXPECT_EQ(text(box)->text(), value) << box;
+}
+
 TEST_F(SetupFiles, SaveAsAddsZvxAndBothSavesAskBeforeReplacingWithNoAsTheDefault)
 {
     EXPECT_FALSE(action("mnuSave")->isEnabled());

@@ -115,12 +115,13 @@ TEST_F(DeviceOperations, WriteAllWithAPlausibleLoopLocksBothAndOnlyResetsWhatCha
 
     // Only the DPA code changed: the block write is followed by the DPA
     // reset alone, then the lock read. (The block rewrites registers 1 to 3,
-    // which unlocks the chip's PLL, so the recovery resets follow.)
+    // which unlocks the chip's PLL, so the recovery resets follow.) The
+    // empty Osc Div box goes out as divider 2, register 7 = 00.
     lab.find<QRadioButton>("obInDPA_3")->click();
     lab.takeTrace();
     button("cmdIn_WriteAll")->click();
     const std::string t = lab.takeTrace();
-    const std::string block = "[START] 4C [a] 00 [a] 00 [a] 10 [a] 90 [a] 06 [a] 00 [a] 03 [a] 00 [a] FE [a] [STOP]\r\n";
+    const std::string block = "[START] 4C [a] 00 [a] 00 [a] 10 [a] 90 [a] 06 [a] 00 [a] 03 [a] 00 [a] 00 [a] [STOP]\r\n";
     const std::string next = "[START] 4C [a] 08 [a] 0A [a] [STOP]\r\n[START] 4C [a] 12 [a]";
     const auto at = t.find(block);
     ASSERT_NE(at, std::string::npos) << t;

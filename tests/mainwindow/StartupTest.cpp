@@ -2,6 +2,9 @@
 // what goes over the bus, and the revision notice.
 #include "support/TestLab.h"
 
+#include "app/AppOptions.h"
+#include "app/LabStart.h"
+
 #include "device/RegisterCodecs.h"
 #include "sim/SimRevisionOption.h"
 #include "tools/frmRevisionInfo.h"
@@ -12,8 +15,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QFile>
+#include <QLockFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 using namespace zvx;
 using zvx::test::TestLab;
@@ -52,6 +59,11 @@ TEST(Startup, MainWindowComesUpWithAutomaticWriteOnAndTheU1PanelShown)
     EXPECT_FALSE(lab.find<QAction>("mnuU1")->isChecked());
 
     EXPECT_TRUE(w.statusBar()->findChild<QLabel*>("portStatus")->text().contains("simulated"));
+    for (const char* name : {"C1", "R", "C2"}) {
+        const QLineEdit* box = lab.find<QLineEdit>(QStringLiteral("txt%1").arg(name));
+        EXPECT_EQ(box->toolTip(), name);
+        EXPECT_EQ(box->accessibleName(), name);
+    }
 }
 
 TEST(Startup, RevisionChecksProbeRegisterFiveOfU1ThenU4AndLeaveItsHighBitsClear)
@@ -146,4 +158,66 @@ TEST(Startup, AChipOfAnotherVersionKeepsItsRevisionLabelAndFlag)
 
     lab.find<QPushButton>("cmdIn_ReadAll")->click();
     EXPECT_EQ(lab.find<QLabel>("lblIn_ChipRev")->text(), "00");
+}
+
+// ---- the start as main() runs it, from the command line's options ----
+
+TEST(ProgramStart, ASecondCopyFindsTheFirstBeforeTouchingPortOrCaptureFile)
+{
+    QTemporaryDir dir;
+    QLockFile first(dir.filePath("zvx.lock"));
+    ASSERT_TRUE(first.tryLock(0));
+    const QString capture = dir.filePath("bus.vcd");
+    QFile f(capture);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("the first copy's capture");
+    f.close();
+
+    test::ScriptedDialogs dialogs;
+    std::ostringstream err;
+    LabStartEnvironment env(err, dir.filePath("zvx.lock"), &dialogs);
+    const LabStart second = startLabTool(parseAppOptions({"--port=sim", "--capture=" + capture.toStdString()}), env);
+    EXPECT_EQ(second.app, nullptr);
+    EXPECT_EQ(second.exitCode, 0);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, "App Already Running");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "the first copy's capture");
+    EXPECT_EQ(err.str(), "") << "no port was opened";
+}
+
+namespace {
+std::vector<std::string>* startMessages = nullptr;
+void keepStartMessage(QtMsgType, const QMessageLogContext&, const QString& text)
+{
+    startMessages->push_back(text.toStdString());
+}
+} // namespace
+
+TEST(ProgramStart, BusOptionsTakeEffectInTheWindowAndTheAudioSystemIsLeftAlone)
+{
+    QTemporaryDir dir;
+    test::ScriptedDialogs dialogs;
+    std::ostringstream err;
+    LabStartEnvironment env(err, dir.filePath("zvx.lock"), &dialogs);
+    std::vector<std::string> messages;
+    startMessages = &messages;
+    const QtMessageHandler previous = qInstallMessageHandler(keepStartMessage);
+    const LabStart started = startLabTool(parseAppOptions({"--port=sim", "--lpt=2", "--delay=3", "--trace"}), env);
+    qInstallMessageHandler(previous);
+    startMessages = nullptr;
+    ASSERT_NE(started.app, nullptr);
+    LabApp& app = *started.app;
+    EXPECT_EQ(app.bus().lines.delayCount, 3);
+    EXPECT_EQ(app.mainWindow()->inPanel()->txtDelay->text(), "3");
+    EXPECT_EQ(app.bus().lines.portSet().dataPortAddr, 0x278);
+    EXPECT_TRUE(app.mainWindow()->lptPorts[1]->isChecked());
+    EXPECT_FALSE(app.mainWindow()->lptPorts[0]->isChecked());
+    // The revision checks' traffic, streamed with plain line ends.
+    const std::string trace = err.str();
+    EXPECT_NE(trace.find("\n[START] 4C "), std::string::npos) << trace;
+    EXPECT_EQ(trace.find('\r'), std::string::npos);
+    // No sound was played, so the sound server was never asked for.
+    for (const std::string& m : messages)
+        EXPECT_EQ(m.find("PulseAudio"), std::string::npos) << m;
 }

@@ -2,8 +2,11 @@
 // buttons show after each key and click, and what the chip receives.
 #include "PanelFixture.h"
 
+#include "setup/SetupCommands.h"
+
 #include <QFile>
 #include <QGroupBox>
+#include <QPaintEvent>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -163,6 +166,33 @@ TEST_F(PanelTest, LengthLimitsKeepTheRightmostCharactersOfEveryBox)
     EXPECT_THAT(bus(), IsEmpty());
 }
 
+TEST_F(PanelTest, EmptyOrOutOfRangeBoxesAreClampedToTheirFieldOnTheChipAndInASave)
+{
+    autoWriteOff();
+    struct Case {
+        const char* box;
+        const char* text;
+        int reg;
+        int expected;
+    };
+    const Case cases[] = {
+        {"txtIn_OscDiv", "", 7, 0x00},    {"txtIn_OscDiv", "1", 7, 0x00},    {"txtIn_OscDiv", "999", 7, 0x7F},
+        {"txtIn_PFD", "", 1, 0x00},       {"txtIn_PFD", "F", 1, 0x07},       {"txtIn_DPAoffset", "", 4, 0x00},
+        {"txtIn_DPAoffset", "FF", 4, 0x3F}, {"txtIn_DPAcntl", "", 5, 0x00}, {"txtIn_DPAcntl", "1FE", 5, 0xFF},
+        {"txtIn_InputCntl", "", 0, 0x00}, {"txtIn_OutputCntl", "", 6, 0x00}, {"txtIn_FdBk1", "", 3, 0x00},
+        {"txtIn_RESET", "", 8, 0x00},
+    };
+    for (const Case& c : cases) {
+        box(c.box)->setText(QString::fromLatin1(c.text));
+        EXPECT_EQ(composeSetupFromWindow(*lab.app).in.registers[std::size_t(c.reg)], c.expected)
+            << c.box << " \"" << c.text << "\" saved";
+        if (c.reg == 8)
+            continue;  // the reset command is not part of Write All
+        click("cmdIn_WriteAll");
+        EXPECT_EQ(lab.board().u1().storedRegister(c.reg), c.expected) << c.box << " \"" << c.text << "\" written";
+    }
+}
+
 TEST_F(PanelTest, HiddenDelayBoxSetsTheBusDelayRoundingHalvesToEven)
 {
     QLineEdit* delay = box("txt_Delay");
@@ -288,6 +318,44 @@ TEST_F(PanelTest, WithAutomaticWriteOnOnlyTypedTextsWaitingForEnterAreMarked)
     EXPECT_TRUE(lab.u1().hasUnwrittenEdits(4));
     pressEnter("txtIn_DPAoffset");
     EXPECT_FALSE(lab.u1().hasUnwrittenEdits(4));
+}
+
+TEST_F(PanelTest, TheMarkOfAnUnwrittenEditIsDrawnAtOnceOnBothPanels)
+{
+    autoWriteOff();
+    lab.window().show();
+    for (const QString io : {"In", "Out"}) {
+        if (io == "Out")
+            menu("mnuU4");
+        QTest::qWait(20);
+        QWidget* frame = box("txt" + io + "_PFD")->parentWidget();
+        struct Painted : QObject {
+            QRegion region;
+            bool eventFilter(QObject*, QEvent* e) override
+            {
+                if (e->type() == QEvent::Paint)
+                    region += static_cast<QPaintEvent*>(e)->region();
+                return false;
+            }
+        } painted;
+        frame->installEventFilter(&painted);
+        box("txt" + io + "_PFD")->setText("5");
+        QTest::qWait(20);
+        frame->removeEventFilter(&painted);
+        const QRegion border = QRegion(frame->rect()) - QRegion(frame->rect().adjusted(3, 3, -3, -3));
+        EXPECT_TRUE((border - painted.region).isEmpty()) << "the frame's border is drawn anew, " << io.toStdString();
+    }
+}
+
+TEST_F(PanelTest, WriteAllAndReadAllKeepTheKeyboardFocusOnTheirButton)
+{
+    lab.window().show();
+    lab.window().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&lab.window()));
+    for (const char* name : {"cmdIn_WriteAll", "cmdIn_ReadAll"}) {
+        click(name);
+        EXPECT_EQ(QApplication::focusWidget(), control(name)) << name;
+    }
 }
 
 TEST(UnwrittenMarker, ASetupFileOpenedAtStartMarksWhatItChangedUntilWriteAll)

@@ -44,7 +44,7 @@ TEST(AtomicSave, EachFailingStepKeepsTheOldFileAndReportsTheReason)
         int error;
         const char* reason;
     } cases[] = {
-        {SaveStep::CreateTemporary, EROFS, "Read-only file system"},
+        {SaveStep::CreateTemporary, EPERM, "is not writable (Operation not permitted)"},
         {SaveStep::Write, ENOSPC, "No space left on device"},
         {SaveStep::Flush, EIO, "Input/output error"},
         {SaveStep::Rename, EACCES, "Permission denied"},
@@ -56,11 +56,39 @@ TEST(AtomicSave, EachFailingStepKeepsTheOldFileAndReportsTheReason)
         const auto error = replaceFileAtomically(path, kNew, [&](SaveStep step) { return step == c.step ? c.error : 0; });
         ASSERT_TRUE(error.has_value());
         EXPECT_EQ(error->path, path);
-        EXPECT_EQ(error->reason, c.reason);
+        EXPECT_TRUE(contains(error->reason, c.reason)) << error->reason;
         EXPECT_TRUE(contains(error->message, path) && contains(error->message, c.reason)) << error->message;
         EXPECT_EQ(test::TempFolder::read(path), kOld);
         EXPECT_EQ(folder.entryCount(), 1u) << "temporary file left behind";
     }
+}
+
+TEST(AtomicSave, AFolderWhereNoFileCanBeCreatedIsNamedAsNotWritable)
+{
+    for (int err : {EACCES, EROFS}) {
+        test::TempFolder folder;
+        const std::string path = folder.write("bench.zvx", kOld);
+        const auto error = replaceFileAtomically(path, kNew, [&](SaveStep step) {
+            return step == SaveStep::CreateTemporary ? err : 0;
+        });
+        ASSERT_TRUE(error.has_value());
+        EXPECT_TRUE(contains(error->message, "the folder \"" + folder.path().string() + "\" is not writable"))
+            << error->message;
+    }
+}
+
+TEST(AtomicSave, TemporariesLeftByAKilledSaveAreRemovedByTheNextSaveOfThatFile)
+{
+    test::TempFolder folder;
+    const std::string path = folder.write("bench.zvx", kOld);
+    const std::string leftover = folder.write(".bench.zvx.tmp-0123456789ab", "half");
+    const std::string notOurs[] = {folder.write(".bench.zvx.tmp-notatempfile", "x"),
+                                   folder.write(".other.zvx.tmp-0123456789ab", "x")};
+    ASSERT_EQ(replaceFileAtomically(path, kNew), std::nullopt);
+    EXPECT_FALSE(fs::exists(leftover));
+    for (const std::string& other : notOurs)
+        EXPECT_TRUE(fs::exists(other)) << other;
+    EXPECT_EQ(folder.entryCount(), 3u);
 }
 
 TEST(ReadWholeFile, RefusesWhatIsNotASetupFileWithoutHanging)

@@ -70,5 +70,44 @@ TEST(SetupFile, AFailedSaveLeavesTheOldFileAndNamesFileAndReason)
     EXPECT_EQ(folder.entryCount(), 1u);
 }
 
+TEST(SetupFile, UnicodeOrNulFilesAreRefusedForOpeningAndForSavingOver)
+{
+    using namespace std::string_literals;
+    const std::pair<std::string, const char*> cases[] = {
+        {"\xFF\xFE[\0z\0v\0x\0]\0"s, "UTF-16"},
+        {"\xFE\xFF\0[\0z\0v\0x\0]"s, "UTF-16"},
+        {"\xFF\xFE\0\0[\0\0\0"s, "UTF-32"},
+        {"[zvx7246 loop filter components]\r\nR=10\0\r\n"s, "NUL bytes"},
+    };
+    for (const auto& [bytes, why] : cases) {
+        SCOPED_TRACE(why);
+        test::TempFolder folder;
+        const std::string path = folder.write("bench.zvx", bytes);
+        const auto read = readSetupFile(path);
+        ASSERT_FALSE(read.ok());
+        EXPECT_NE(read.error().message.find(why), std::string::npos) << read.error().message;
+        const auto saved = writeSetupFile(path, fuzz::knownSetup());
+        ASSERT_TRUE(saved.has_value());
+        EXPECT_NE(saved->message.find(why), std::string::npos) << saved->message;
+        EXPECT_EQ(test::TempFolder::read(path), bytes);
+    }
+}
+
+TEST(SetupFile, ASaveThatWouldOutgrowWhatOpeningAcceptsIsRefusedBeforeWriting)
+{
+    test::TempFolder folder;
+    const std::string comment = "; " + std::string(98, 'x') + "\r\n";
+    std::string original;
+    while (original.size() + comment.size() <= kMaxSetupFileBytes)
+        original += comment;
+    const std::string path = folder.write("big.zvx", original);
+    ASSERT_TRUE(readSetupFile(path).ok());
+    const auto saved = writeSetupFile(path, fuzz::knownSetup());
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_NE(saved->reason.find("larger than 16777216 bytes"), std::string::npos) << saved->reason;
+    EXPECT_EQ(test::TempFolder::read(path).size(), original.size());
+    EXPECT_EQ(folder.entryCount(), 1u);
+}
+
 } // namespace
 } // namespace zvx
