@@ -8,6 +8,8 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTimer>
+#include <QWindow>
 
 namespace zvx {
 
@@ -38,6 +40,7 @@ I2Cdebugwin::I2Cdebugwin(BusLog& log, QWidget* parent) : QMainWindow(parent), lo
     debugOutput_->setReadOnly(true);
     debugOutput_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     debugOutput_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    debugOutput_->setUndoRedoEnabled(false);
     setCentralWidget(debugOutput_);
 
     line1_ = new QFrame(this);
@@ -46,6 +49,12 @@ I2Cdebugwin::I2Cdebugwin(BusLog& log, QWidget* parent) : QMainWindow(parent), lo
     line1_->lower();
 
     resize(480, 320);
+
+    // A zero-time timer fires once control is back in the event loop.
+    showTimer_ = new QTimer(this);
+    showTimer_->setSingleShot(true);
+    showTimer_->setInterval(0);
+    connect(showTimer_, &QTimer::timeout, this, [this] { showPendingLog(); });
     showWholeLog();
 
     BusLog::Listener listener;
@@ -99,33 +108,89 @@ void I2Cdebugwin::closeEvent(QCloseEvent* event)
     log_.clear();
 }
 
+bool I2Cdebugwin::event(QEvent* event)
+{
+    // Before the window paints or appears, the box catches up with the log.
+    if (pending_ && (event->type() == QEvent::UpdateRequest || event->type() == QEvent::Show))
+        showPendingLog();
+    if (event->type() == QEvent::Show && !watchingWindow_ && windowHandle()) {
+        windowHandle()->installEventFilter(this);
+        watchingWindow_ = true;
+    }
+    return QMainWindow::event(event);
+}
+
+bool I2Cdebugwin::eventFilter(QObject* watched, QEvent* event)
+{
+    // The window system asks for a repaint (the window uncovered, say).
+    if (pending_ && watched == windowHandle() && event->type() == QEvent::Expose)
+        showPendingLog();
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void I2Cdebugwin::showWholeLog()
 {
-    debugOutput_->setPlainText(toQString(LogScreenText::screenText(log_.text())));
+    const QString text = toQString(LogScreenText::screenText(log_.text()));
+    debugOutput_->setPlainText(text);
+    shownLength_ = static_cast<std::size_t>(text.size());
     screen_.reset(log_.text());
     scrollToEnd();
 }
 
 void I2Cdebugwin::logAppended(std::string_view appended)
 {
-    const LogScreenText::Edit edit = screen_.afterAppend(appended, log_.lastDropped(), log_.text());
-    QTextCursor cursor(debugOutput_->document());
-    if (!edit.appendAtEnd.empty()) {
-        cursor.movePosition(QTextCursor::End);
-        cursor.insertText(toQString(edit.appendAtEnd));
+    if (!pendingReset_) {
+        const LogScreenText::Edit edit = screen_.afterAppend(appended, log_.lastDropped(), log_.text());
+        pendingAppend_ += edit.appendAtEnd;
+        pendingRemove_ += edit.removeFromFront;
+        if (pendingRemove_ > 0 && pendingRemove_ >= shownLength_) {
+            // Nothing the box shows now stays: it is set anew at the next show.
+            pendingReset_ = true;
+            pendingAppend_.clear();
+            pendingRemove_ = 0;
+        }
     }
-    if (edit.removeFromFront > 0) {
+    if (!pending_) {
+        pending_ = true;
+        showTimer_->start();
+    }
+}
+
+void I2Cdebugwin::showPendingLog()
+{
+    showTimer_->stop();
+    if (!pending_)
+        return;
+    pending_ = false;
+    if (pendingReset_) {
+        pendingReset_ = false;
+        showWholeLog();
+        return;
+    }
+    QTextCursor cursor(debugOutput_->document());
+    if (!pendingAppend_.empty()) {
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(toQString(pendingAppend_));
+    }
+    if (pendingRemove_ > 0) {
         cursor.movePosition(QTextCursor::Start);
-        cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor,
-                            static_cast<int>(edit.removeFromFront));
+        cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, static_cast<int>(pendingRemove_));
         cursor.removeSelectedText();
     }
+    shownLength_ = shownLength_ + pendingAppend_.size() - pendingRemove_;
+    pendingAppend_.clear();
+    pendingRemove_ = 0;
     scrollToEnd();
 }
 
 void I2Cdebugwin::logCleared()
 {
+    showTimer_->stop();
+    pending_ = pendingReset_ = false;
+    pendingAppend_.clear();
+    pendingRemove_ = 0;
     debugOutput_->clear();
+    shownLength_ = 0;
     screen_.reset({});
 }
 

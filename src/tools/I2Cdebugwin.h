@@ -1,8 +1,15 @@
 #pragma once
 // The bus monitor window "I2C Debug Window": a read-only view of the BusLog
-// with the menu "More" > "&Tracing Mode". It follows the log change by change
-// (new text added at the end, trimmed lines taken off the front) and always
-// shows exactly the log, scrolled to its last line.
+// with the menu "More" > "&Tracing Mode". It shows exactly the log, scrolled
+// to its last line, whenever it can be seen.
+//
+// Nobody can see the window while a bus transaction runs (the event loop does
+// not run inside one), so the log's changes are only noted as they come and
+// the text box follows once per return to the event loop: the new text added
+// at its end, the trimmed lines taken off its front, as small edits; only
+// when the trims took more than the box showed is it set anew from the log.
+// A repaint or a show that comes first brings it up to date too. The box
+// keeps no undo history: it would grow with every append.
 //
 // Its life follows the log's writers: it is created hidden, and its load step
 // switches tracing on. Closing it by the frame stands for destroying it: it
@@ -21,6 +28,7 @@ class QCloseEvent;
 class QFrame;
 class QMenu;
 class QPlainTextEdit;
+class QTimer;
 
 namespace zvx {
 
@@ -44,11 +52,18 @@ public:
     // and the log emptied, so the disabling message does not stay).
     void mnuDebugTrace_Click();
 
+    // Brings the text box up to the log now (normally done when control
+    // returns to the event loop).
+    void showPendingLog();
+    bool hasPendingLog() const { return pending_; }
+
     QPlainTextEdit* debugOutput() const { return debugOutput_; }
     QAction* mnuDebugTrace() const { return mnuDebugTrace_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void showWholeLog();
@@ -60,6 +75,17 @@ private:
     BusLog::ListenerId listener_ = 0;
     LogScreenText screen_;
     bool loaded_ = false;
+
+    // The box's changes still to make: add pendingAppend_ at its end, then
+    // take pendingRemove_ characters off its front; or, with pendingReset_,
+    // set it anew from the log.
+    bool pending_ = false;
+    bool pendingReset_ = false;
+    std::string pendingAppend_;
+    std::size_t pendingRemove_ = 0;
+    std::size_t shownLength_ = 0;  // characters in the box
+    QTimer* showTimer_ = nullptr;
+    bool watchingWindow_ = false;
 
     QPlainTextEdit* debugOutput_ = nullptr;
     QFrame* line1_ = nullptr;
