@@ -11,10 +11,13 @@
 
 namespace zvx {
 
+class BusCapture;
+
 struct ProgramPort {
     std::unique_ptr<PortIo> port;  // null only when error is set
     std::string status;            // one line naming the backend, or why hardware is absent
     std::string error;             // a bad option value: the program must stop
+    BusCapture* capture = nullptr;  // the --capture inside `port`, if any
 };
 
 ProgramPort openProgramPort(const AppOptions& options);

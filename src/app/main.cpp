@@ -3,8 +3,11 @@
 #include "app/AppOptions.h"
 #include "app/ProgramPort.h"
 #include "mainwindow/LabApp.h"
+#include "mainwindow/MainWindow.h"
+#include "transport/BusCapture.h"
 
 #include <QApplication>
+#include <QStatusBar>
 #include <cstdio>
 
 int main(int argc, char** argv)
@@ -36,8 +39,21 @@ int main(int argc, char** argv)
     labOptions.portStatus = QString::fromStdString(port.status);
     labOptions.commandLine = QString::fromStdString(options.commandLine);
     zvx::LabApp app(std::move(labOptions));
+    if (port.capture) {
+        // A capture that cannot be written says so at once, here and in the status bar.
+        port.capture->onFailure = [&app](const std::string& why) {
+            std::fprintf(stderr, "zvx7246labTool: %s\n", why.c_str());
+            if (app.mainWindow())
+                app.mainWindow()->statusBar()->showMessage(QString::fromStdString(why));
+        };
+    }
     QObject::connect(&app, &zvx::LabApp::exitRequested, &qapp, &QCoreApplication::quit, Qt::QueuedConnection);
     if (!app.Main())
         return 0;
-    return qapp.exec();
+    const int status = qapp.exec();
+    if (port.capture) {
+        port.capture->flush();
+        port.capture->onFailure = nullptr;
+    }
+    return status;
 }

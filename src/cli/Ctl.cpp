@@ -8,6 +8,7 @@
 #include "setup/AtomicFile.h"
 #include "setup/SetupApply.h"
 #include "setup/SetupFile.h"
+#include "transport/BusCapture.h"
 #include "transport/I2cBus.h"
 
 #include <algorithm>
@@ -390,6 +391,9 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
         return kUsage;
     }
     env.err << port.status << "\n";
+    BusCapture* const capture = port.capture;
+    if (capture)
+        capture->onFailure = [&env](const std::string& why) { env.err << "zvx7246ctl: " << why << "\n"; };
     Session session(std::move(port.port), options, env);
 
     int worst = kOk;
@@ -411,6 +415,10 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
         runOne(options.arguments);
     }
     session.close(options.trace);
+    // A capture that could not be written in full fails the run.
+    constexpr int kCaptureFailed = 1;
+    if (capture && !capture->flush())
+        worst = std::max(worst, kCaptureFailed);
     return worst;
 }
 
