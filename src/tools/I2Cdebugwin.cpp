@@ -59,7 +59,9 @@ I2Cdebugwin::I2Cdebugwin(BusLog& log, QWidget* parent) : QMainWindow(parent), lo
 
     BusLog::Listener listener;
     listener.beforeAppend = [this] { ensureLoaded(); };
-    listener.appended = [this](std::string_view appended, std::size_t) { logAppended(appended); };
+    listener.appended = [this](std::string_view appended, std::size_t dropped) {
+        logAppended(appended.size(), dropped);
+    };
     listener.cleared = [this] { logCleared(); };
     listener_ = log_.addListener(std::move(listener));
 }
@@ -130,26 +132,16 @@ bool I2Cdebugwin::eventFilter(QObject* watched, QEvent* event)
 
 void I2Cdebugwin::showWholeLog()
 {
-    const QString text = toQString(LogScreenText::screenText(log_.text()));
-    debugOutput_->setPlainText(text);
-    shownLength_ = static_cast<std::size_t>(text.size());
-    screen_.reset(log_.text());
+    shownLog_ = log_.text();
+    debugOutput_->setPlainText(toQString(LogScreenText::screenText(shownLog_)));
+    screen_.reset(shownLog_);
     scrollToEnd();
 }
 
-void I2Cdebugwin::logAppended(std::string_view appended)
+// Runs inside bus transactions, token by token: it only counts.
+void I2Cdebugwin::logAppended(std::size_t, std::size_t droppedFront)
 {
-    if (!pendingReset_) {
-        const LogScreenText::Edit edit = screen_.afterAppend(appended, log_.lastDropped(), log_.text());
-        pendingAppend_ += edit.appendAtEnd;
-        pendingRemove_ += edit.removeFromFront;
-        if (pendingRemove_ > 0 && pendingRemove_ >= shownLength_) {
-            // Nothing the box shows now stays: it is set anew at the next show.
-            pendingReset_ = true;
-            pendingAppend_.clear();
-            pendingRemove_ = 0;
-        }
-    }
+    droppedSinceShown_ += droppedFront;
     if (!pending_) {
         pending_ = true;
         showTimer_->start();
@@ -162,35 +154,43 @@ void I2Cdebugwin::showPendingLog()
     if (!pending_)
         return;
     pending_ = false;
-    if (pendingReset_) {
-        pendingReset_ = false;
+    const std::string& log = log_.text();
+    const std::size_t dropped = droppedSinceShown_;
+    droppedSinceShown_ = 0;
+    if (dropped >= shownLog_.size()) {
+        // Nothing the box showed is left in the log.
         showWholeLog();
         return;
     }
+    // All the appends since the box was last brought up to date, and all
+    // their trims, as one change: the kept part of the shown log is still
+    // the front of the log, and everything after it was appended.
+    const std::size_t kept = shownLog_.size() - dropped;
+    const std::string_view appended = std::string_view(log).substr(kept);
+    const LogScreenText::Edit edit =
+        screen_.afterAppend(appended, std::string_view(shownLog_).substr(0, dropped), log);
     QTextCursor cursor(debugOutput_->document());
-    if (!pendingAppend_.empty()) {
+    if (!edit.appendAtEnd.empty()) {
         cursor.movePosition(QTextCursor::End);
-        cursor.insertText(toQString(pendingAppend_));
+        cursor.insertText(toQString(edit.appendAtEnd));
     }
-    if (pendingRemove_ > 0) {
+    if (edit.removeFromFront > 0) {
         cursor.movePosition(QTextCursor::Start);
-        cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, static_cast<int>(pendingRemove_));
+        cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor,
+                            static_cast<int>(edit.removeFromFront));
         cursor.removeSelectedText();
     }
-    shownLength_ = shownLength_ + pendingAppend_.size() - pendingRemove_;
-    pendingAppend_.clear();
-    pendingRemove_ = 0;
+    shownLog_ = log;
     scrollToEnd();
 }
 
 void I2Cdebugwin::logCleared()
 {
     showTimer_->stop();
-    pending_ = pendingReset_ = false;
-    pendingAppend_.clear();
-    pendingRemove_ = 0;
+    pending_ = false;
+    droppedSinceShown_ = 0;
+    shownLog_.clear();
     debugOutput_->clear();
-    shownLength_ = 0;
     screen_.reset({});
 }
 

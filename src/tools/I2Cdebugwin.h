@@ -67,7 +67,7 @@ protected:
 
 private:
     void showWholeLog();
-    void logAppended(std::string_view appended);
+    void logAppended(std::size_t appendedLength, std::size_t droppedFront);
     void logCleared();
     void scrollToEnd();
 
@@ -76,14 +76,12 @@ private:
     LogScreenText screen_;
     bool loaded_ = false;
 
-    // The box's changes still to make: add pendingAppend_ at its end, then
-    // take pendingRemove_ characters off its front; or, with pendingReset_,
-    // set it anew from the log.
+    // The log as the box shows it, and how the log has changed since: the
+    // log now is (shownLog_ + what was appended) without its first
+    // droppedSinceShown_ characters.
+    std::string shownLog_;
     bool pending_ = false;
-    bool pendingReset_ = false;
-    std::string pendingAppend_;
-    std::size_t pendingRemove_ = 0;
-    std::size_t shownLength_ = 0;  // characters in the box
+    std::size_t droppedSinceShown_ = 0;
     QTimer* showTimer_ = nullptr;
     bool watchingWindow_ = false;
 

@@ -144,6 +144,30 @@ TEST(I2Cdebugwin, ShowsExactlyTheLogAtEveryReturnToTheEventLoop)
     EXPECT_EQ(boxAfterReturn(win), shownLog(bus.log));
 }
 
+// Any mix of line ends, trims and appends between two returns to the event
+// loop comes out as the log: a CR LF pair split by a trim or joined across
+// two appends included.
+TEST(I2Cdebugwin, OddLineEndsAndTrimsBetweenReturnsStillShowTheLog)
+{
+    BusLog log;
+    log.traceKeepLines = 2;  // trims every few appends
+    I2Cdebugwin win(log);
+    win.formLoad();
+    const char* pieces[] = {"[START] ", "4C ", "\r", "\n", "\r\n", "x\r", "\ny", "[STOP]\r\n", "abc"};
+    unsigned seed = 7;
+    auto next = [&](unsigned n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    int mismatches = 0;
+    for (int round = 0; round < 400; ++round) {
+        for (unsigned i = 0, n = 1 + next(7); i < n; ++i)
+            log.debugLog(pieces[next(std::size(pieces))]);
+        mismatches += boxAfterReturn(win) != shownLog(log);
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
 // A repaint or a show that comes before the return to the event loop's timer
 // does not show an old text.
 TEST(I2Cdebugwin, CatchesUpBeforeItPaintsOrAppears)
