@@ -1,14 +1,19 @@
-// Software cost of the bus stack per line operation, with no delay (delayCount
-// 0) on a port that lives in memory: everything measured is program overhead.
-// A real parallel-port access costs about 1 µs, so the stack should stay well
-// below that: at most 100 ns per line operation with tracing off, and tracing
-// on at most twice that.
+// The bus stack without windows.
+//  - Software cost per line operation, with no delay (delayCount 0), on a
+//    port that lives in memory (everything measured is program overhead) and
+//    on the simulated board. A real parallel-port access costs about 1 µs, so
+//    the stack should stay well below that: at most 100 ns per line
+//    operation. Tracing here is the log alone, with no window attached.
+//  - One delay unit at counts 0, 1 and 10 on the in-memory port, which has no
+//    clock of its own and so waits in real time as hardware does.
+#include "sim/SimBoard.h"
 #include "transport/I2cBus.h"
 
 #include <benchmark/benchmark.h>
 
 #include <array>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -90,5 +95,38 @@ void BM_ReadAllSequence(benchmark::State& state)
 BENCHMARK(BM_WriteRegister)->Arg(0)->Arg(1);
 BENCHMARK(BM_ReadSequential8)->Arg(0)->Arg(1);
 BENCHMARK(BM_ReadAllSequence)->Arg(0)->Arg(1);
+
+// A register write on the simulated board. At count 0 each delay unit moves
+// the board's clock by exactly 1 ns, so the clock counts the line operations.
+void BM_WriteRegisterOnSimulatedBoard(benchmark::State& state)
+{
+    auto board = std::make_unique<SimBoard>();
+    SimBoard* sim = board.get();
+    I2cBus bus(std::move(board));
+    bus.initLPTport(0);
+    bus.lines.delayCount = 0;
+    if (state.range(0) != 0)
+        bus.log.enableTracing();
+    const std::uint64_t before = *sim->virtualTimeNs();
+    for (auto _ : state)
+        bus.engine.i2cWriteRegister(0x4C, 5, 0x3F);
+    const auto lineOps = static_cast<double>((*sim->virtualTimeNs() - before) / SimBoard::kShortestUnitNs);
+    state.counters["line_ops"] = benchmark::Counter(lineOps / static_cast<double>(state.iterations()));
+    state.counters["time_per_line_op"] =
+        benchmark::Counter(lineOps, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.SetLabel(state.range(0) ? "tracing on (log only)" : "tracing off");
+}
+BENCHMARK(BM_WriteRegisterOnSimulatedBoard)->Arg(0)->Arg(1);
+
+// One delay unit as hardware gets it: a busy-wait on the monotonic clock.
+void BM_DelayUnit(benchmark::State& state)
+{
+    Rig rig(false);
+    rig.bus.lines.delayCount = static_cast<std::int32_t>(state.range(0));
+    for (auto _ : state)
+        rig.bus.lines.busDelay();
+    state.SetLabel("delayCount " + std::to_string(state.range(0)));
+}
+BENCHMARK(BM_DelayUnit)->Arg(0)->Arg(1)->Arg(10)->Unit(benchmark::kMicrosecond);
 
 } // namespace

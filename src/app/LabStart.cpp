@@ -2,10 +2,13 @@
 
 #include "app/InstanceLock.h"
 #include "mainwindow/DialogPolicy.h"
+#include "mainwindow/MainWindow.h"
+#include "transport/BusCapture.h"
 #include "setup/NativeFileNames.h"
 
 #include <QCoreApplication>
 #include <QLockFile>
+#include <QStatusBar>
 #include <ostream>
 
 namespace zvx {
@@ -53,8 +56,21 @@ LabStart startLabTool(const AppOptions& options, LabStartEnvironment& env)
     if (env.quitOnExit)
         QObject::connect(app.get(), &LabApp::exitRequested, QCoreApplication::instance(), &QCoreApplication::quit,
                          Qt::QueuedConnection);
-    if (!app->Main())
+    if (port.capture) {
+        LabApp* program = app.get();
+        std::ostream* err = &env.err;
+        port.capture->onFailure = [program, err](const std::string& why) {
+            *err << "zvx7246labTool: " << why << std::endl;
+            if (program->mainWindow())
+                program->mainWindow()->statusBar()->showMessage(QString::fromStdString(why));
+        };
+        result.capture = port.capture;
+    }
+    if (!app->Main()) {
+        if (port.capture)
+            port.capture->onFailure = nullptr;
         return result;
+    }
     result.app = std::move(app);
     return result;
 }

@@ -16,6 +16,7 @@
 
 namespace zvx {
 
+class BusCapture;
 class DialogPolicy;
 
 struct LabStartEnvironment {
@@ -36,6 +37,10 @@ struct LabStartEnvironment {
 struct LabStart {
     std::unique_ptr<LabApp> app;  // the running program; null when it must end
     int exitCode = 0;             // when app is null: 0 another copy runs, 2 a bad option value
+    // The --capture recorder inside the port, if any: flushed once the event
+    // loop ends; a write that fails says so at once on err and in the
+    // status bar.
+    BusCapture* capture = nullptr;
 };
 
 // The options' --port, --sim-rev, --capture, --lpt (the port the bus starts

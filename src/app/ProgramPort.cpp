@@ -6,7 +6,6 @@
 #include "transport/PortSelect.h"
 
 #include <cstdlib>
-#include <fstream>
 
 namespace zvx {
 
@@ -70,13 +69,13 @@ ProgramPort openProgramPort(const AppOptions& options, const ProgramPortSystem& 
     result.port = std::move(choice.port);
 
     if (options.capture) {
-        auto file = std::make_unique<std::ofstream>(*options.capture, std::ios::binary | std::ios::trunc);
-        if (!*file) {
-            result.error = "--capture: cannot write " + *options.capture;
-            result.port.reset();
+        CaptureResult capture = captureTo(std::move(result.port), *options.capture);
+        if (!capture.error.empty()) {
+            result.error = "--capture: " + capture.error;
             return result;
         }
-        result.port = std::make_unique<BusCapture>(std::move(result.port), std::move(file));
+        result.port = std::move(capture.port);
+        result.capture = capture.capture;
         result.status += "; capturing the bus to " + *options.capture;
     }
     return result;

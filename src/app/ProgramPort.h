@@ -13,6 +13,8 @@
 
 namespace zvx {
 
+class BusCapture;
+
 struct ProgramPort {
     std::unique_ptr<PortIo> port;  // null when error is set or the bus is an adapter
     // The I2C adapter that is the bus (--port=i2c-dev); null for a port.
@@ -20,6 +22,7 @@ struct ProgramPort {
     std::string status;            // one line naming the backend, or why hardware is absent
     std::string note;              // why the simulated board stands in (PortChoice::note)
     std::string error;             // a bad option value: the program must stop
+    BusCapture* capture = nullptr;  // the --capture inside `port`, if any
 };
 
 // Where the i2c-dev adapters are found and how a node is opened; tests put

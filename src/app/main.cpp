@@ -4,6 +4,7 @@
 #include "app/LabStart.h"
 
 #include <QApplication>
+#include <QStatusBar>
 #include <cstdio>
 #include <iostream>
 
@@ -29,5 +30,10 @@ int main(int argc, char** argv)
     zvx::LabStart started = zvx::startLabTool(options, env);
     if (!started.app)
         return started.exitCode;
-    return qapp.exec();
+    const int status = qapp.exec();
+    if (started.capture) {
+        started.capture->flush();
+        started.capture->onFailure = nullptr;
+    }
+    return status;
 }

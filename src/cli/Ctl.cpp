@@ -11,6 +11,7 @@
 #include "setup/AtomicFile.h"
 #include "setup/SetupApply.h"
 #include "setup/SetupFile.h"
+#include "transport/BusCapture.h"
 #include "transport/I2cBus.h"
 
 #include <algorithm>
@@ -471,6 +472,9 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
         return kUsage;
     }
     env.err << port.status << "\n";
+    BusCapture* const capture = port.capture;
+    if (capture)
+        capture->onFailure = [&env](const std::string& why) { env.err << "zvx7246ctl: " << why << "\n"; };
     if (port.adapter) {
         // Refused by openProgramPort before anything was opened; checked
         // again for a bus handed in from outside.
@@ -507,6 +511,10 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
         runOne(options.arguments, 0);
     }
     session.close(options.trace);
+    // A capture that could not be written in full fails the run.
+    constexpr int kCaptureFailed = 1;
+    if (capture && !capture->flush())
+        worst = std::max(worst, kCaptureFailed);
     return worst;
 }
 

@@ -57,9 +57,10 @@ void SimBoard::portOut(std::uint16_t address, std::uint8_t value)
     }
 }
 
-void SimBoard::delayElapsed(std::int32_t passes)
+bool SimBoard::takeVirtualDelay(std::uint64_t ns)
 {
-    timeNs_ += kDelayUnitNs + (passes > 0 ? static_cast<std::uint64_t>(passes) * kPassNs : 0);
+    timeNs_ += ns > kShortestUnitNs ? ns : kShortestUnitNs;
+    return true;
 }
 
 void SimBoard::settle()

@@ -21,11 +21,12 @@
 // nothing attached: reads give 0xFF (SDA seems high, no acknowledge ever
 // comes) and writes are lost, as on a PC without that port.
 //
-// Virtual clock: the board's time advances only with the program's delay
-// units, kDelayUnitNs (1 us, about one ISA port access, which each line change
-// costs on the bench) per unit plus kPassNs (1 ns) per busy-wait pass the unit
-// made. Bus captures on the simulated board are therefore reproducible to the
-// nanosecond: with the start-up delay count of 10 a line change takes 11.001 us.
+// Virtual clock: the board's time advances only with the program's bus delay
+// units, each lasting exactly its nominal length (delayCount microseconds;
+// the shortest unit, at count 0, counts as kShortestUnitNs so that a capture
+// keeps every edge in order) and costing no real time. Bus captures on the
+// simulated board are therefore reproducible to the nanosecond and show the
+// pacing a real bus gets: 10 us per line change at the start-up count.
 
 #include "sim/SimChip.h"
 #include "transport/PortIo.h"
@@ -51,8 +52,7 @@ public:
     static constexpr std::uint8_t kSclBit = 0x08;       // control register
     static constexpr std::uint8_t kSdaSenseBit = 0x80;  // status register
 
-    static constexpr std::uint64_t kDelayUnitNs = 1000;
-    static constexpr std::uint64_t kPassNs = 1;
+    static constexpr std::uint64_t kShortestUnitNs = 1;
 
     static constexpr std::uint8_t kU1WriteAddress = 0x4C;
     static constexpr std::uint8_t kU4WriteAddress = 0x4E;
@@ -62,7 +62,7 @@ public:
     // --- PortIo ---
     std::uint8_t portIn(std::uint16_t address) override;
     void portOut(std::uint16_t address, std::uint8_t value) override;
-    void delayElapsed(std::int32_t passes) override;
+    bool takeVirtualDelay(std::uint64_t ns) override;
     std::optional<std::uint64_t> virtualTimeNs() const override { return timeNs_; }
     std::optional<bool> trueSdaLevel() const override { return sdaLine(); }
     std::string description() const override;

@@ -8,6 +8,8 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTimer>
+#include <QWindow>
 
 namespace zvx {
 
@@ -38,6 +40,7 @@ I2Cdebugwin::I2Cdebugwin(BusLog& log, QWidget* parent) : QMainWindow(parent), lo
     debugOutput_->setReadOnly(true);
     debugOutput_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     debugOutput_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    debugOutput_->setUndoRedoEnabled(false);
     setCentralWidget(debugOutput_);
 
     line1_ = new QFrame(this);
@@ -46,11 +49,19 @@ I2Cdebugwin::I2Cdebugwin(BusLog& log, QWidget* parent) : QMainWindow(parent), lo
     line1_->lower();
 
     resize(480, 320);
+
+    // A zero-time timer fires once control is back in the event loop.
+    showTimer_ = new QTimer(this);
+    showTimer_->setSingleShot(true);
+    showTimer_->setInterval(0);
+    connect(showTimer_, &QTimer::timeout, this, [this] { showPendingLog(); });
     showWholeLog();
 
     BusLog::Listener listener;
     listener.beforeAppend = [this] { ensureLoaded(); };
-    listener.appended = [this](std::string_view appended, std::size_t) { logAppended(appended); };
+    listener.appended = [this](std::string_view appended, std::size_t dropped) {
+        logAppended(appended.size(), dropped);
+    };
     listener.cleared = [this] { logCleared(); };
     listener_ = log_.addListener(std::move(listener));
 }
@@ -99,16 +110,65 @@ void I2Cdebugwin::closeEvent(QCloseEvent* event)
     log_.clear();
 }
 
+bool I2Cdebugwin::event(QEvent* event)
+{
+    // Before the window paints or appears, the box catches up with the log.
+    if (pending_ && (event->type() == QEvent::UpdateRequest || event->type() == QEvent::Show))
+        showPendingLog();
+    if (event->type() == QEvent::Show && !watchingWindow_ && windowHandle()) {
+        windowHandle()->installEventFilter(this);
+        watchingWindow_ = true;
+    }
+    return QMainWindow::event(event);
+}
+
+bool I2Cdebugwin::eventFilter(QObject* watched, QEvent* event)
+{
+    // The window system asks for a repaint (the window uncovered, say).
+    if (pending_ && watched == windowHandle() && event->type() == QEvent::Expose)
+        showPendingLog();
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void I2Cdebugwin::showWholeLog()
 {
-    debugOutput_->setPlainText(toQString(LogScreenText::screenText(log_.text())));
-    screen_.reset(log_.text());
+    shownLog_ = log_.text();
+    debugOutput_->setPlainText(toQString(LogScreenText::screenText(shownLog_)));
+    screen_.reset(shownLog_);
     scrollToEnd();
 }
 
-void I2Cdebugwin::logAppended(std::string_view appended)
+// Runs inside bus transactions, token by token: it only counts.
+void I2Cdebugwin::logAppended(std::size_t, std::size_t droppedFront)
 {
-    const LogScreenText::Edit edit = screen_.afterAppend(appended, log_.lastDropped(), log_.text());
+    droppedSinceShown_ += droppedFront;
+    if (!pending_) {
+        pending_ = true;
+        showTimer_->start();
+    }
+}
+
+void I2Cdebugwin::showPendingLog()
+{
+    showTimer_->stop();
+    if (!pending_)
+        return;
+    pending_ = false;
+    const std::string& log = log_.text();
+    const std::size_t dropped = droppedSinceShown_;
+    droppedSinceShown_ = 0;
+    if (dropped >= shownLog_.size()) {
+        // Nothing the box showed is left in the log.
+        showWholeLog();
+        return;
+    }
+    // All the appends since the box was last brought up to date, and all
+    // their trims, as one change: the kept part of the shown log is still
+    // the front of the log, and everything after it was appended.
+    const std::size_t kept = shownLog_.size() - dropped;
+    const std::string_view appended = std::string_view(log).substr(kept);
+    const LogScreenText::Edit edit =
+        screen_.afterAppend(appended, std::string_view(shownLog_).substr(0, dropped), log);
     QTextCursor cursor(debugOutput_->document());
     if (!edit.appendAtEnd.empty()) {
         cursor.movePosition(QTextCursor::End);
@@ -120,11 +180,16 @@ void I2Cdebugwin::logAppended(std::string_view appended)
                             static_cast<int>(edit.removeFromFront));
         cursor.removeSelectedText();
     }
+    shownLog_ = log;
     scrollToEnd();
 }
 
 void I2Cdebugwin::logCleared()
 {
+    showTimer_->stop();
+    pending_ = false;
+    droppedSinceShown_ = 0;
+    shownLog_.clear();
     debugOutput_->clear();
     screen_.reset({});
 }

@@ -1,8 +1,15 @@
 #pragma once
 // The bus monitor window "I2C Debug Window": a read-only view of the BusLog
-// with the menu "More" > "&Tracing Mode". It follows the log change by change
-// (new text added at the end, trimmed lines taken off the front) and always
-// shows exactly the log, scrolled to its last line.
+// with the menu "More" > "&Tracing Mode". It shows exactly the log, scrolled
+// to its last line, whenever it can be seen.
+//
+// Nobody can see the window while a bus transaction runs (the event loop does
+// not run inside one), so the log's changes are only noted as they come and
+// the text box follows once per return to the event loop: the new text added
+// at its end, the trimmed lines taken off its front, as small edits; only
+// when the trims took more than the box showed is it set anew from the log.
+// A repaint or a show that comes first brings it up to date too. The box
+// keeps no undo history: it would grow with every append.
 //
 // Its life follows the log's writers: it is created hidden, and its load step
 // switches tracing on. Closing it by the frame stands for destroying it: it
@@ -21,6 +28,7 @@ class QCloseEvent;
 class QFrame;
 class QMenu;
 class QPlainTextEdit;
+class QTimer;
 
 namespace zvx {
 
@@ -44,15 +52,22 @@ public:
     // and the log emptied, so the disabling message does not stay).
     void mnuDebugTrace_Click();
 
+    // Brings the text box up to the log now (normally done when control
+    // returns to the event loop).
+    void showPendingLog();
+    bool hasPendingLog() const { return pending_; }
+
     QPlainTextEdit* debugOutput() const { return debugOutput_; }
     QAction* mnuDebugTrace() const { return mnuDebugTrace_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void showWholeLog();
-    void logAppended(std::string_view appended);
+    void logAppended(std::size_t appendedLength, std::size_t droppedFront);
     void logCleared();
     void scrollToEnd();
 
@@ -60,6 +75,15 @@ private:
     BusLog::ListenerId listener_ = 0;
     LogScreenText screen_;
     bool loaded_ = false;
+
+    // The log as the box shows it, and how the log has changed since: the
+    // log now is (shownLog_ + what was appended) without its first
+    // droppedSinceShown_ characters.
+    std::string shownLog_;
+    bool pending_ = false;
+    std::size_t droppedSinceShown_ = 0;
+    QTimer* showTimer_ = nullptr;
+    bool watchingWindow_ = false;
 
     QPlainTextEdit* debugOutput_ = nullptr;
     QFrame* line1_ = nullptr;

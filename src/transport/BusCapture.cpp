@@ -3,20 +3,101 @@
 #include "transport/BusLines.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <ostream>
+#include <streambuf>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zvx {
 
 namespace {
 constexpr std::array<char, 4> kIds{'!', '"', '#', '$'};
 constexpr std::array<const char*, 4> kNames{"SCL", "SDA_drive", "SDA_sense", "SDA"};
+
+// A buffered stream onto a file descriptor that reports every failed write:
+// the stream goes bad and errno keeps the reason, which is all the capture
+// looks at.
+class FileBuffer final : public std::streambuf {
+public:
+    explicit FileBuffer(int fd) : fd_(fd), buffer_(16 * 1024) { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
+    ~FileBuffer() override
+    {
+        sync();
+        ::close(fd_);
+    }
+
+protected:
+    int_type overflow(int_type ch) override
+    {
+        if (!drain())
+            return traits_type::eof();
+        if (!traits_type::eq_int_type(ch, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(ch);
+            pbump(1);
+        }
+        return traits_type::not_eof(ch);
+    }
+    int sync() override { return drain() ? 0 : -1; }
+
+private:
+    bool drain()
+    {
+        if (broken_)
+            return false;
+        const char* p = pbase();
+        std::size_t left = static_cast<std::size_t>(pptr() - pbase());
+        while (left > 0) {
+            const ssize_t written = ::write(fd_, p, left);
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0) {
+                if (written == 0)
+                    errno = EIO;
+                broken_ = true;
+                return false;
+            }
+            p += written;
+            left -= static_cast<std::size_t>(written);
+        }
+        setp(buffer_.data(), buffer_.data() + buffer_.size());
+        return true;
+    }
+
+    int fd_;
+    std::vector<char> buffer_;
+    bool broken_ = false;
+};
+
+class FileStream final : public std::ostream {
+public:
+    explicit FileStream(int fd) : std::ostream(nullptr), buffer_(fd) { rdbuf(&buffer_); }
+
+private:
+    FileBuffer buffer_;
+};
+
+bool isDevNull(const struct stat& st)
+{
+    struct stat null {};
+    return S_ISCHR(st.st_mode) && ::stat("/dev/null", &null) == 0 && S_ISCHR(null.st_mode) &&
+           st.st_rdev == null.st_rdev;
+}
+
+bool isCaptureTarget(const struct stat& st)
+{
+    return S_ISREG(st.st_mode) || isDevNull(st);
+}
 } // namespace
 
-BusCapture::BusCapture(std::unique_ptr<PortIo> inner, std::unique_ptr<std::ostream> out)
+BusCapture::BusCapture(std::unique_ptr<PortIo> inner, std::unique_ptr<std::ostream> out, std::string name)
     : inner_(std::move(inner)),
       out_(std::move(out)),
+      name_(std::move(name)),
       hasTrueSda_(inner_->trueSdaLevel().has_value()),
       virtualClock_(inner_->virtualTimeNs().has_value()),
       realStart_(std::chrono::steady_clock::now())
@@ -41,18 +122,38 @@ BusCapture::BusCapture(std::unique_ptr<PortIo> inner, std::unique_ptr<std::ostre
     for (int s = 0; s < signals; ++s)
         o << (level_[s] ? '1' : '0') << kIds[s] << '\n';
     o << "$end\n";
+    checkStream();
     // The initial values own instant 0; the first change comes after them.
     changedAtCurrent_.fill(true);
 }
 
 BusCapture::~BusCapture()
 {
+    onFailure = nullptr;
     flush();
 }
 
-void BusCapture::flush()
+bool BusCapture::flush()
 {
+    if (failed())
+        return false;
     out_->flush();
+    checkStream();
+    return !failed();
+}
+
+void BusCapture::checkStream()
+{
+    if (out_->good() || failed())
+        return;
+    // Read at once: the failed write left its reason in errno.
+    const int err = errno;
+    failure_ = name_ + ": write failed (" + (err != 0 ? std::strerror(err) : "unknown error") +
+               "); capturing stopped";
+    if (onFailure)
+        onFailure(failure_);
+    else
+        std::fprintf(stderr, "%s\n", failure_.c_str());
 }
 
 std::uint64_t BusCapture::now() const
@@ -70,6 +171,9 @@ void BusCapture::change(Signal signal, bool level)
 {
     if (level_[signal] == level)
         return;
+    level_[signal] = level;
+    if (failed())
+        return;
     std::uint64_t t = now();
     if (t < currentTime_)
         t = currentTime_;
@@ -81,8 +185,8 @@ void BusCapture::change(Signal signal, bool level)
         *out_ << '#' << t << '\n';
     }
     changedAtCurrent_[signal] = true;
-    level_[signal] = level;
     *out_ << (level ? '1' : '0') << kIds[signal] << '\n';
+    checkStream();
 }
 
 void BusCapture::followTrueSda()
@@ -122,10 +226,35 @@ void BusCapture::delayElapsed(std::int32_t passes)
 
 CaptureResult captureTo(std::unique_ptr<PortIo> port, const std::string& path)
 {
-    auto file = std::make_unique<std::ofstream>(path, std::ios::out | std::ios::trunc);
-    if (!*file)
-        return {std::move(port), "cannot write capture file " + path + ": " + std::strerror(errno)};
-    return {std::make_unique<BusCapture>(std::move(port), std::move(file)), {}};
+    auto refuse = [&](const std::string& why) {
+        return CaptureResult{std::move(port), nullptr, "cannot write capture file " + path + ": " + why};
+    };
+    const std::string notAFile = "not a regular file (a capture goes to a regular file or /dev/null)";
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !isCaptureTarget(st))
+        return refuse(notAFile);
+    // Not blocking: opening a FIFO nobody reads would otherwise wait for a
+    // reader for ever. Not truncating yet: only a regular file is emptied.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return refuse(errno == ENXIO ? notAFile : std::strerror(errno));
+    // Checked again on what was opened: the name may have changed hands.
+    if (::fstat(fd, &st) != 0 || !isCaptureTarget(st)) {
+        ::close(fd);
+        return refuse(notAFile);
+    }
+    if (S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return refuse(std::strerror(err));
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    auto capture = std::make_unique<BusCapture>(std::move(port), std::make_unique<FileStream>(fd),
+                                                "capture file " + path);
+    BusCapture* raw = capture.get();
+    return {std::move(capture), raw, {}};
 }
 
 } // namespace zvx

@@ -12,11 +12,16 @@
 // reproducible), else on the monotonic clock. Two changes of one signal at
 // the same instant are written 1 ns apart so no edge is lost.
 // The lines are assumed idle high until the program first changes them.
+//
+// A capture that cannot be written is not lost in silence: the first failed
+// write (a full disk, a quota) ends it at once, says so once through
+// onFailure, and the bus carries on without it.
 
 #include "transport/PortIo.h"
 
 #include <array>
 #include <chrono>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -25,18 +30,31 @@ namespace zvx {
 
 class BusCapture final : public PortIo {
 public:
-    BusCapture(std::unique_ptr<PortIo> inner, std::unique_ptr<std::ostream> out);
+    // `name` is how messages call the output, normally the file's path.
+    BusCapture(std::unique_ptr<PortIo> inner, std::unique_ptr<std::ostream> out,
+               std::string name = "the capture");
+    // Writes out what is still buffered; a failure then is reported on
+    // standard error only (whoever set onFailure may be gone).
     ~BusCapture() override;
 
     std::uint8_t portIn(std::uint16_t address) override;
     void portOut(std::uint16_t address, std::uint8_t value) override;
+    bool takeVirtualDelay(std::uint64_t ns) override { return inner_->takeVirtualDelay(ns); }
     void delayElapsed(std::int32_t passes) override;
     std::optional<std::uint64_t> virtualTimeNs() const override { return inner_->virtualTimeNs(); }
     std::optional<bool> trueSdaLevel() const override { return inner_->trueSdaLevel(); }
     std::string description() const override { return inner_->description(); }
     std::string describeLpt(int lpt) const override { return inner_->describeLpt(lpt); }
 
-    void flush();
+    // Writes out what is buffered. False once the capture has failed.
+    bool flush();
+    bool failed() const { return !failure_.empty(); }
+    // "capture file bus.vcd: write failed (No space left on device); capturing stopped"
+    const std::string& failure() const { return failure_; }
+    // Told the failure once, when it happens (inside a bus transaction, so it
+    // must not start another); standard error when empty.
+    std::function<void(const std::string&)> onFailure;
+
     PortIo& inner() { return *inner_; }
 
 private:
@@ -44,9 +62,13 @@ private:
     std::uint64_t now() const;
     void change(Signal signal, bool level);
     void followTrueSda();
+    // Notices a failed write of the stream and ends the capture.
+    void checkStream();
 
     std::unique_ptr<PortIo> inner_;
     std::unique_ptr<std::ostream> out_;
+    std::string name_;
+    std::string failure_;
     bool hasTrueSda_;
     bool virtualClock_;
     std::uint64_t virtualStart_ = 0;
@@ -56,10 +78,14 @@ private:
     std::uint64_t currentTime_ = 0;
 };
 
-// Wraps `port` in a capture writing to `path`. On failure the port comes
-// back unwrapped and `error` says why ("cannot write capture file ...").
+// Wraps `port` in a capture writing to the file `path`, created or emptied.
+// Only a regular file or /dev/null is taken: the file is opened without
+// waiting (a FIFO nobody reads would otherwise hold the program at the open
+// for good) and anything else is refused. On failure the port comes back
+// unwrapped and `error` says why ("cannot write capture file ...").
 struct CaptureResult {
     std::unique_ptr<PortIo> port;
+    BusCapture* capture = nullptr;  // inside `port`, lives as long as it does
     std::string error;
 };
 CaptureResult captureTo(std::unique_ptr<PortIo> port, const std::string& path);

@@ -2,7 +2,9 @@
 
 #include "transport/BusLog.h"
 
+#include <chrono>
 #include <cstdio>
+#include <limits>
 
 namespace zvx {
 
@@ -87,27 +89,44 @@ std::uint8_t BusLines::readSDA()
     return static_cast<std::uint8_t>(port_.portIn(ports_.statusPortAddr) & wiring::kSdaSenseMask);
 }
 
-std::int64_t BusLines::delayPasses(std::int32_t count)
+std::uint64_t BusLines::delayUnitNs(std::int32_t count)
 {
-    if (count < 0)
+    if (count <= 0)
         return 0;
-    const std::int64_t n = std::int64_t{count > kMaxDelayCount ? kMaxDelayCount : count} * 1000;
-    return n + 1;  // the counter runs from 0 while it is at most n
+    return std::uint64_t{static_cast<std::uint32_t>(count > kMaxDelayCount ? kMaxDelayCount : count)} * 1000;
+}
+
+std::uint64_t BusLines::steadyClockNs()
+{
+    return static_cast<std::uint64_t>(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
 }
 
 void BusLines::busDelay()
 {
-    const std::int64_t passes = delayPasses(delayCount);
-    for (std::int64_t i = 0; i < passes; ++i) {
-#if defined(__GNUC__) || defined(__clang__)
-        // Tells the compiler the counter is used, so the loop stays a loop.
-        asm volatile("" : "+r"(i));
-#else
-        volatile std::int64_t sink = i;
-        (void)sink;
-#endif
+    std::int32_t passes = 0;
+    if (delayCount >= 0) {
+        const std::uint64_t ns = delayUnitNs(delayCount);
+        passes = port_.takeVirtualDelay(ns) ? 1 : busyWait(ns);
     }
-    port_.delayElapsed(static_cast<std::int32_t>(passes));
+    port_.delayElapsed(passes);
+}
+
+// A pass count, not a pass budget: how many passes a microsecond takes
+// depends on the processor, so the wait ends on the clock alone, at the
+// first reading a whole unit after the first one.
+std::int32_t BusLines::busyWait(std::uint64_t ns)
+{
+    if (ns == 0)
+        return 1;
+    const std::uint64_t start = monotonicNs();
+    std::int32_t passes = 1;
+    while (monotonicNs() - start < ns) {
+        if (passes < std::numeric_limits<std::int32_t>::max())
+            ++passes;
+    }
+    return passes;
 }
 
 } // namespace zvx

@@ -3,12 +3,15 @@
 // bit 7 (pin 9), sensed on status bit 7 (BUSY, pin 11); SCL is the whole
 // control register (0x08 = SCL high through the inverted SELECT IN, pin 17).
 // Every line operation ends with exactly one busDelay, the only pacing the
-// bus has.
+// bus has: with the default count of 10 every line state lasts at least
+// 10 us, inside the I2C standard-mode minimums (SCL high 4.0 us, SCL low
+// 4.7 us, start hold 4.0 us) whatever the processor's speed.
 
 #include "transport/PortIo.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -67,23 +70,33 @@ public:
     void setSCLhigh();
     // Status bit 7: 0x80 = SDA high, 0 = SDA low. No delay.
     std::uint8_t readSDA();
-    // One delay unit: delayCount * 1000 + 1 passes of an empty loop the
-    // compiler keeps; none for a negative count. A count above
-    // kMaxDelayCount (whose * 1000 would not fit in 32 bits) acts as
-    // kMaxDelayCount.
+    // One delay unit: delayCount microseconds, waited for as a busy-wait on
+    // the monotonic clock (a sleep is far coarser than this). 0 is the
+    // shortest unit (one pass, no clock read), a negative count no delay at
+    // all, and a count above kMaxDelayCount acts as kMaxDelayCount. On a
+    // port with a clock of its own (the simulated board) the unit passes on
+    // that clock instead and costs no real time.
     void busDelay();
 
-    // Passes busDelay makes for a given count (0 for a negative count).
-    static std::int64_t delayPasses(std::int32_t count);
+    // How long one unit lasts for a count, in nanoseconds (0 for a count of
+    // 0 or below).
+    static std::uint64_t delayUnitNs(std::int32_t count);
     static constexpr std::int32_t kMaxDelayCount = 2147483;
 
     const PortSet& portSet() const { return ports_; }
     PortIo& port() { return port_; }
 
-    // Pacing count for busDelay, 10 at start-up.
+    // Pacing count for busDelay, 10 at start-up: more is slower.
     std::int32_t delayCount = 10;
 
+    // The monotonic clock the delay unit is measured on, in nanoseconds.
+    std::function<std::uint64_t()> monotonicNs = &steadyClockNs;
+    static std::uint64_t steadyClockNs();
+
 private:
+    // The busy-wait of one unit on monotonicNs; returns its passes.
+    std::int32_t busyWait(std::uint64_t ns);
+
     PortIo& port_;
     BusLog& log_;
     PortSet ports_;

@@ -18,8 +18,19 @@ public:
     // PortOut: writes one byte to a 16-bit I/O address.
     virtual void portOut(std::uint16_t address, std::uint8_t value) = 0;
 
-    // Told once per bus delay unit with the number of busy-wait passes it made,
-    // so a simulated board can advance its virtual clock. Hardware ignores it.
+    // A port with a clock of its own (the simulated board) takes one bus
+    // delay unit of `ns` nanoseconds on that clock and returns true: no real
+    // time passes. Hardware returns false, and the unit is waited for on the
+    // monotonic clock.
+    virtual bool takeVirtualDelay(std::uint64_t ns)
+    {
+        (void)ns;
+        return false;
+    }
+
+    // Told at the end of every bus delay unit with the passes its busy-wait
+    // made: 0 for no delay at all (a negative count), 1 for the shortest
+    // unit or one taken virtually, more for a unit waited for in real time.
     virtual void delayElapsed(std::int32_t passes) { (void)passes; }
 
     // Nanoseconds on the backend's own clock when it has one (the simulated

@@ -3,11 +3,15 @@
 #include "transport/BusLines.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <ctime>
 #include <fstream>
+#include <algorithm>
 #include <system_error>
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 #include <linux/parport.h>
@@ -40,7 +44,97 @@ std::string openError(const std::string& device, int err)
     }
 }
 
+// "LPT1" for a base address of the LPT menu, else the address.
+std::string lptLabel(std::uint16_t base)
+{
+    for (const auto& p : kLptPorts)
+        if (p.base == base)
+            return p.name;
+    return hex(base);
+}
+
+// The signal that interrupts a claim still waiting when its time is up. Its
+// handler does nothing: the signal is there only to make the claim return.
+constexpr int kClaimTimeoutSignal = SIGALRM;
+void claimTimedOut(int) {}
+
+timespec toTimespec(std::chrono::nanoseconds ns)
+{
+    timespec t{};
+    t.tv_sec = static_cast<time_t>(ns.count() / 1'000'000'000);
+    t.tv_nsec = static_cast<long>(ns.count() % 1'000'000'000);
+    return t;
+}
+
 } // namespace
+
+ClaimResult claimWithin(const std::function<int()>& claim, std::chrono::milliseconds limit)
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + limit;
+
+    // Only for the length of the claim: the handler (without SA_RESTART, so
+    // a waiting claim comes back with EINTR) and the signal let through to
+    // this thread.
+    struct sigaction interrupt {};
+    struct sigaction previous {};
+    interrupt.sa_handler = &claimTimedOut;
+    sigemptyset(&interrupt.sa_mask);
+    ::sigaction(kClaimTimeoutSignal, &interrupt, &previous);
+    sigset_t timeoutSignal;
+    sigset_t previousMask;
+    sigemptyset(&timeoutSignal);
+    sigaddset(&timeoutSignal, kClaimTimeoutSignal);
+    ::pthread_sigmask(SIG_UNBLOCK, &timeoutSignal, &previousMask);
+
+    // Aimed at this thread, not the process: only this thread is waiting.
+    // It fires at the deadline and every 50 ms after, so a tick that lands
+    // just before the claim starts waiting is followed by another.
+    sigevent event{};
+    event.sigev_notify = SIGEV_THREAD_ID;
+    event.sigev_signo = kClaimTimeoutSignal;
+    event._sigev_un._tid = ::gettid();
+    timer_t timer{};
+    const bool armed = ::timer_create(CLOCK_MONOTONIC, &event, &timer) == 0;
+    if (armed) {
+        itimerspec when{};
+        when.it_value = toTimespec(std::max<std::chrono::nanoseconds>(limit, std::chrono::nanoseconds(1)));
+        when.it_interval = toTimespec(std::chrono::milliseconds(50));
+        ::timer_settime(timer, 0, &when, nullptr);
+    }
+
+    ClaimResult result;
+    for (;;) {
+        if (claim() == 0) {
+            result = {ClaimOutcome::Claimed, 0};
+            break;
+        }
+        const int err = errno;
+        if (err != EINTR && err != EBUSY && err != EAGAIN) {
+            result = {ClaimOutcome::Failed, err};
+            break;
+        }
+        if (Clock::now() >= deadline) {
+            result = {ClaimOutcome::InUse, err};
+            break;
+        }
+        if (err != EINTR) {
+            const timespec pause = toTimespec(std::chrono::milliseconds(10));
+            ::nanosleep(&pause, nullptr);
+        }
+    }
+
+    // Disarm, swallow a tick already on its way, and put everything back.
+    ::pthread_sigmask(SIG_BLOCK, &timeoutSignal, nullptr);
+    if (armed)
+        ::timer_delete(timer);
+    const timespec now{};
+    while (::sigtimedwait(&timeoutSignal, nullptr, &now) > 0) {
+    }
+    ::sigaction(kClaimTimeoutSignal, &previous, nullptr);
+    ::pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+    return result;
+}
 
 ParportLookup findParportForBase(std::uint16_t base, const std::filesystem::path& procDir)
 {
@@ -86,11 +180,13 @@ LptOpenResult PpdevLpt::open(std::uint16_t base, const ParportPaths& paths)
     const int fd = ::open(device.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0)
         return {nullptr, openError(device, errno)};
-    if (::ioctl(fd, PPCLAIM) != 0) {
-        const int err = errno;
+    const ClaimResult claimed = claimWithin(
+        [&] { return paths.claim ? paths.claim(fd) : ::ioctl(fd, PPCLAIM); }, paths.claimWait);
+    if (claimed.outcome != ClaimOutcome::Claimed) {
         ::close(fd);
-        return {nullptr, device + ": cannot claim the port: " + std::strerror(err) +
-                             " (is another program using it?)"};
+        if (claimed.outcome == ClaimOutcome::InUse)
+            return {nullptr, lptLabel(base) + " (" + device + ") is in use by another program"};
+        return {nullptr, device + ": cannot claim the port: " + std::strerror(claimed.error)};
     }
     // Data lines as outputs: SDA is pulled low through data bit 7.
     int forward = 0;

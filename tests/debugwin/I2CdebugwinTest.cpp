@@ -1,12 +1,14 @@
 // The bus monitor window: its controls, load step, "&Tracing Mode", closing
-// by the frame, and that it always shows exactly the log.
+// by the frame, and that it shows exactly the log whenever it can be seen.
 #include "support/RecordingPort.h"
+#include "support/TestLab.h"
 
 #include "tools/I2Cdebugwin.h"
 #include "transport/I2cBus.h"
 #include "transport/LogScreenText.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -20,6 +22,13 @@ namespace {
 QString shownLog(const BusLog& log)
 {
     return QString::fromLatin1(LogScreenText::screenText(log.text()).c_str());
+}
+
+// The box's text once control is back in the event loop.
+QString boxAfterReturn(I2Cdebugwin& win)
+{
+    QCoreApplication::processEvents();
+    return win.debugOutput()->toPlainText();
 }
 
 TEST(I2Cdebugwin, ControlsByNameAndTheLogSoFar)
@@ -48,16 +57,16 @@ TEST(I2Cdebugwin, LoadingSwitchesTracingOnAndTheItemTogglesIt)
     win.formLoad();  // once per life
     EXPECT_TRUE(win.mnuDebugTrace()->isChecked());
     EXPECT_EQ(log.text(), "Wisp Debugger ENABLED \r\n");
-    EXPECT_EQ(win.debugOutput()->toPlainText(), "Wisp Debugger ENABLED \n");
+    EXPECT_EQ(boxAfterReturn(win), "Wisp Debugger ENABLED \n");
     EXPECT_FALSE(win.isVisible());
 
     log.debugLog("[START] 4C [a] [STOP]\r\n");
     win.mnuDebugTrace()->trigger();  // off: the log empties
     EXPECT_EQ(log.traceOn, 0);
-    EXPECT_EQ(win.debugOutput()->toPlainText(), "");
+    EXPECT_EQ(boxAfterReturn(win), "");
     win.mnuDebugTrace()->trigger();
     EXPECT_EQ(log.traceOn, 1);
-    EXPECT_EQ(win.debugOutput()->toPlainText(), "Wisp Debugger ENABLED \n");
+    EXPECT_EQ(boxAfterReturn(win), "Wisp Debugger ENABLED \n");
 }
 
 TEST(I2Cdebugwin, ClosingEndsItsLifeAndTheNextAppendLoadsItAgain)
@@ -77,7 +86,7 @@ TEST(I2Cdebugwin, ClosingEndsItsLifeAndTheNextAppendLoadsItAgain)
     EXPECT_FALSE(win.isVisible());
     EXPECT_TRUE(win.mnuDebugTrace()->isChecked());
     EXPECT_EQ(log.text(), "Wisp Debugger ENABLED \r\nRead All\r\n");
-    EXPECT_EQ(win.debugOutput()->toPlainText(), shownLog(log));
+    EXPECT_EQ(boxAfterReturn(win), shownLog(log));
 }
 
 TEST(I2Cdebugwin, ClosingWithTracingOnReloadsQuietly)
@@ -92,7 +101,9 @@ TEST(I2Cdebugwin, ClosingWithTracingOnReloadsQuietly)
     EXPECT_EQ(log.traceOn, 1);
 }
 
-TEST(I2Cdebugwin, ShowsExactlyTheLogWhileItTrimsChangeByChange)
+// Inside a transaction the box is not touched; back in the event loop it
+// shows exactly the log, brought there by small edits, trims included.
+TEST(I2Cdebugwin, ShowsExactlyTheLogAtEveryReturnToTheEventLoop)
 {
     auto port = std::make_unique<test::RecordingPort>();
     port->statusDefault = 0x00;
@@ -103,24 +114,99 @@ TEST(I2Cdebugwin, ShowsExactlyTheLogWhileItTrimsChangeByChange)
     bus.initLPTport(0);
     bus.lines.delayCount = -1;
 
+    int editsInside = 0;
+    bool inside = false;
     int biggestEdit = 0;
-    QObject::connect(win.debugOutput()->document(), &QTextDocument::contentsChange,
-                     [&](int, int removed, int added) { biggestEdit = std::max({biggestEdit, removed, added}); });
+    QObject::connect(win.debugOutput()->document(), &QTextDocument::contentsChange, [&](int, int removed, int added) {
+        editsInside += inside;
+        biggestEdit = std::max({biggestEdit, removed, added});
+    });
     int mismatches = 0;
-    bus.log.addListener({{}, [&](std::string_view, std::size_t) {
-                             mismatches += win.debugOutput()->toPlainText() != shownLog(bus.log);
-                         }, {}});
     for (int i = 0; i < 60; ++i) {
+        inside = true;
         bus.engine.i2cWriteRegister(0x4C, static_cast<std::int16_t>(i), 0x3F);
         bus.log.debugLog("odd\rline ends\r");
         bus.log.debugLog("\nand more\r\r\n");
+        inside = false;
+        mismatches += boxAfterReturn(win) != shownLog(bus.log);
     }
+    EXPECT_EQ(editsInside, 0);
     EXPECT_EQ(mismatches, 0);
     EXPECT_GE(bus.log.text().size(), 2500u);
     EXPECT_LT(biggestEdit, 100);  // small edits, never re-setting the whole text
     QScrollBar* bar = win.debugOutput()->verticalScrollBar();
     EXPECT_GT(bar->maximum(), 0);
     EXPECT_EQ(bar->value(), bar->maximum());
+
+    // Trims that take more than the box shows: the box is set anew.
+    for (int i = 0; i < 200; ++i)
+        bus.engine.i2cWriteRegister(0x4C, 1, static_cast<std::int16_t>(i));
+    EXPECT_EQ(boxAfterReturn(win), shownLog(bus.log));
+}
+
+// Any mix of line ends, trims and appends between two returns to the event
+// loop comes out as the log: a CR LF pair split by a trim or joined across
+// two appends included.
+TEST(I2Cdebugwin, OddLineEndsAndTrimsBetweenReturnsStillShowTheLog)
+{
+    BusLog log;
+    log.traceKeepLines = 2;  // trims every few appends
+    I2Cdebugwin win(log);
+    win.formLoad();
+    const char* pieces[] = {"[START] ", "4C ", "\r", "\n", "\r\n", "x\r", "\ny", "[STOP]\r\n", "abc"};
+    unsigned seed = 7;
+    auto next = [&](unsigned n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    int mismatches = 0;
+    for (int round = 0; round < 400; ++round) {
+        for (unsigned i = 0, n = 1 + next(7); i < n; ++i)
+            log.debugLog(pieces[next(std::size(pieces))]);
+        mismatches += boxAfterReturn(win) != shownLog(log);
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+// A repaint or a show that comes before the return to the event loop's timer
+// does not show an old text.
+TEST(I2Cdebugwin, CatchesUpBeforeItPaintsOrAppears)
+{
+    BusLog log;
+    I2Cdebugwin win(log);
+    win.formLoad();
+    win.show();
+    QCoreApplication::processEvents();
+    log.debugLog("[START] 4C [a] [STOP]\r\n");
+    EXPECT_TRUE(win.hasPendingLog());
+    QEvent paint(QEvent::UpdateRequest);
+    QCoreApplication::sendEvent(&win, &paint);
+    EXPECT_EQ(win.debugOutput()->toPlainText(), shownLog(log));
+
+    win.hide();
+    log.debugLog("Read All\r\n");
+    win.show();
+    EXPECT_EQ(win.debugOutput()->toPlainText(), shownLog(log));
+    EXPECT_FALSE(win.hasPendingLog());
+}
+
+// The box keeps no undo history, so thousands of transactions leave it as
+// big as the log and no bigger.
+TEST(I2Cdebugwin, ManyReadAllWriteAllCyclesKeepTheBoxFlat)
+{
+    test::TestLab lab;
+    ASSERT_TRUE(lab.start());
+    lab.app->bus().lines.delayCount = 0;
+    QTextDocument* box = lab.app->debugWindow()->debugOutput()->document();
+    for (int i = 0; i < 50; ++i) {
+        lab.u1().readAll();
+        lab.u1().writeAll();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(box->availableUndoSteps(), 0);
+    EXPECT_FALSE(box->isUndoAvailable());
+    EXPECT_EQ(box->toPlainText(), shownLog(lab.app->bus().log));
+    EXPECT_LT(box->characterCount(), 2700);
 }
 
 TEST(I2Cdebugwin, TheLogOutlivesTheWindow)

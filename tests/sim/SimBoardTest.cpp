@@ -234,11 +234,18 @@ TEST_F(SimBoardOverBus, SdaStuckLowLooksLikeAcknowledgesButReachesNoChip)
 TEST_F(SimBoardOverBus, VirtualTimeFollowsTheDelayUnits)
 {
     bus->lines.delayCount = 10;
+    bus->lines.monotonicNs = []() -> std::uint64_t {
+        ADD_FAILURE() << "the simulated board waited in real time";
+        return 0;
+    };
     const std::uint64_t before = *board->virtualTimeNs();
     engine().i2cWriteRegister(0x4C, 5, 0x3F);
     // Start 4 units, three bytes of 25, three acknowledges of 4, stop 3: 94
-    // units of 1 us plus 10 001 busy-wait passes each.
-    EXPECT_EQ(*board->virtualTimeNs() - before, 94u * 11'001u);
+    // units of 10 us each, and no real time spent on them.
+    EXPECT_EQ(*board->virtualTimeNs() - before, 94u * 10'000u);
+    bus->lines.delayCount = 0;  // the shortest unit still moves the clock on
+    engine().i2cWriteRegister(0x4C, 5, 0x3F);
+    EXPECT_EQ(*board->virtualTimeNs() - before, 94u * 10'001u);
 }
 
 } // namespace

@@ -2,15 +2,25 @@
 // sample, on the backend's clock.
 #include "support/RecordingPort.h"
 
+#include "app/AppOptions.h"
+#include "cli/Ctl.h"
+#include "sim/SimBoard.h"
 #include "transport/BusCapture.h"
 #include "transport/HardwarePort.h"
 #include "transport/I2cBus.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <streambuf>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zvx {
 namespace {
@@ -97,6 +107,113 @@ TEST(BusCapture, ToAFileOnRealTimeWithoutATrueSdaLine)
     EXPECT_NE(bad.error.find("cannot write capture file /nonexistent-dir/x.vcd"), std::string::npos);
     ASSERT_NE(bad.port, nullptr);
     EXPECT_EQ(bad.port->portIn(0x379), 0xFF);
+}
+
+// A disk that is full after `room` bytes.
+class FullDisk final : public std::ostream {
+public:
+    explicit FullDisk(std::size_t room) : std::ostream(nullptr), buffer_(room) { rdbuf(&buffer_); }
+    std::size_t written() const { return buffer_.bytes.size(); }
+
+private:
+    struct Buffer final : std::streambuf {
+        explicit Buffer(std::size_t room) : room(room) {}
+        int_type overflow(int_type ch) override
+        {
+            if (bytes.size() >= room) {
+                errno = ENOSPC;
+                return traits_type::eof();
+            }
+            bytes += traits_type::to_char_type(ch);
+            return ch;
+        }
+        std::size_t room;
+        std::string bytes;
+    } buffer_;
+};
+
+TEST(BusCapture, TheFirstFailedWriteEndsTheCaptureAndSaysSoOnce)
+{
+    auto* disk = new FullDisk(600);  // the header and a few changes
+    auto* board = new ClockedPort;
+    I2cBus bus(std::make_unique<BusCapture>(std::unique_ptr<ClockedPort>(board), std::unique_ptr<std::ostream>(disk),
+                                            "capture file bus.vcd"));
+    auto& capture = static_cast<BusCapture&>(bus.port());
+    std::vector<std::string> told;
+    capture.onFailure = [&](const std::string& why) { told.push_back(why); };
+    bus.initLPTport(0);
+    bus.engine.i2cWriteRegister(0x4C, 1, 2);
+    EXPECT_EQ(told, (std::vector<std::string>{
+                        "capture file bus.vcd: write failed (No space left on device); capturing stopped"}));
+    EXPECT_FALSE(capture.flush());
+    const std::size_t written = disk->written();
+    const std::size_t lineWrites = board->writes();
+    bus.engine.i2cWriteRegister(0x4C, 1, 2);
+    EXPECT_EQ(disk->written(), written);   // nothing more goes to the file
+    EXPECT_GT(board->writes(), lineWrites);  // the bus carries on
+    EXPECT_EQ(told.size(), 1u);
+}
+
+// Only a regular file (emptied) or /dev/null is taken, and nothing waits: a
+// FIFO nobody reads would hold a blocking open for ever.
+TEST(BusCapture, CaptureFilesAreRegularFilesOrDevNullAndOpenWithoutWaiting)
+{
+    const auto dir = std::filesystem::temp_directory_path() / ("zvx_capture_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const auto fifo = dir / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto old = dir / "old.vcd";
+    std::ofstream(old) << std::string(5000, 'x');
+    for (auto [path, taken] : {std::pair{fifo.string(), false}, {dir.string(), false}, {"/dev/full", false},
+                               {"/dev/null", true}, {old.string(), true}}) {
+        auto r = captureTo(std::make_unique<AbsentPort>("test"), path);
+        EXPECT_EQ(r.error.empty(), taken) << path << ": " << r.error;
+        EXPECT_EQ(r.capture != nullptr, taken) << path;
+        if (!taken) {
+            EXPECT_NE(r.error.find("not a regular file"), std::string::npos) << r.error;
+        }
+    }
+    EXPECT_LT(std::filesystem::file_size(old), 5000u);  // emptied, then the header only
+    std::filesystem::remove_all(dir);
+}
+
+// zvx7246ctl fails a run whose capture could not be written, even when the
+// file only fills up at the last flush.
+TEST(BusCapture, ZvxctlExitsWithOneWhenTheCaptureFails)
+{
+    const auto path = std::filesystem::temp_directory_path() / ("zvx_capture_limit_" + std::to_string(::getpid()));
+    auto run = [&](std::vector<std::string> args) {
+        std::istringstream in;
+        std::ostringstream out, err;
+        CtlEnvironment env{in, out, err, [&](const AppOptions&) {
+                               CaptureResult c = captureTo(std::make_unique<SimBoard>(), path.string());
+                               EXPECT_EQ(c.error, "");
+                               ProgramPort p;
+                               p.port = std::move(c.port);
+                               p.capture = c.capture;
+                               p.status = "Port: simulated evaluation board";
+                               return p;
+                           }};
+        const int status = runCtl(args, env);
+        return std::pair{status, err.str()};
+    };
+    EXPECT_EQ(run({"write", "0x4C", "5", "0x3F"}).first, 0);
+
+    // A file size limit stands in for a full disk: writes past it fail.
+    rlimit before{};
+    ::getrlimit(RLIMIT_FSIZE, &before);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = before;
+    small.rlim_cur = 512;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const auto [status, err] = run({"write", "0x4C", "5", "0x3F"});
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+    std::filesystem::remove(path);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(err.find("zvx7246ctl: capture file " + path.string() + ": write failed (File too large)"),
+              std::string::npos)
+        << err;
 }
 
 } // namespace

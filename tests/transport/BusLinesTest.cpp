@@ -61,14 +61,43 @@ TEST(BusLines, LineOperationsTouchOnlyTheirBit)
     EXPECT_EQ(b.port->delays(), 0u);
 }
 
-TEST(BusLines, DelayUnitPassesDoNotOverflow)
+// The unit is measured on the clock, so however fast the processor (here: a
+// clock that moves in uneven steps, or stands still for a while) it never
+// ends before delayCount microseconds have passed since it began.
+TEST(BusLines, DelayUnitLastsAtLeastItsCountOnTheClock)
 {
-    const std::pair<int, std::int32_t> cases[] = {{10, 10001},          {0, 1},
-                                                  {-1, 0},              {INT_MIN, 0},
-                                                  {2147483, 2147483001}, {2147484, 2147483001},
-                                                  {INT_MAX, 2147483001}};
-    for (auto [count, passes] : cases)
-        EXPECT_EQ(BusLines::delayPasses(count), passes) << count;
+    const std::pair<std::int32_t, std::uint64_t> cases[] = {
+        {10, 10'000}, {1, 1'000}, {0, 0}, {-1, 0}, {INT_MIN, 0}, {2147483, 2'147'483'000}, {INT_MAX, 2'147'483'000}};
+    for (const std::uint64_t step : {1u, 7u, 999u, 250'000'000u}) {
+        for (auto [count, atLeast] : cases) {
+            if (atLeast / step > 100'000)
+                continue;  // the long units only on the coarse clock
+            Bench b;
+            std::vector<std::uint64_t> reads;
+            std::uint64_t now = 123'456;
+            int stalls = 3;  // the clock first stands still for a few reads
+            b.bus.lines.monotonicNs = [&] {
+                reads.push_back(now);
+                if (stalls > 0)
+                    --stalls;
+                else
+                    now += step;
+                return reads.back();
+            };
+            b.bus.lines.delayCount = count;
+            b.bus.lines.busDelay();
+            ASSERT_EQ(b.port->delays(), 1u);
+            if (count <= 0) {  // the shortest unit and no delay read no clock
+                EXPECT_TRUE(reads.empty()) << count;
+                EXPECT_EQ(b.port->events().back().passes, count == 0 ? 1 : 0);
+                continue;
+            }
+            ASSERT_GE(reads.size(), 2u);
+            EXPECT_GE(reads.back() - reads.front(), atLeast) << count << " step " << step;
+            EXPECT_LT(reads[reads.size() - 2] - reads.front(), atLeast) << "waited past the first reading that sufficed";
+            EXPECT_EQ(BusLines::delayUnitNs(count), atLeast);
+        }
+    }
 }
 
 TEST(BusLines, ClosingRestoresTheControlByteReleasesSdaAndAlwaysLogs)

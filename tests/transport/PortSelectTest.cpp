@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -113,6 +114,58 @@ TEST(PortSelect, HardwareThatCannotBeHadIsAnAbsentPortThatSaysWhy)
     fs::permissions(sys.node(1), fs::perms::none);
     EXPECT_EQ(openPort(PortKind::Ppdev, fakeBoard(), sys.options).status,
               "Port: none — " + sys.node(1) + ": permission denied (add yourself to group lp)");
+}
+
+// A claim that waits for as long as another program holds the port: here a
+// read from a pipe nobody writes to, which only a signal ends.
+struct BlockingClaim {
+    int fds[2] = {-1, -1};
+    int calls = 0;
+    BlockingClaim() { EXPECT_EQ(::pipe(fds), 0); }
+    ~BlockingClaim()
+    {
+        ::close(fds[0]);
+        ::close(fds[1]);
+    }
+    int operator()()
+    {
+        ++calls;
+        char c;
+        return ::read(fds[0], &c, 1) == 1 ? 0 : -1;
+    }
+};
+
+TEST(PpdevClaim, APortHeldElsewhereIsReportedInUseInsteadOfWaitingForever)
+{
+    BlockingClaim blocking;
+    const ClaimResult held = claimWithin([&] { return blocking(); }, std::chrono::milliseconds(100));
+    EXPECT_EQ(held.outcome, ClaimOutcome::InUse);
+    EXPECT_GE(blocking.calls, 1);
+    struct sigaction after {};
+    ::sigaction(SIGALRM, nullptr, &after);
+    EXPECT_EQ(after.sa_handler, SIG_DFL) << "the timeout signal's handler is put back";
+
+    int tries = 0;
+    const auto freeAfterTwoInterruptions = [&] {
+        errno = EINTR;
+        return ++tries < 3 ? -1 : 0;
+    };
+    EXPECT_EQ(claimWithin(freeAfterTwoInterruptions, std::chrono::seconds(1)).outcome, ClaimOutcome::Claimed);
+    const ClaimResult broken = claimWithin([] { errno = EIO; return -1; }, std::chrono::seconds(1));
+    EXPECT_EQ(broken.outcome, ClaimOutcome::Failed);
+    EXPECT_EQ(broken.error, EIO);
+
+    FakeSystem sys;
+    sys.addParport(0, "888 0");
+    std::ofstream(sys.node(0)) << "";
+    BlockingClaim busy;
+    sys.options.paths.claim = [&](int) { return busy(); };
+    sys.options.paths.claimWait = std::chrono::milliseconds(100);
+    EXPECT_EQ(openPort(PortKind::Ppdev, fakeBoard(), sys.options).status,
+              "Port: none — LPT1 (" + sys.node(0) + ") is in use by another program");
+    auto fallback = openPort(PortKind::Auto, fakeBoard(), sys.options);
+    EXPECT_TRUE(fallback.simulated);
+    EXPECT_NE(fallback.status.find("is in use by another program"), std::string::npos) << fallback.status;
 }
 
 // Hardware registers for one port set, remembered in memory.
