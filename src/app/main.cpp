@@ -2,6 +2,7 @@
 
 #include "app/AppOptions.h"
 #include "app/LabStart.h"
+#include "transport/BusCapture.h"
 
 #include <QApplication>
 #include <QStatusBar>
