@@ -1,0 +1,25 @@
+#pragma once
+// What the X server's RandR extension says about the primary monitor's
+// modes: the pixel clock and the totals of the line and the frame, which no
+// SDL call reports but which decide whether the ZVX 7246 can lock on the
+// monitor's Hsync.
+
+#include <string>
+
+namespace zvxr {
+
+struct X11ModeTiming {
+    bool found = false;
+    bool xwayland = false;      // the X server is XWayland: its modes are emulated by the compositor
+    double pixelClockHz = 0;
+    int totalPixelsPerLine = 0;
+    int totalLines = 0;
+    double refreshHz = 0;
+    std::string note;           // why nothing was found
+};
+
+// The primary output's mode of width x height whose refresh rate is nearest
+// to refreshHz, or, with currentMode set, the mode the output runs now.
+X11ModeTiming queryX11ModeTiming(int width, int height, double refreshHz, bool currentMode);
+
+} // namespace zvxr
