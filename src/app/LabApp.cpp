@@ -10,6 +10,8 @@
 #include "setup/frmOpen.h"
 #include "tools/I2Cdebugwin.h"
 #include "tools/frmRevisionInfo.h"
+#include "video/frmAdvancedVideoSettings.h"
+#include "video/frmVideoPatterns.h"
 
 #include <QAction>
 #include <QApplication>
@@ -104,6 +106,7 @@ void LabApp::connectMainWindow()
     connect(w->mnuSave, &QAction::triggered, w, [this] { mnuSave_Click(fileWindow()); });
     connect(w->mnuSaveAs, &QAction::triggered, w, [this] { fileWindow().cmdSaveAs(); });
     connect(w->mnuI2C_debug_debugWin, &QAction::triggered, w, [this] { mnuI2C_debug_debugWin_Click(); });
+    connect(w->mnuVideoPatterns, &QAction::triggered, w, [this] { mnuVideoPatterns_Click(); });
 
     // A setup file dropped on the window or on either device panel opens.
     auto* drop = new SetupFileDropTarget(fileWindow(), w);
@@ -117,6 +120,24 @@ void LabApp::createToolWindows()
     ensureDebugWindow();
     fileWindow();
     revisionInfo_ = std::make_unique<frmRevisionInfo>(mainWindow_.get());
+    videoPatterns_ = std::make_unique<frmVideoPatterns>(*this, options_.rendererPath);
+    videoPatterns_->showAdvanced = [this] { showAdvancedVideoSettings(); };
+}
+
+void LabApp::mnuVideoPatterns_Click()
+{
+    videoPatterns_->show();
+    videoPatterns_->raise();
+}
+
+void LabApp::showAdvancedVideoSettings()
+{
+    if (!advancedVideo_) {
+        advancedVideo_ = std::make_unique<frmAdvancedVideoSettings>(
+            *this, videoPatterns_->patternState(), [this] { videoPatterns_->runVideoPattern(); });
+    }
+    advancedVideo_->show();
+    advancedVideo_->raise();
 }
 
 void LabApp::ensureDebugWindow()
@@ -157,6 +178,10 @@ void LabApp::mnuExit_Click()
         debugWin_->hide();
     if (revisionInfo_)
         revisionInfo_->hide();
+    if (videoPatterns_)
+        videoPatterns_->hide();
+    if (advancedVideo_)
+        advancedVideo_->hide();
     if (mainWindow_)
         mainWindow_->close();
     emit exitRequested();

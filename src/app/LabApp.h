@@ -23,6 +23,8 @@ class I2Cdebugwin;
 class MainWindow;
 class frmOpen;
 class frmRevisionInfo;
+class frmAdvancedVideoSettings;
+class frmVideoPatterns;
 
 struct LabOptions {
     std::unique_ptr<PortIo> port;   // the backend the bus runs on
@@ -32,6 +34,7 @@ struct LabOptions {
     DialogPolicy* dialogs = nullptr;  // null = real message boxes
     std::unique_ptr<SoundPlayer> sound;        // null = the system's audio output (createSoundPlayer)
     std::unique_ptr<TurboPacing> turboPacing;  // null = 100 ms ticks on the event loop
+    QString rendererPath;           // --renderer=PATH; empty = beside the program, then the installed folder
 };
 
 class LabApp : public QObject, public Lab {
@@ -75,6 +78,13 @@ public:
     frmOpen& fileWindow();
     bool hasExited() const { return exited_; }
 
+    // The pattern generator: its window is created hidden at start-up, the
+    // advanced window the first time "Advanced ..." asks for it.
+    frmVideoPatterns* videoPatterns() const { return videoPatterns_.get(); }
+    frmAdvancedVideoSettings* advancedVideoSettings() const { return advancedVideo_.get(); }
+    void mnuVideoPatterns_Click();
+    void showAdvancedVideoSettings();
+
 signals:
     void exitRequested();
 
@@ -98,6 +108,8 @@ private:
     std::unique_ptr<I2Cdebugwin> debugWin_;
     std::unique_ptr<frmOpen> frmOpen_;
     std::unique_ptr<frmRevisionInfo> revisionInfo_;
+    std::unique_ptr<frmVideoPatterns> videoPatterns_;
+    std::unique_ptr<frmAdvancedVideoSettings> advancedVideo_;  // uses the pattern window's record
     bool exited_ = false;
 };
 

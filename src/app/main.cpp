@@ -35,6 +35,8 @@ int main(int argc, char** argv)
     labOptions.port = std::move(port.port);
     labOptions.portStatus = QString::fromStdString(port.status);
     labOptions.commandLine = QString::fromStdString(options.commandLine);
+    if (options.renderer)
+        labOptions.rendererPath = QString::fromLocal8Bit(options.renderer->c_str());
     zvx::LabApp app(std::move(labOptions));
     QObject::connect(&app, &zvx::LabApp::exitRequested, &qapp, &QCoreApplication::quit, Qt::QueuedConnection);
     if (!app.Main())

@@ -13,6 +13,8 @@
 #include "tools/I2Cdebugwin.h"
 #include "tools/frmRevisionInfo.h"
 #include "support/ScriptedPacing.h"
+#include "video/frmAdvancedVideoSettings.h"
+#include "video/frmVideoPatterns.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -41,6 +43,9 @@ public:
         pacing = scriptedPacing.get();
         options.turboPacing = std::move(scriptedPacing);
         options.commandLine = commandLine;
+#ifdef ZVX_FAKE_RENDERER_PATH
+        options.rendererPath = QStringLiteral(ZVX_FAKE_RENDERER_PATH);
+#endif
         app = std::make_unique<LabApp>(std::move(options));
         BusLog::Listener keep;
         keep.appended = [this](std::string_view text, std::size_t) { trace.append(text); };
@@ -60,7 +65,8 @@ public:
     template <class T>
     T* find(const QString& name)
     {
-        const QWidget* tops[] = {app->mainWindow(), app->debugWindow(), app->revisionInfo()};
+        const QWidget* tops[] = {app->mainWindow(), app->debugWindow(), app->revisionInfo(),
+                                 app->videoPatterns(), app->advancedVideoSettings()};
         for (const QWidget* top : tops) {
             if (!top)
                 continue;
