@@ -358,7 +358,9 @@ extern "C" ZVX_RENDERER_API int32_t GetDisplayTiming(int32_t width, int32_t heig
     if (choice.driver == "x11" && !choice.xwayland) {
         const zvxr::X11ModeTiming x = zvxr::queryX11ModeTiming(choice.mode.w, choice.mode.h,
                                                                choice.mode.refresh_rate, !choice.modeChange);
-        if (x.refreshHz > 0)
+        // SDL fills in the requested rate for a mode whose rate it cannot
+        // work out; the server's own figure (or none) is the true one.
+        if (x.modeFound)
             timing->refreshHz = x.refreshHz;
         if (x.found) {
             timing->pixelClockHz = x.pixelClockHz;

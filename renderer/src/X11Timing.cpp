@@ -108,6 +108,7 @@ X11ModeTiming queryX11ModeTiming(int width, int height, double refreshHz, bool c
         t.note = "the monitor lists no such mode";
         return t;
     }
+    t.modeFound = true;
     t.refreshHz = refreshOf(*best);
     if (best->dotClock == 0 || best->hTotal == 0) {
         t.note = "the X server does not tell this mode's pixel clock";

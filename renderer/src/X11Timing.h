@@ -9,12 +9,13 @@
 namespace zvxr {
 
 struct X11ModeTiming {
-    bool found = false;
+    bool found = false;         // the pixel clock and totals are known
+    bool modeFound = false;     // the mode itself was found (its refresh rate may still be unknown)
     bool xwayland = false;      // the X server is XWayland: its modes are emulated by the compositor
     double pixelClockHz = 0;
     int totalPixelsPerLine = 0;
     int totalLines = 0;
-    double refreshHz = 0;
+    double refreshHz = 0;       // 0: the server does not tell it
     std::string note;           // why nothing was found
 };
 

@@ -129,6 +129,8 @@ QString displayTimingText(const DisplayTimingInfo& t, int patternWidth, int patt
     QString text = QStringLiteral("Display: %1x%2").arg(t.width).arg(t.height);
     if (t.refreshHz > 0)
         text += QStringLiteral(" at %1 Hz").arg(t.refreshHz, 0, 'f', 2);
+    else
+        text += QStringLiteral(" (refresh rate unknown)");
     if (t.pixelClockHz > 0 && t.totalPixelsPerLine > 0) {
         text += QStringLiteral(", %1 pixels/line, Hsync %2 kHz")
                     .arg(t.totalPixelsPerLine)
