@@ -213,6 +213,10 @@ extern "C" ZVX_RENDERER_API int32_t DrawTestPattern(int32_t width, int32_t heigh
     if (!video.ok())
         return fail("the display cannot be opened");
     const ModeChoice choice = chooseMode(width, height, refreshRate);
+    if (choice.mode.w <= 0 || choice.mode.h <= 0) {
+        lastError() = choice.note.empty() ? std::string("the display has no usable mode") : choice.note;
+        return 1;
+    }
     const int pw = std::clamp(width > 0 ? width : choice.mode.w, 1, kMaxSide);
     const int ph = std::clamp(height > 0 ? height : choice.mode.h, 1, kMaxSide);
 
