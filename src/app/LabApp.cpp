@@ -1,5 +1,8 @@
 #include "app/LabApp.h"
 
+#include "calculator/CalculatorModule.h"
+#include "calculator/frmCalculator.h"
+#include "calculator/frmSetFrequency.h"
 #include "mainwindow/DevicePanel.h"
 #include "mainwindow/DialogPolicy.h"
 #include "mainwindow/MainWindow.h"
@@ -9,13 +12,19 @@
 #include "setup/SetupCommands.h"
 #include "setup/frmOpen.h"
 #include "tools/I2Cdebugwin.h"
+#include "tools/bitBanger.h"
+#include "tools/frmAbout.h"
+#include "tools/frmAddresses.h"
+#include "tools/frmI2C.h"
 #include "tools/frmRevisionInfo.h"
+#include "tools/frmTolvoAdditions.h"
 #include "video/frmAdvancedVideoSettings.h"
 #include "video/frmVideoPatterns.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QLockFile>
 #include <QStandardPaths>
 
@@ -45,9 +54,20 @@ LabApp::LabApp(LabOptions options)
       u4_(bus_.engine, bus_.log, Device::U4, addresses.U4readAddress, addresses.U4writeAddress)
 {
     bus_.engine.beep = [] { QApplication::beep(); };
+
+    // The raw register editor: the "J" hot key, U1 Read All and setup files
+    // reach it (a setup file named on the command line creates it early).
+    links.rawEditorUpdate = [this](int reg, int value) { rawEditor().updateReg(reg, value); };
+    links.showRawEditor = [this] { showToolWindow(rawEditor()); };
+    links.enableRawEditorSave = [this] { rawEditor().mnuSave->setEnabled(true); };
 }
 
-LabApp::~LabApp() = default;
+LabApp::~LabApp()
+{
+    // Windows go one by one from here; no link may reach (or re-create) one
+    // that has gone.
+    links = WindowLinks{};
+}
 
 bool LabApp::Main()
 {
@@ -76,6 +96,7 @@ bool LabApp::Main()
     // 3. The main window, loaded and shown.
     mainWindow_ = std::make_unique<MainWindow>(*this);
     connectMainWindow();
+    connectCalculator();
     mainWindow_->Form_Load();
     mainWindow_->setPortStatus(options_.portStatus);
     mainWindow_->show();
@@ -108,6 +129,16 @@ void LabApp::connectMainWindow()
     connect(w->mnuI2C_debug_debugWin, &QAction::triggered, w, [this] { mnuI2C_debug_debugWin_Click(); });
     connect(w->mnuVideoPatterns, &QAction::triggered, w, [this] { mnuVideoPatterns_Click(); });
 
+    // Tool windows: the pin tester, the address dialog, the toggle test and
+    // the About box.
+    connect(w->mnuShowBitBang, &QAction::triggered, w, [this] { showToolWindow(pinTester()); });
+    connect(w->mnu_SelectAddress, &QAction::triggered, w, [this] {
+        addressDialog().Form_Load();
+        showToolWindow(addressDialog());
+    });
+    connect(w->mnu_TolvoForm, &QAction::triggered, w, [this] { showToolWindow(toggleTest()); });
+    connect(w->mnuI2C_about, &QAction::triggered, w, [this] { showToolWindow(aboutBox()); });
+
     // A setup file dropped on the window or on either device panel opens.
     auto* drop = new SetupFileDropTarget(fileWindow(), w);
     for (QWidget* target : {static_cast<QWidget*>(w), static_cast<QWidget*>(w->inPanel()),
@@ -118,8 +149,14 @@ void LabApp::connectMainWindow()
 void LabApp::createToolWindows()
 {
     ensureDebugWindow();
+    pinTester();
     fileWindow();
+    aboutBox();
+    toggleTest();
+    addressDialog();
     revisionInfo_ = std::make_unique<frmRevisionInfo>(mainWindow_.get());
+    calculator();
+    setFrequencyDialog();
     videoPatterns_ = std::make_unique<frmVideoPatterns>(*this, options_.rendererPath);
     videoPatterns_->showAdvanced = [this] { showAdvancedVideoSettings(); };
 }
@@ -138,6 +175,90 @@ void LabApp::showAdvancedVideoSettings()
     }
     advancedVideo_->show();
     advancedVideo_->raise();
+}
+
+frmCalculator& LabApp::calculator()
+{
+    if (!calculator_)
+        calculator_ = std::make_unique<frmCalculator>(*this);
+    return *calculator_;
+}
+
+frmSetFrequency& LabApp::setFrequencyDialog()
+{
+    if (!setFrequency_) {
+        frmCalculator& calc = calculator();
+        setFrequency_ = std::make_unique<frmSetFrequency>(*this, calc);
+    }
+    return *setFrequency_;
+}
+
+void LabApp::connectCalculator()
+{
+    MainWindow* w = mainWindow_.get();
+    connect(w->mnu_Calc, &QAction::triggered, w, [this] {
+        calculator().show();
+        calculator().raise();
+    });
+    connect(w->mnu_Freq, &QAction::triggered, w, [this] {
+        setFrequencyDialog().show();
+        setFrequencyDialog().raise();
+    });
+    links.calculatorUpdate = [this] { calculator().cmdUpdate_Click(); };
+    links.setCalculatorHsync = [this](const QString& text) { calculator().txtHsync->setText(text); };
+    links.setCalculatorInputMode = [this] {
+        frmSetFrequency& dialog = setFrequencyDialog();
+        setCalculatorInputMode(*mainWindow_, calculator(), dialog);
+    };
+    links.updateClockOutputLabels = [this] { updateClockOutputLabels(*mainWindow_, calculator()); };
+    rawEditor();
+}
+
+void LabApp::showToolWindow(QWidget& window)
+{
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+frmI2C& LabApp::rawEditor()
+{
+    if (!rawEditor_) {
+        rawEditor_ = std::make_unique<frmI2C>(*this);
+        rawEditor_->fileCommands.open = [this] { fileWindow().cmdOpen(); };
+        rawEditor_->fileCommands.save = [this] { mnuSave_Click(fileWindow()); };
+        rawEditor_->fileCommands.saveAs = [this] { fileWindow().cmdSaveAs(); };
+        rawEditor_->mnuSave->setEnabled(!settings.currentSetupFile.isEmpty());
+    }
+    return *rawEditor_;
+}
+
+bitBanger& LabApp::pinTester()
+{
+    if (!pinTester_)
+        pinTester_ = std::make_unique<bitBanger>(*this);
+    return *pinTester_;
+}
+
+frmAddresses& LabApp::addressDialog()
+{
+    if (!addressDialog_)
+        addressDialog_ = std::make_unique<frmAddresses>(*this);
+    return *addressDialog_;
+}
+
+frmTolvoAdditions& LabApp::toggleTest()
+{
+    if (!toggleTest_)
+        toggleTest_ = std::make_unique<frmTolvoAdditions>(*this);
+    return *toggleTest_;
+}
+
+frmAbout& LabApp::aboutBox()
+{
+    if (!aboutBox_)
+        aboutBox_ = std::make_unique<frmAbout>(*this);
+    return *aboutBox_;
 }
 
 void LabApp::ensureDebugWindow()
@@ -160,6 +281,10 @@ frmOpen& LabApp::fileWindow()
 void LabApp::initLPTport(std::int16_t index)
 {
     bus_.initLPTport(index);
+    // The pin tester keeps the port the program started on; the LPT menu
+    // moves only the bus.
+    const PortSet& ports = bus_.lines.portSet();
+    pinTester().setPorts({ports.dataPortAddr, ports.statusPortAddr, ports.controlPortAddr});
     addresses.setDefaults();
     QString status = options_.portStatus;
     if (!bus_.adapterFound())
@@ -178,6 +303,18 @@ void LabApp::mnuExit_Click()
         debugWin_->hide();
     if (revisionInfo_)
         revisionInfo_->hide();
+    if (setFrequency_)
+        setFrequency_->hide();
+    if (calculator_)
+        calculator_->hide();
+    // A toggle test running in this click's event loop stops after its
+    // current repetition instead of writing to a closed bus.
+    if (toggleTest_)
+        toggleTest_->interrupt();
+    for (QWidget* tool : std::initializer_list<QWidget*>{rawEditor_.get(), pinTester_.get(), addressDialog_.get(),
+                                                         toggleTest_.get(), aboutBox_.get()})
+        if (tool)
+            tool->hide();
     if (videoPatterns_)
         videoPatterns_->hide();
     if (advancedVideo_)

@@ -15,14 +15,22 @@
 #include <memory>
 
 class QLockFile;
+class QWidget;
 
 namespace zvx {
 
 class DialogPolicy;
 class I2Cdebugwin;
 class MainWindow;
+class frmCalculator;
 class frmOpen;
+class frmSetFrequency;
 class frmRevisionInfo;
+class bitBanger;
+class frmAbout;
+class frmAddresses;
+class frmI2C;
+class frmTolvoAdditions;
 class frmAdvancedVideoSettings;
 class frmVideoPatterns;
 
@@ -76,7 +84,21 @@ public:
     // hidden the first time it is needed (a command-line open comes before
     // the tool windows are).
     frmOpen& fileWindow();
+    // The tool windows of the Features and Help menus and the "J" hot key,
+    // each created hidden the first time it is needed (a setup file opened
+    // from the command line fills the raw register editor before the tool
+    // windows are created).
+    frmI2C& rawEditor();
+    bitBanger& pinTester();
+    frmAddresses& addressDialog();
+    frmTolvoAdditions& toggleTest();
+    frmAbout& aboutBox();
     bool hasExited() const { return exited_; }
+    // The calculator and its Set Frequency dialog; created hidden (the
+    // calculator first) the first time they are needed, which is at the
+    // latest when the tool windows are created.
+    frmCalculator& calculator();
+    frmSetFrequency& setFrequencyDialog();
 
     // The pattern generator: its window is created hidden at start-up, the
     // advanced window the first time "Advanced ..." asks for it.
@@ -92,8 +114,13 @@ private:
     // Connects the main window's menu items to the windows and commands of
     // the other subsystems, and lets setup files be dropped on it.
     void connectMainWindow();
+    // The links through which the main window and the setup files reach
+    // the calculator.
+    void connectCalculator();
     void createToolWindows();
     void ensureDebugWindow();
+    // Shows a tool window modeless, in front.
+    static void showToolWindow(QWidget& window);
 
     LabOptions options_;
     std::unique_ptr<DialogPolicy> ownDialogs_;
@@ -108,6 +135,13 @@ private:
     std::unique_ptr<I2Cdebugwin> debugWin_;
     std::unique_ptr<frmOpen> frmOpen_;
     std::unique_ptr<frmRevisionInfo> revisionInfo_;
+    std::unique_ptr<frmCalculator> calculator_;
+    std::unique_ptr<frmSetFrequency> setFrequency_;  // refers to the calculator: goes first
+    std::unique_ptr<frmI2C> rawEditor_;
+    std::unique_ptr<bitBanger> pinTester_;
+    std::unique_ptr<frmAddresses> addressDialog_;
+    std::unique_ptr<frmTolvoAdditions> toggleTest_;
+    std::unique_ptr<frmAbout> aboutBox_;
     std::unique_ptr<frmVideoPatterns> videoPatterns_;
     std::unique_ptr<frmAdvancedVideoSettings> advancedVideo_;  // uses the pattern window's record
     bool exited_ = false;

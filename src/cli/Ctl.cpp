@@ -2,6 +2,8 @@
 
 #include "app/AppOptions.h"
 #include "app/ProgramPort.h"
+#include "cli/CtlCalc.h"
+#include "cli/CtlPort.h"
 #include "device/ChipAddresses.h"
 #include "device/ChipDevice.h"
 #include "device/RegisterCodecs.h"
@@ -41,6 +43,9 @@ const char* const kUsageText =
     "  apply FILE.zvx [U1|U4|both]  write a setup file's registers 0-7 as Write All does\n"
     "  diff FILE.zvx [U1|U4|both]   list where the chips differ from a setup file\n"
     "                               (exit status 1 when they differ)\n"
+    "  calc ...                  PLL calculator figures (calc --help)\n"
+    "  port read data|status|control   read a register of the parallel port, print the byte\n"
+    "  port write data|control VALUE   write a byte to a register of the parallel port\n"
     "  -                         read one command per line from standard input\n"
     "options:\n"
     "  --port=auto|sim|ppdev|direct  port backend (also ZVX7246_PORT)\n"
@@ -219,6 +224,9 @@ public:
             const bool differs = diff(readSetupOrThrow(words[1]), devices);
             const int status = bus_.engine.missingAcks() != missingBefore ? kMissingAck : kOk;
             return std::max(status, differs ? kDiffers : kOk);
+        } else if (cmd == "port") {
+            if (auto error = runPortCommand(words, bus_.port(), bus_.lines.portSet(), env_.out))
+                throw UsageError{*error};
         } else {
             throw UsageError{"unknown command '" + cmd + "'"};
         }
@@ -365,6 +373,8 @@ std::vector<std::string> splitWords(const std::string& line)
 
 int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
 {
+    if (isCalcCommand(args))
+        return runCalc(args, env);
     const AppOptions options = parseAppOptions(args);
     if (options.help) {
         env.out << kUsageText;

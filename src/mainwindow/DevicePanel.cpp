@@ -491,12 +491,7 @@ void DevicePanel::wireEditing()
     // Register 7: the decimal divider text waits; the input select writes.
     onLimitedTextChange(txtOscDiv, 3, [this] { markEdited(reg::OscDiv); });
     writeOnEnter(txtOscDiv, &DevicePanel::cmdWriteOscDiv);
-    onCheckChange(ckOscDiv, [this] {
-        markEdited(reg::OscDiv);
-        if (isU1() && app_.links.setCalculatorInputMode)
-            app_.links.setCalculatorInputMode();
-        autoWriteRegister(reg::OscDiv);
-    });
+    onCheckChange(ckOscDiv, [this] { ckOscDiv_Click(); });
 
     // Register 8: a typed reset code selects its button, whose click sends it.
     onLimitedTextChange(txtRESET, 2, [this] {
@@ -516,6 +511,14 @@ void DevicePanel::wireEditing()
             app_.bus().lines.delayCount = toInt32(decimalTextValue(ss(txtDelay->text())));
         });
     }
+}
+
+void DevicePanel::ckOscDiv_Click()
+{
+    markEdited(reg::OscDiv);
+    if (isU1() && app_.links.setCalculatorInputMode)
+        app_.links.setCalculatorInputMode();
+    autoWriteRegister(reg::OscDiv);
 }
 
 bool DevicePanel::enterWrites(void (DevicePanel::*write)(bool))

@@ -87,6 +87,11 @@ public:
     // showInHorizTotal / showOutHorizTotal: the total from the divider boxes.
     void showHorizTotal();
 
+    // ckIn_OscDiv_Click / ckOut_OscDiv_Click: what a click on "In-Sel (7)"
+    // does, without changing the box: tells the calculator the input mode
+    // (U1) and, with automatic write on, writes register 7.
+    void ckOscDiv_Click();
+
     // Edits not yet written to the chip: true from an edit of the register's
     // controls until its write, Write All (registers 0 to 7) or Read All.
     // The frame holding them carries the dynamic property "unwritten" and is

@@ -102,3 +102,25 @@ TEST(Ctl, DeviceCommandsUseTheChipModel)
     EXPECT_NE(r.out.find("17 C1\n17 G\n01\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Total Pixels/Line 1688"), std::string::npos) << r.out;
 }
+
+TEST(Ctl, PortCommandsReachTheRegistersOfTheChosenPort)
+{
+    // After the bus start-up SCL is high (control 0x08) and SDA released;
+    // data bit 7 then pulls SDA low, which status bit 7 shows.
+    SimBoard* board = nullptr;
+    CtlRun r = ctl({"-"}, &board,
+                   "port read control\nport write data 0x55\nport read data\nport read status\n"
+                   "port write data 0x80\nport read status\nport write control 4\nport read control\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "08\n55\nFF\n7F\n04\n");
+    EXPECT_EQ(ctl({"--lpt=2", "port", "read", "status"}).out, "FF\n") << "LPT2 is an empty socket";
+
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"port"}, {"port", "peek", "data"}, {"port", "read"}, {"port", "write", "status", "1"},
+             {"port", "read", "ctrl"}, {"port", "write", "data", "256"}, {"port", "write", "data"}}) {
+        r = ctl(args);
+        EXPECT_EQ(r.status, 2) << testing::PrintToString(args);
+        EXPECT_NE(r.err.find("zvx7246ctl: "), std::string::npos) << r.err;
+    }
+    EXPECT_NE(ctl({"port", "write", "status", "1"}).err.find("read-only"), std::string::npos);
+}

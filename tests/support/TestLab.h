@@ -11,7 +11,12 @@
 #include "support/FakeSound.h"
 #include "support/ScriptedDialogs.h"
 #include "tools/I2Cdebugwin.h"
+#include "tools/bitBanger.h"
+#include "tools/frmAbout.h"
+#include "tools/frmAddresses.h"
+#include "tools/frmI2C.h"
 #include "tools/frmRevisionInfo.h"
+#include "tools/frmTolvoAdditions.h"
 #include "support/ScriptedPacing.h"
 #include "video/frmAdvancedVideoSettings.h"
 #include "video/frmVideoPatterns.h"
@@ -20,6 +25,7 @@
 #include <QTemporaryDir>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zvx::test {
 
@@ -52,7 +58,11 @@ public:
         app->bus().log.addListener(std::move(keep));
     }
 
-    bool start() { return app->Main(); }
+    bool start()
+    {
+        started_ = app->Main();
+        return started_;
+    }
 
     SimBoard& board() { return *board_; }
     MainWindow& window() { return *app->mainWindow(); }
@@ -65,8 +75,11 @@ public:
     template <class T>
     T* find(const QString& name)
     {
-        const QWidget* tops[] = {app->mainWindow(), app->debugWindow(), app->revisionInfo(),
-                                 app->videoPatterns(), app->advancedVideoSettings()};
+        std::vector<const QWidget*> tops = {app->mainWindow(), app->debugWindow(), app->revisionInfo()};
+        if (started_)  // the tool windows exist from start-up on
+            tops.insert(tops.end(), {&app->rawEditor(), &app->pinTester(), &app->addressDialog(),
+                                     &app->toggleTest(), &app->aboutBox()});
+        tops.insert(tops.end(), {app->videoPatterns(), app->advancedVideoSettings()});
         for (const QWidget* top : tops) {
             if (!top)
                 continue;
@@ -89,6 +102,7 @@ public:
 private:
     QTemporaryDir dir_;  // outlives the application and its lock file
     SimBoard* board_ = nullptr;
+    bool started_ = false;
 
 public:
     ScriptedDialogs dialogs;

@@ -4,6 +4,7 @@
 #include "support/TestLab.h"
 #include "video/FakeRenderer.h"
 
+#include "calculator/frmCalculator.h"
 #include "mainwindow/DevicePanel.h"
 #include "mainwindow/Spinner.h"
 
@@ -296,11 +297,9 @@ TEST_F(VideoPatterns, TheTimingLineShowsWhatTheDisplayRunsAndUseForU1TakesIt)
     EXPECT_EQ(window().lblDisplayTiming->text(), "Display: 1024x768 at 60.00 Hz, 1344 pixels/line, Hsync 48.36 kHz");
     ASSERT_TRUE(window().cmdUseForU1->isEnabled());
 
-    QString calculatorHsync;
-    lab.app->links.setCalculatorHsync = [&](const QString& text) { calculatorHsync = text; };
     window().cmdUseForU1->click();
-    EXPECT_EQ(calculatorHsync, "48.363");
-    EXPECT_EQ(lab.window().txtHsync->text(), "48.363");
+    EXPECT_EQ(lab.app->calculator().txtHsync->text(), "48.363");
+    EXPECT_EQ(lab.window().txtHsync->text(), "48.363") << "the calculator's update copies it back";
     EXPECT_EQ(box("txtIn_HorizTotal")->text(), "1344");
     EXPECT_EQ(lab.board().u1().storedRegister(2) + 256 * lab.board().u1().storedRegister(3) + 8, 1344)
         << "written at once with automatic write on";

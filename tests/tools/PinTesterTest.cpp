@@ -1,0 +1,132 @@
+// The pin tester: which pins its indicators call high, and its writes and
+// reads through the simulated board's port.
+#include "support/TestLab.h"
+
+#include "tools/PinTester.h"
+#include "transport/I2cBus.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+using namespace zvx;
+using zvx::test::TestLab;
+
+namespace {
+
+// Names of the indicators of a frame that show a high pin for this byte.
+template <std::size_t N>
+std::string highPins(const std::array<pins::PinIndicator, N>& frame, std::uint8_t value)
+{
+    std::string s;
+    for (const auto& pin : frame)
+        if (pins::pinHigh(pin, value))
+            s += std::string(s.empty() ? "" : " ") + pin.name;
+    return s;
+}
+
+const pins::ImageBox& box(std::string_view name)
+{
+    for (const auto& b : pins::kDataBoxes)
+        if (b.name == name)
+            return b;
+    for (const auto& b : pins::kStatusBoxes)
+        if (b.name == name)
+            return b;
+    for (const auto& b : pins::kControlBoxes)
+        if (b.name == name)
+            return b;
+    throw std::invalid_argument(std::string(name));
+}
+
+} // namespace
+
+TEST(PinTester, InvertedLinesAreShownAndComposedAsTheirPinLevels)
+{
+    EXPECT_EQ(highPins(pins::kDataPins, 0x80), "pin9Display");
+    // BUSY reads inverted: a status of 0 means pin 11 is high.
+    EXPECT_EQ(highPins(pins::kStatusPins, 0x00), "pin11Display");
+    EXPECT_EQ(highPins(pins::kStatusPins, 0xFF), "pin15Display pin13Display pin12Display pin10Display");
+    // STROBE, AUTOFEED and SELECT IN are inverted, INIT and the IRQ enable not.
+    EXPECT_EQ(highPins(pins::kControlPins, 0x00), "pin1Display pin14Display pin17Display");
+    EXPECT_EQ(highPins(pins::kControlPins, 0x14), "pin1Display pin14Display pin16Display pin17Display irqDisplay");
+
+    EXPECT_EQ(pins::applyBox(0x00, box("ckAck"), false), 0x40);  // unchecked Ack sets bit 6
+    EXPECT_EQ(pins::applyBox(0xFF, box("ckAck"), true), 0xBF);   // checked clears it
+    EXPECT_EQ(pins::applyBox(0x00, box("ckError"), false), 0x08);
+    EXPECT_EQ(pins::applyBox(0x00, box("ckSelectInput"), false), 0x08);
+    EXPECT_EQ(pins::applyBox(0x00, box("ckIRQ"), true), 0x10);
+    EXPECT_EQ(pins::applyBox(0x00, box("ckData0"), true), 0x01);
+}
+
+class PinTesterWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(lab.start());
+        tester = &lab.app->pinTester();
+    }
+    QCheckBox* check(const char* name) { return tester->findChild<QCheckBox*>(name); }
+    uint colour(const char* pin) { return tester->findChild<QLineEdit*>(pin)->property("backColor").toUInt(); }
+
+    static constexpr uint kRed = 0x0000FF;
+    static constexpr uint kBlack = 0x000000;
+    TestLab lab;
+    bitBanger* tester = nullptr;
+};
+
+TEST_F(PinTesterWindow, OpensFromItsHiddenMenuItemWithRedIndicators)
+{
+    QAction* item = lab.find<QAction>("mnuShowBitBang");
+    EXPECT_FALSE(item->isVisible());
+    item->trigger();
+    EXPECT_TRUE(tester->isVisible());
+    EXPECT_EQ(check("ckBusy")->text(), "           Set Busy =");
+    EXPECT_EQ(tester->cmdReadData->text(), "Read Status Byte");
+    EXPECT_EQ(colour("pin2Display"), kRed);
+    EXPECT_EQ(tester->findChild<QLineEdit*>("pin2Display")->text(), "2");
+}
+
+TEST_F(PinTesterWindow, WritesTheWholeImageAndReadsTheRegisterBack)
+{
+    // Unchecked Strobe stands for a 1 bit, but the image changes only with
+    // clicks: right after start-up Write I/O Byte sends 0x00.
+    tester->cmdWriteIO->click();
+    EXPECT_EQ(lab.board().controlLatch(), 0x00);
+    EXPECT_EQ(colour("pin1Display"), kRed);  // STROBE inverted: register 0 is pin high
+    EXPECT_EQ(colour("pin16Display"), kBlack);
+    check("ckStrobe")->click();
+    check("ckStrobe")->click();
+    tester->cmdWriteIO->click();
+    EXPECT_EQ(lab.board().controlLatch(), 0x01);
+    EXPECT_EQ(colour("pin1Display"), kBlack);
+
+    // Data bit 7 pulls SDA low; the status register's bit 7 shows it.
+    check("ckData7")->click();
+    tester->cmdWriteData->click();
+    EXPECT_EQ(lab.board().dataLatch(), 0x80);
+    EXPECT_EQ(colour("pin9Display"), kRed);
+    EXPECT_EQ(colour("pin8Display"), kBlack);
+    tester->cmdReadStatus->click();
+    EXPECT_EQ(colour("pin11Display"), kRed);   // BUSY reads 0 while SDA is low
+    EXPECT_EQ(colour("pin10Display"), kRed);   // ACK floats high on the adapter
+
+    // Writing the status register changes nothing; the read shows the inputs.
+    check("ckAck")->click();
+    tester->cmdWriteStatus->click();
+    EXPECT_EQ(tester->image(pins::PortRegister::Status), 0x00);
+    EXPECT_EQ(colour("pin10Display"), kRed);
+}
+
+TEST_F(PinTesterWindow, StaysOnTheStartUpPortWhenTheMenuChoosesLpt2)
+{
+    lab.find<QAction>("LPT2")->trigger();
+    EXPECT_EQ(lab.app->bus().lines.portSet().dataPortAddr, 0x278);
+    EXPECT_EQ(tester->ports().data, 0x378);
+    check("ckData0")->click();
+    check("ckData2")->click();
+    tester->cmdWriteData->click();
+    EXPECT_EQ(lab.board().dataLatch(), 0x05);
+}

@@ -1,0 +1,227 @@
+// The address dialog, the toggle test and the About box, opened from the
+// main window's menu and driven by their widgets on the simulated board.
+#include "support/TestLab.h"
+
+#include "tools/ToolInput.h"
+#include "tools/frmSysInfo.h"
+#include "transport/I2cBus.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <fstream>
+#include <gtest/gtest.h>
+
+using namespace zvx;
+using zvx::test::TestLab;
+
+namespace {
+
+class SmallDialogs : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(lab.start());
+        lab.takeTrace();
+    }
+    // Writes of U1 register 7 (the In-Sel register) in the trace since the last call.
+    int registerSevenWrites()
+    {
+        const std::string t = lab.takeTrace();
+        int n = 0;
+        for (auto at = t.find("[START] 4C [a] 07 [a]"); at != std::string::npos; at = t.find("[START] 4C [a] 07 [a]", at + 1))
+            ++n;
+        return n;
+    }
+
+    TestLab lab;
+};
+
+} // namespace
+
+TEST(ToolInput, AddressAndToggleCountTexts)
+{
+    struct Case {
+        const char* text;
+        std::optional<std::int16_t> address;
+    };
+    for (const Case& c : {Case{"4e", 0x4E}, Case{"4Cxy", 0x4C}, Case{"zz", 0}, Case{"", 0}, Case{"FFFF", -1},
+                          Case{"0004C", 0x4C}, Case{"10000", std::nullopt}, Case{"FFFFFFFFFFFFFFFFFFFF", std::nullopt}})
+        EXPECT_EQ(addressFromText(c.text), c.address) << c.text;
+
+    EXPECT_EQ(toggleCountFromText("3"), 3);
+    EXPECT_EQ(toggleCountFromText("abc"), 0);
+    EXPECT_EQ(toggleCountFromText("32766"), 32766);
+    EXPECT_EQ(toggleCountFromText("32767"), std::nullopt);
+    EXPECT_EQ(toggleCountFromText("1e9"), std::nullopt);
+    EXPECT_EQ(toggleCountFromText("-1"), std::nullopt);
+}
+
+TEST_F(SmallDialogs, AddressDialogAppliesOnOkKeepingTheTypedCaseInTheMenu)
+{
+    frmAddresses& dialog = lab.app->addressDialog();
+    lab.find<QAction>("mnu_SelectAddress")->trigger();
+    ASSERT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.cmd_RestoreAddresses->text(), "Default  ZVX 7246 ");
+    EXPECT_EQ(dialog.txt_U1readAddress->text(), "4D");
+    EXPECT_EQ(dialog.txt_U4writeaddress->text(), "4E");
+
+    dialog.txt_U1writeAddress->setText("4e");
+    dialog.cmdOK->click();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(lab.app->addresses.U1writeAddress, 0x4E);
+    EXPECT_EQ(lab.find<QAction>("mnuU1")->text(), "U1 Primary,      I2C Read=4D, Write=4e");
+    EXPECT_EQ(lab.find<QAction>("mnuU4")->text(), "U4 Secondary, I2C Read=4F, Write=4E");
+    lab.app->rawEditor().cmdReg[0]->click();
+    EXPECT_EQ(lab.takeTrace(), "[START] 4E [a] 00 [a] 00 [a] [STOP]\r\n");
+
+    // Reopened from the menu the boxes show the addresses in force.
+    lab.find<QAction>("mnu_SelectAddress")->trigger();
+    EXPECT_EQ(dialog.txt_U1writeAddress->text(), "4E");
+    dialog.cmd_RestoreAddresses->click();
+    EXPECT_EQ(dialog.txt_U1writeAddress->text(), "4C");
+    EXPECT_EQ(lab.app->addresses.U1writeAddress, 0x4E) << "Default only fills the boxes";
+}
+
+TEST_F(SmallDialogs, AddressDialogCancelOrAnOversizedBoxAppliesNothing)
+{
+    frmAddresses& dialog = lab.app->addressDialog();
+    const QString u1Caption = lab.find<QAction>("mnuU1")->text();
+    lab.find<QAction>("mnu_SelectAddress")->trigger();
+    dialog.txt_U4readAddress->setText("12");
+    dialog.cmdCancel->click();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(lab.app->addresses.U4readAddress, 0x4F);
+
+    lab.find<QAction>("mnu_SelectAddress")->trigger();
+    EXPECT_EQ(dialog.txt_U4readAddress->text(), "4F") << "a cancelled edit does not come back";
+    dialog.txt_U1readAddress->setText("40");
+    dialog.txt_U4writeaddress->setText("12345");
+    dialog.cmdOK->click();
+    ASSERT_EQ(lab.dialogs.messages.size(), 1u);
+    EXPECT_NE(lab.dialogs.messages[0].text.indexOf("U4 Write Address \"12345\""), -1);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(lab.app->addresses.U1readAddress, 0x4D);
+    EXPECT_EQ(lab.find<QAction>("mnuU1")->text(), u1Caption);
+}
+
+TEST_F(SmallDialogs, ToggleTestRunsCountPlusOneRepetitionsShowingEach)
+{
+    frmTolvoAdditions& toggle = lab.app->toggleTest();
+    EXPECT_FALSE(lab.find<QAction>("mnu_TolvoForm")->isVisible());
+    lab.find<QAction>("mnu_TolvoForm")->trigger();
+    EXPECT_EQ(toggle.txtNumberOfToggles->text(), "1000");
+    toggle.txtNumberOfToggles->setText("3");
+
+    // The status shown while each repetition writes register 7.
+    std::vector<QString> shown;
+    BusLog::Listener listener;
+    listener.appended = [&](std::string_view, std::size_t) {
+        if (shown.empty() || shown.back() != toggle.lblToggleStatus->text())
+            shown.push_back(toggle.lblToggleStatus->text());
+    };
+    lab.app->bus().log.addListener(std::move(listener));
+    toggle.cmdStartToggle->click();
+    EXPECT_EQ(shown, (std::vector<QString>{"0", "1", "2", "3"}));
+    EXPECT_EQ(registerSevenWrites(), 4);
+    EXPECT_EQ(toggle.lblToggleStatus->text(), "0");
+    EXPECT_EQ(toggle.cmdStartToggle->text(), "Start");
+    EXPECT_FALSE(toggle.isRunning());
+}
+
+TEST_F(SmallDialogs, ToggleTestStopsAfterTheCurrentRepetition)
+{
+    frmTolvoAdditions& toggle = lab.app->toggleTest();
+    toggle.show();
+    // Second click on the button, on exit, on closing the window: each lands
+    // in the first yield, after repetition 0.
+    const std::vector<std::function<void()>> stops = {
+        [&] {
+            EXPECT_EQ(toggle.cmdStartToggle->text(), "Interrupt");
+            toggle.cmdStartToggle->click();
+        },
+        [&] { toggle.cmdCloseTolvoForm->click(); },
+        [&] { lab.app->mnuExit_Click(); },
+    };
+    for (const auto& stop : stops) {
+        QTimer::singleShot(0, &toggle, stop);
+        toggle.cmdStartToggle_Click();
+        EXPECT_EQ(registerSevenWrites(), 1);
+        EXPECT_EQ(toggle.lblToggleStatus->text(), "0");
+        EXPECT_EQ(toggle.cmdStartToggle->text(), "Start");
+    }
+}
+
+TEST_F(SmallDialogs, ToggleTestYieldsOnlyBetweenWholeTransactions)
+{
+    frmTolvoAdditions& toggle = lab.app->toggleTest();
+    toggle.txtNumberOfToggles->setText("20");
+    // Commands of other windows arriving while the test runs.
+    QTimer::singleShot(0, &toggle, [&] { lab.find<QPushButton>("cmdIn_WriteAll")->click(); });
+    QTimer::singleShot(0, &toggle, [&] { lab.app->rawEditor().cmd_ReadAll->click(); });
+    QTimer::singleShot(0, &toggle, [&] { lab.find<QPushButton>("cmdOut_ReadAll")->click(); });
+    toggle.cmdStartToggle->click();
+    EXPECT_GE(registerSevenWrites(), 21);
+    EXPECT_EQ(lab.app->bus().engine.refusedTransactions(), 0u);
+}
+
+TEST_F(SmallDialogs, ToggleCountOutOfRangeIsRefusedAndNothingRuns)
+{
+    frmTolvoAdditions& toggle = lab.app->toggleTest();
+    for (const char* count : {"32767", "-1"}) {
+        toggle.txtNumberOfToggles->setText(count);
+        toggle.cmdStartToggle->click();
+        EXPECT_EQ(registerSevenWrites(), 0) << count;
+    }
+    ASSERT_EQ(lab.dialogs.messages.size(), 2u);
+    EXPECT_EQ(lab.dialogs.messages[0].text, "The number of times to toggle must be from 0 to 32766.");
+    toggle.txtNumberOfToggles->setText("abc");
+    toggle.cmdStartToggle->click();
+    EXPECT_EQ(registerSevenWrites(), 1);
+}
+
+TEST_F(SmallDialogs, AboutBoxShowsTheVersionAndTheSystemInformation)
+{
+    frmAbout& about = lab.app->aboutBox();
+    lab.find<QAction>("mnuI2C_about")->trigger();
+    EXPECT_TRUE(about.isVisible());
+    EXPECT_EQ(about.windowTitle(), "About ZVX 7246 Register Tool");
+    EXPECT_EQ(about.lblTitle->text(), "ZVX 7246 Register Tool");
+    EXPECT_EQ(about.lblVersion->text(), "Version 3.0.2");
+    EXPECT_TRUE(about.cmdOK->isDefault());
+
+    // A machine with two parallel ports, one without its device node.
+    QTemporaryDir root;
+    const std::filesystem::path base = root.path().toStdString();
+    for (const char* port : {"parport0", "parport1"})
+        std::filesystem::create_directories(base / "proc" / port);
+    std::ofstream(base / "proc/parport0/base-addr") << "888\t1912\n";
+    std::ofstream(base / "proc/parport1/base-addr") << "632\t0\n";
+    std::filesystem::create_directories(base / "dev");
+    std::ofstream(base / "dev/parport0");
+    std::ofstream(base / "os-release") << "NAME=x\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n";
+    about.sysInfoSources = {base / "os-release", base / "proc", base / "dev", [] { return std::string("Linux 6.1.0 x86_64"); }};
+    about.cmdSysInfo->click();
+    ASSERT_NE(about.sysInfoWindow(), nullptr);
+    EXPECT_TRUE(about.sysInfoWindow()->isVisible());
+    const std::string text = about.sysInfoWindow()->txtInfo->toPlainText().toStdString();
+    EXPECT_EQ(text.substr(0, text.find("Qt: ")),
+              "Operating system: Debian GNU/Linux 12 (bookworm)\nKernel: Linux 6.1.0 x86_64\n");
+    EXPECT_NE(text.find("Port backend: simulated evaluation board\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("  parport0: base LPT1 0x378, " + (base / "dev/parport0").string() + ", may open: yes\n"),
+              std::string::npos) << text;
+    EXPECT_NE(text.find("  parport1: base LPT2 0x278, " + (base / "dev/parport1").string() +
+                        ", may open: no: no device node"),
+              std::string::npos) << text;
+
+    about.sysInfoSources.kernel = [] { return std::optional<std::string>(); };
+    about.cmdSysInfo->click();
+    ASSERT_EQ(lab.dialogs.messages.size(), 1u);
+    EXPECT_EQ(lab.dialogs.messages[0].text, "System Information Is Unavailable At This Time");
+    EXPECT_EQ(lab.dialogs.messages[0].buttons, QMessageBox::Ok);
+}
