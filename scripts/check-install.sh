@@ -34,7 +34,7 @@ for f in bin/zvx7246labTool bin/zvx7246ctl \
 done
 sounds=$(find "$tree/share/zvx7246labTool/wav" -name '*.wav' 2>/dev/null | wc -l)
 [ "$sounds" -eq 10 ] || fail "expected 10 sounds in share/zvx7246labTool/wav, found $sounds"
-if compgen -G "$build/renderer/libzvxrenderer*" >/dev/null; then
+if compgen -G "$build/libzvxrenderer*" >/dev/null; then
   compgen -G "$tree/lib*/zvx7246labTool/libzvxrenderer*" >/dev/null ||
     compgen -G "$tree/lib/*/zvx7246labTool/libzvxrenderer*" >/dev/null ||
     fail "the renderer library is not installed in <libdir>/zvx7246labTool"

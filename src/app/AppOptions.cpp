@@ -59,6 +59,9 @@ void parseOption(std::string_view arg, AppOptions& o)
     } else if (name == "--capture") {
         if (needValue())
             o.capture = std::string(value);
+    } else if (name == "--renderer") {
+        if (needValue())
+            o.renderer = std::string(value);
     } else if (name == "--delay") {
         if (!needValue())
             return;
@@ -122,6 +125,8 @@ const char* appOptionsHelp()
            "  --delay=N                     bus delay count (default 10; negative: no delay)\n"
            "  --no-ack                      do not wait for acknowledges (eight clocks per byte)\n"
            "  --trace                       copy every bus monitor text to standard error\n"
+           "  --renderer=PATH               pattern renderer library (window program only; default:\n"
+           "                                beside the program, then <libdir>/zvx7246labTool)\n"
            "  --help                        this help\n"
            "  --version                     program version\n";
 }

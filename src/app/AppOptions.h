@@ -22,6 +22,7 @@ struct AppOptions {
     std::optional<std::string> simRev;   // --sim-rev=..., as given
     std::optional<std::string> capture;  // --capture=FILE.vcd
     std::optional<std::int32_t> delay;   // --delay=N (delayCount)
+    std::optional<std::string> renderer; // --renderer=PATH (the window program's pattern renderer)
     bool noAck = false;                  // --no-ack (ackNotRequired)
     bool trace = false;                  // --trace
     bool help = false;                   // --help

@@ -21,6 +21,8 @@
 #include "tools/frmI2C.h"
 #include "tools/frmRevisionInfo.h"
 #include "tools/frmTolvoAdditions.h"
+#include "video/frmAdvancedVideoSettings.h"
+#include "video/frmVideoPatterns.h"
 
 #include <QAction>
 #include <QApplication>
@@ -120,6 +122,7 @@ void LabApp::connectMainWindow()
     connect(w->mnuSave, &QAction::triggered, w, [this] { mnuSave_Click(fileWindow()); });
     connect(w->mnuSaveAs, &QAction::triggered, w, [this] { fileWindow().cmdSaveAs(); });
     connect(w->mnuI2C_debug_debugWin, &QAction::triggered, w, [this] { mnuI2C_debug_debugWin_Click(); });
+    connect(w->mnuVideoPatterns, &QAction::triggered, w, [this] { mnuVideoPatterns_Click(); });
 
     // Tool windows: the pin tester, the address dialog, the toggle test and
     // the About box.
@@ -157,6 +160,24 @@ void LabApp::createToolWindows()
     revisionInfo_ = std::make_unique<frmRevisionInfo>(mainWindow_.get());
     calculator();
     setFrequencyDialog();
+    videoPatterns_ = std::make_unique<frmVideoPatterns>(*this, options_.rendererPath);
+    videoPatterns_->showAdvanced = [this] { showAdvancedVideoSettings(); };
+}
+
+void LabApp::mnuVideoPatterns_Click()
+{
+    videoPatterns_->show();
+    videoPatterns_->raise();
+}
+
+void LabApp::showAdvancedVideoSettings()
+{
+    if (!advancedVideo_) {
+        advancedVideo_ = std::make_unique<frmAdvancedVideoSettings>(
+            *this, videoPatterns_->patternState(), [this] { videoPatterns_->runVideoPattern(); });
+    }
+    advancedVideo_->show();
+    advancedVideo_->raise();
 }
 
 frmCalculator& LabApp::calculator()
@@ -294,6 +315,10 @@ void LabApp::mnuExit_Click()
                                                          toggleTest_.get(), aboutBox_.get()})
         if (tool)
             tool->hide();
+    if (videoPatterns_)
+        videoPatterns_->hide();
+    if (advancedVideo_)
+        advancedVideo_->hide();
     if (mainWindow_)
         mainWindow_->close();
     emit exitRequested();

@@ -36,6 +36,8 @@ class frmAbout;
 class frmAddresses;
 class frmI2C;
 class frmTolvoAdditions;
+class frmAdvancedVideoSettings;
+class frmVideoPatterns;
 
 struct LabOptions {
     std::unique_ptr<PortIo> port;   // the backend the bus runs on
@@ -52,6 +54,7 @@ struct LabOptions {
     std::optional<std::int32_t> delayCount;    // the bus delay count; none = 10
     bool noAck = false;                        // start with "ACK -not- required" checked
     std::ostream* trace = nullptr;             // the bus monitor's text copied here as it grows
+    QString rendererPath;           // --renderer=PATH; empty = beside the program, then the installed folder
 };
 
 class LabApp : public QObject, public Lab {
@@ -109,6 +112,13 @@ public:
     frmCalculator& calculator();
     frmSetFrequency& setFrequencyDialog();
 
+    // The pattern generator: its window is created hidden at start-up, the
+    // advanced window the first time "Advanced ..." asks for it.
+    frmVideoPatterns* videoPatterns() const { return videoPatterns_.get(); }
+    frmAdvancedVideoSettings* advancedVideoSettings() const { return advancedVideo_.get(); }
+    void mnuVideoPatterns_Click();
+    void showAdvancedVideoSettings();
+
 signals:
     void exitRequested();
 
@@ -144,6 +154,8 @@ private:
     std::unique_ptr<frmAddresses> addressDialog_;
     std::unique_ptr<frmTolvoAdditions> toggleTest_;
     std::unique_ptr<frmAbout> aboutBox_;
+    std::unique_ptr<frmVideoPatterns> videoPatterns_;
+    std::unique_ptr<frmAdvancedVideoSettings> advancedVideo_;  // uses the pattern window's record
     bool exited_ = false;
 };
 

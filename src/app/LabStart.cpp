@@ -45,6 +45,8 @@ LabStart startLabTool(const AppOptions& options, LabStartEnvironment& env)
     labOptions.portStatus = QString::fromStdString(port.status);
     labOptions.portNote = QString::fromStdString(port.note);
     labOptions.commandLine = fileNameFromNative(options.commandLine);
+    if (options.renderer)
+        labOptions.rendererPath = fileNameFromNative(*options.renderer);
     labOptions.lockFilePath = env.lockFilePath;
     labOptions.instanceLock = std::move(lock);
     labOptions.dialogs = env.dialogs;

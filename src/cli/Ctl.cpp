@@ -460,6 +460,10 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
         env.err << "zvx7246ctl: " << options.errors.front() << "\n";
         return kUsage;
     }
+    if (options.renderer) {
+        env.err << "zvx7246ctl: --renderer is an option of zvx7246labTool (the pattern generator)\n";
+        return kUsage;
+    }
     if (options.arguments.empty()) {
         env.err << "zvx7246ctl: no command (try --help)\n";
         return kUsage;

@@ -1,5 +1,6 @@
 #include "mainwindow/DialogPolicy.h"
 
+#include <QColorDialog>
 #include <QDialog>
 #include <QFileDialog>
 
@@ -78,6 +79,14 @@ std::optional<QString> InteractiveDialogs::getOpenFileName(QWidget* parent, cons
 std::optional<QString> InteractiveDialogs::getSaveFileName(QWidget* parent, const FileDialogRequest& request)
 {
     return runFileDialog(parent, request, QFileDialog::AcceptSave);
+}
+
+std::optional<QColor> InteractiveDialogs::getColor(QWidget* parent, const QColor& initial)
+{
+    const QColor chosen = QColorDialog::getColor(initial, parent);
+    if (!chosen.isValid())
+        return std::nullopt;
+    return chosen;
 }
 
 } // namespace zvx

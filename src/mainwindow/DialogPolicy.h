@@ -3,6 +3,7 @@
 // a dialog policy. The program uses the interactive one; tests install one
 // that answers without a person, so no test can hang on a dialog.
 
+#include <QColor>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
@@ -65,6 +66,14 @@ public:
         (void)request;
         return std::nullopt;
     }
+    // The colour dialog, opened on `initial`; nothing when it was cancelled
+    // (a policy without colour dialogs cancels them).
+    virtual std::optional<QColor> getColor(QWidget* parent, const QColor& initial)
+    {
+        (void)parent;
+        (void)initial;
+        return std::nullopt;
+    }
 };
 
 class InteractiveDialogs final : public DialogPolicy {
@@ -78,6 +87,7 @@ public:
     void showModal(QDialog* dialog) override;
     std::optional<QString> getOpenFileName(QWidget* parent, const FileDialogRequest& request) override;
     std::optional<QString> getSaveFileName(QWidget* parent, const FileDialogRequest& request) override;
+    std::optional<QColor> getColor(QWidget* parent, const QColor& initial) override;
 };
 
 } // namespace zvx

@@ -80,7 +80,8 @@ TEST(Ctl, BadUsageIsOneLineNamingTheArgumentAndExitsTwo)
 {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"write", "0x4C", "5"}, {"write", "0x4C", "5", "0x100"}, {"read", "0x4C", "zz"},
-             {"frobnicate"}, {"--port=parallel", "read", "0x4C", "0"}, {"lock", "U2"}, {}, {"reset", "U1", "all"}}) {
+             {"frobnicate"}, {"--port=parallel", "read", "0x4C", "0"}, {"lock", "U2"}, {}, {"reset", "U1", "all"},
+             {"--renderer=/opt/r.so", "read", "0x4C", "0"}}) {
         const CtlRun r = ctl(args);
         EXPECT_EQ(r.status, 2) << testing::PrintToString(args);
         EXPECT_NE(r.err.find("zvx7246ctl: "), std::string::npos);

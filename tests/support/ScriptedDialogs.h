@@ -80,6 +80,20 @@ public:
         return fileAnswer(true, request, saveFiles);
     }
 
+    // Colour dialogs take their answer from `colors`: a colour, or nullopt
+    // for Cancel; each records the colour it was opened on.
+    std::optional<QColor> getColor(QWidget*, const QColor& initial) override
+    {
+        colorDialogs.push_back(initial);
+        if (colors.empty()) {
+            ADD_FAILURE() << "unexpected colour dialog";
+            return std::nullopt;
+        }
+        const std::optional<QColor> chosen = colors.front();
+        colors.pop_front();
+        return chosen;
+    }
+
     std::vector<Message> messages;
     QStringList modalTitles;
     QStringList modalNames;
@@ -89,6 +103,8 @@ public:
     std::deque<std::optional<QString>> openFiles;
     std::deque<std::optional<QString>> saveFiles;
     std::vector<FileDialog> fileDialogs;
+    std::deque<std::optional<QColor>> colors;
+    std::vector<QColor> colorDialogs;
 
 private:
     std::optional<QString> fileAnswer(bool save, const FileDialogRequest& request,

@@ -19,6 +19,8 @@
 #include "tools/frmRevisionInfo.h"
 #include "tools/frmTolvoAdditions.h"
 #include "support/ScriptedPacing.h"
+#include "video/frmAdvancedVideoSettings.h"
+#include "video/frmVideoPatterns.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -65,6 +67,9 @@ public:
         pacing = scriptedPacing.get();
         options.turboPacing = std::move(scriptedPacing);
         options.commandLine = commandLine;
+#ifdef ZVX_FAKE_RENDERER_PATH
+        options.rendererPath = QStringLiteral(ZVX_FAKE_RENDERER_PATH);
+#endif
         app = std::make_unique<LabApp>(std::move(options));
         BusLog::Listener keep;
         keep.appended = [this](std::string_view text, std::size_t) { trace.append(text); };
@@ -92,6 +97,7 @@ public:
         if (started_)  // the tool windows exist from start-up on
             tops.insert(tops.end(), {&app->rawEditor(), &app->pinTester(), &app->addressDialog(),
                                      &app->toggleTest(), &app->aboutBox()});
+        tops.insert(tops.end(), {app->videoPatterns(), app->advancedVideoSettings()});
         for (const QWidget* top : tops) {
             if (!top)
                 continue;

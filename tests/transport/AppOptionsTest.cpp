@@ -10,7 +10,8 @@ namespace {
 TEST(AppOptions, OptionsComeOutTheRestIsTheCommandLine)
 {
     const auto o = parseAppOptions({"--port=sim", "my", "--trace", "setup", "file.zvx", "--lpt=3",
-                                    "--capture=bus.vcd", "--delay=-2147483648", "--no-ack", "--sim-rev=A"});
+                                    "--capture=bus.vcd", "--delay=-2147483648", "--no-ack", "--sim-rev=A",
+                                    "--renderer=/opt/zvx/libzvxrenderer.so"});
     EXPECT_TRUE(o.errors.empty());
     EXPECT_EQ(o.port, PortKind::Sim);
     EXPECT_TRUE(o.trace && o.noAck);
@@ -18,6 +19,7 @@ TEST(AppOptions, OptionsComeOutTheRestIsTheCommandLine)
     EXPECT_EQ(o.capture, "bus.vcd");
     EXPECT_EQ(o.delay, -2147483647 - 1);
     EXPECT_EQ(o.simRev, "A");
+    EXPECT_EQ(o.renderer, "/opt/zvx/libzvxrenderer.so");
     EXPECT_EQ(o.commandLine, "my setup file.zvx");
     EXPECT_EQ(parseAppOptions({"--delay=2147483647"}).delay, 2147483647);
 

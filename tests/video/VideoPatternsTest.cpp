@@ -1,0 +1,378 @@
+// The pattern generator as the bench engineer uses it: the call Execute
+// makes, the bitmap choice, the hot keys stepping U1 while the (fake)
+// renderer runs, the display-timing line, and the advanced window.
+#include "support/TestLab.h"
+#include "video/FakeRenderer.h"
+
+#include "calculator/frmCalculator.h"
+#include "mainwindow/DevicePanel.h"
+#include "mainwindow/Spinner.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <map>
+
+using zvx::test::FakeRenderer;
+using zvx::test::TestLab;
+
+namespace zvx {
+namespace {
+
+int count(const std::string& text, const std::string& what)
+{
+    int n = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+class VideoPatterns : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(lab.start()); }
+    frmVideoPatterns& window() { return *lab.app->videoPatterns(); }
+    void execute() { window().cmdExecute->click(); }
+    frmAdvancedVideoSettings& advanced()
+    {
+        window().cmdAdvancedSettings->click();
+        return *lab.app->advancedVideoSettings();
+    }
+    QLineEdit* box(const char* name) { return lab.find<QLineEdit>(name); }
+    QStringList heardFiles()
+    {
+        QStringList names;
+        for (const QString& h : lab.sound->heard)
+            names << (h == "beep" ? h : QFileInfo(h).fileName());
+        lab.sound->clear();
+        return names;
+    }
+    TestLab lab;
+    FakeRenderer fake;  // after the program: the same library instance, reset
+};
+
+TEST_F(VideoPatterns, DesignStateRunsAutoVerticalLineAt640x480WithTheStartRecord)
+{
+    lab.find<QAction>("mnuVideoPatterns")->trigger();
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_EQ(window().windowTitle(), "Video Pattern Generator");
+    EXPECT_EQ(lab.find<QRadioButton>("obPattern_17")->text(), "Horizontall Color Bars");
+    EXPECT_EQ(window().cmboMode->currentText(), "640x480");
+    EXPECT_EQ(window().cmboRefreshRate->currentText(), "60 Hz");
+
+    execute();
+    ASSERT_EQ(fake.calls(), 1);
+    const FakeRendererCall c = fake.lastCall();
+    EXPECT_EQ(std::tie(c.width, c.height, c.reserved, c.refreshRate, c.pattern),
+              std::make_tuple(640, 480, 0, 60, 7));
+    const std::int32_t startRecord[9] = {16, 0, 0xFFFFFF, 0, 2, 10, 1, 0, 0};
+    ASSERT_TRUE(c.hasSettings);
+    EXPECT_EQ(std::memcmp(&c.settings, startRecord, sizeof startRecord), 0);
+    EXPECT_TRUE(c.hasHotKey);
+    EXPECT_STREQ(c.bitmapFile, "");
+}
+
+TEST_F(VideoPatterns, XSizeFollowsTheModeUntilTheAdvancedWindowChangesIt)
+{
+    const std::pair<int, int> modeToXsize[] = {{0, 2}, {1, 3}, {2, 4}, {3, 4}, {4, 5},
+                                               {5, 6}, {6, 7}, {7, 7}, {8, 7}};
+    for (const auto& [mode, xSize] : modeToXsize) {
+        window().cmboMode->setCurrentIndex(mode);
+        window().cmboRefreshRate->setCurrentIndex(mode % 5);
+        execute();
+        EXPECT_EQ(fake.lastCall().settings.xSize, xSize) << window().cmboMode->currentText().toStdString();
+        EXPECT_EQ(fake.lastCall().refreshRate, kRefreshRates[static_cast<std::size_t>(mode % 5)]);
+    }
+    // Opened after a run at 1920 x 1440, the window shows 7 in X-Size; that
+    // change of the box is the user's X size from now on.
+    EXPECT_EQ(advanced().txtXsize->text(), "7");
+    window().cmboMode->setCurrentIndex(0);
+    execute();
+    EXPECT_EQ(fake.lastCall().settings.xSize, 7);
+}
+
+TEST_F(VideoPatterns, OpeningTheAdvancedWindowBeforeAnyRunKeepsAutomaticXSizeUntilTyped)
+{
+    EXPECT_EQ(advanced().txtXsize->text(), "10");
+    window().cmboMode->setCurrentIndex(1);
+    execute();
+    EXPECT_EQ(fake.lastCall().settings.xSize, 3);
+    lab.app->advancedVideoSettings()->txtXsize->setText("12");
+    window().cmboMode->setCurrentIndex(8);
+    execute();
+    EXPECT_EQ(fake.lastCall().settings.xSize, 12);
+}
+
+// Each case starts a fresh program: set-up texts, keys pressed during one
+// pattern run, then the U1 boxes, the sounds and the register writes.
+struct HotKeyCase {
+    const char* what;
+    std::map<QString, QString> start;      // box objectName -> text
+    std::vector<std::int32_t> keys;
+    std::map<QString, QString> end;
+    QStringList sounds;
+    std::map<int, int> stored;             // register -> byte the chip holds (masked below)
+    std::map<int, int> mask;
+    int register4Writes = -1;              // -1: not counted
+};
+
+TEST(VideoHotKeys, StepU1WriteItAndAnswerWithTheKeysSound)
+{
+    const HotKeyCase cases[] = {
+        {"D twice wraps at 3F, d comes back", {{"txtIn_DPAoffset", "3E"}}, {'D', 'D', 'd'},
+         {{"txtIn_DPAoffset", "3F"}}, {"dpa_up.wav", "up.wav", "dpa_down.wav"}, {{4, 0x3F}}, {{4, 0x3F}}, 3},
+        {"P wraps at 7, p from 0 goes to 7", {{"txtIn_PFD", "7"}}, {'P', 'p'}, {{"txtIn_PFD", "7"}},
+         {"pfd_up.wav", "pfd_down.wav"}, {{1, 0x07}}, {{1, 0x07}}},
+        {"H at 4090 stops at 4095", {{"txtIn_HorizTotal", "4090"}}, {'H'}, {{"txtIn_HorizTotal", "4095"}},
+         {"horiz_up.wav"}, {{2, 0xF7}, {3, 0x0F}}, {{2, 0xFF}, {3, 0xFF}}},
+        {"h from 13 gives 5, which is the smallest divider", {{"txtIn_HorizTotal", "13"}}, {'h'},
+         {{"txtIn_HorizTotal", "9"}, {"txtIn_FdBk0", "01"}}, {"horiz_dn.wav"}, {{2, 0x01}, {3, 0x00}},
+         {{2, 0xFF}, {3, 0xFF}}},
+        {"G and g step the divider by one", {{"txtIn_HorizTotal", "1696"}}, {'G', 'G', 'g'},
+         {{"txtIn_HorizTotal", "1697"}}, {"horiz_up.wav", "up.wav", "horiz_dn.wav"}, {{2, 0x99}, {3, 0x06}},
+         {{2, 0xFF}, {3, 0xFF}}},
+        {"F twice says external both times", {}, {'f', 'F', 'F'}, {}, {"internal.wav", "external.wav", "external.wav"},
+         {}, {}},
+        {"256 + 68 is D; a code without a character breaks the run", {{"txtIn_DPAoffset", "0"}},
+         {256 + 68, 600, 'D', 'D', 'c', 'D'}, {{"txtIn_DPAoffset", "4"}},
+         {"dpa_up.wav", "dpa_up.wav", "up.wav", "dpa_up.wav"}, {}, {}, 4},
+    };
+    for (const HotKeyCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestLab lab;
+        FakeRenderer fake;
+        ASSERT_TRUE(lab.start());
+        int calculatorUpdates = 0;
+        lab.app->links.calculatorUpdate = [&] { ++calculatorUpdates; };
+        for (const auto& [name, text] : c.start)
+            lab.find<QLineEdit>(name)->setText(text);
+        lab.sound->clear();
+        lab.takeTrace();
+        fake.pressDuringNextCalls(c.keys);
+        lab.app->videoPatterns()->cmdExecute->click();
+
+        for (const auto& [name, text] : c.end)
+            EXPECT_EQ(lab.find<QLineEdit>(name)->text(), text) << name.toStdString();
+        QStringList heard;
+        for (const QString& h : lab.sound->heard)
+            heard << QFileInfo(h).fileName();
+        EXPECT_EQ(heard, c.sounds);
+        for (const auto& [reg, value] : c.stored)
+            EXPECT_EQ(lab.board().u1().storedRegister(static_cast<std::uint8_t>(reg)) & c.mask.at(reg), value)
+                << "register " << reg;
+        if (c.register4Writes >= 0) {
+            EXPECT_EQ(count(lab.takeTrace(), "[START] 4C [a] 04 [a]"), c.register4Writes);
+            EXPECT_EQ(calculatorUpdates, c.register4Writes) << "each U1 write updates the calculator";
+        }
+    }
+}
+
+TEST_F(VideoPatterns, FilterKeysGoThroughTheFilterBoxAndTheSoundModeDecidesWhatIsHeard)
+{
+    QCheckBox* filter = lab.find<QCheckBox>("ckIn_ExtFilter");
+    fake.pressDuringNextCalls(QStringLiteral("f"));
+    execute();
+    EXPECT_TRUE(filter->isChecked());
+    EXPECT_EQ(heardFiles(), QStringList{"internal.wav"});
+    // The run goes on across two pattern runs: the same key is the short sound.
+    fake.pressDuringNextCalls(QStringLiteral("fF"));
+    execute();
+    EXPECT_FALSE(filter->isChecked());
+    EXPECT_EQ(heardFiles(), (QStringList{"internal.wav", "external.wav"}));
+
+    lab.find<QAction>("mnuNoSnd")->trigger();
+    fake.pressDuringNextCalls(QStringLiteral("DdPpGgHhFfcx1"));
+    execute();
+    EXPECT_EQ(heardFiles(), QStringList{});
+    lab.find<QAction>("mnuBeep")->trigger();
+    execute();
+    EXPECT_EQ(heardFiles(), QStringList(10, "beep"));
+}
+
+TEST_F(VideoPatterns, UseBitmapInsistsOnAFileAndRefusesOneThatCannotBeRead)
+{
+    QTemporaryDir dir;
+    const QString good = dir.path() + "/grid.bmp";
+    QImage image(8, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(good, "BMP"));
+    const QString text = dir.path() + "/notes.bmp";
+    QFile notes(text);
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.write("not a bitmap");
+    notes.close();
+
+    lab.find<QRadioButton>("obPattern_20")->click();
+    lab.dialogs.openFiles = {std::nullopt, std::nullopt, good};
+    execute();
+    ASSERT_EQ(lab.dialogs.fileDialogs.size(), 3u) << "Cancel opens the dialog again";
+    const FileDialogRequest& request = lab.dialogs.fileDialogs.back().request;
+    EXPECT_EQ(request.title, "Choose Bitmap File to Open");
+    EXPECT_EQ(request.filter, "Bitmap Files (*.bmp)|*.bmp| All Files (*.*)|*.*");
+    EXPECT_EQ(request.directory, QDir::currentPath());
+    EXPECT_EQ(fake.lastCall().pattern, 20);
+    EXPECT_EQ(QString::fromLocal8Bit(fake.lastCall().bitmapFile), good);
+
+    // Another pattern gets an empty name; the chosen file stays chosen.
+    lab.find<QRadioButton>("obPattern_3")->click();
+    execute();
+    EXPECT_STREQ(fake.lastCall().bitmapFile, "");
+
+    const std::pair<QString, QString> unreadable[] = {
+        {dir.path() + "/missing.bmp", "there is no such file"},
+        {text, "it is not a bitmap"},
+        {dir.path(), "it is a folder"},
+    };
+    lab.find<QRadioButton>("obPattern_20")->click();
+    for (const auto& [path, reason] : unreadable) {
+        lab.dialogs.openFiles = {path};
+        window().cmdBrowse->click();
+        const int calls = fake.calls();
+        lab.dialogs.messages.clear();
+        execute();
+        EXPECT_EQ(fake.calls(), calls) << "no pattern for " << path.toStdString();
+        ASSERT_EQ(lab.dialogs.messages.size(), 1u);
+        EXPECT_TRUE(lab.dialogs.messages[0].text.contains(QDir::toNativeSeparators(path)));
+        EXPECT_TRUE(lab.dialogs.messages[0].text.contains(reason)) << lab.dialogs.messages[0].text.toStdString();
+    }
+}
+
+TEST_F(VideoPatterns, ARendererThatCannotBeLoadedOrShownIsAMessageNamingWhy)
+{
+    QTemporaryDir dir;
+    const QString notALibrary = dir.path() + "/libzvxrenderer.so";
+    QFile f(notALibrary);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("text");
+    f.close();
+    const std::pair<QString, QString> broken[] = {
+        {"/nonexistent/libzvxrenderer.so", "/nonexistent/libzvxrenderer.so: no such file"},
+        {notALibrary, notALibrary + ": "},
+    };
+    for (const auto& [path, says] : broken) {
+        frmVideoPatterns other(*lab.app, path);
+        lab.dialogs.messages.clear();
+        other.cmdExecute->click();
+        ASSERT_EQ(lab.dialogs.messages.size(), 1u);
+        EXPECT_TRUE(lab.dialogs.messages[0].text.startsWith("The pattern renderer cannot be loaded:"));
+        EXPECT_TRUE(lab.dialogs.messages[0].text.contains(says)) << lab.dialogs.messages[0].text.toStdString();
+        other.refreshDisplayTiming();
+        EXPECT_EQ(other.lblDisplayTiming->text(), "Display timing unknown: the pattern renderer cannot be loaded.");
+    }
+    EXPECT_EQ(fake.calls(), 0);
+
+    fake.failWith("no display to open");
+    lab.dialogs.messages.clear();
+    execute();
+    ASSERT_EQ(lab.dialogs.messages.size(), 1u);
+    EXPECT_EQ(lab.dialogs.messages[0].text, "The pattern could not be shown: no display to open.");
+}
+
+TEST_F(VideoPatterns, TheTimingLineShowsWhatTheDisplayRunsAndUseForU1TakesIt)
+{
+    ZvxDisplayTiming t{};
+    t.width = 1024;
+    t.height = 768;
+    t.modeChange = 1;
+    t.refreshHz = 60.004;
+    t.pixelClockHz = 65.0e6;
+    t.totalPixelsPerLine = 1344;
+    t.totalLines = 806;
+    fake.answerTiming(1, t);
+    window().cmboMode->setCurrentIndex(2);
+    lab.find<QAction>("mnuVideoPatterns")->trigger();
+    EXPECT_EQ(window().lblDisplayTiming->text(), "Display: 1024x768 at 60.00 Hz, 1344 pixels/line, Hsync 48.36 kHz");
+    ASSERT_TRUE(window().cmdUseForU1->isEnabled());
+
+    window().cmdUseForU1->click();
+    EXPECT_EQ(lab.app->calculator().txtHsync->text(), "48.363");
+    EXPECT_EQ(lab.window().txtHsync->text(), "48.363") << "the calculator's update copies it back";
+    EXPECT_EQ(box("txtIn_HorizTotal")->text(), "1344");
+    EXPECT_EQ(lab.board().u1().storedRegister(2) + 256 * lab.board().u1().storedRegister(3) + 8, 1344)
+        << "written at once with automatic write on";
+
+    // Where the display server keeps its mode and tells no pixel clock.
+    t.width = 2560;
+    t.height = 1440;
+    t.modeChange = 0;
+    t.pixelClockHz = 0;
+    t.totalPixelsPerLine = 0;
+    std::snprintf(t.note, sizeof t.note, "under Wayland the compositor keeps the monitor's mode");
+    fake.answerTiming(1, t);
+    window().cmboMode->setCurrentIndex(1);
+    EXPECT_EQ(window().lblDisplayTiming->text(),
+              "Display: 2560x1440 at 60.00 Hz; pixels/line unknown (under Wayland the compositor keeps the "
+              "monitor's mode)\nThe 800x600 pattern is drawn at its own size in the middle of the screen.");
+    EXPECT_FALSE(window().cmdUseForU1->isEnabled());
+
+    fake.answerTiming(0, ZvxDisplayTiming{0, 0, 0, 0, 0, 0, 0, 0, "", "the display cannot be opened"});
+    window().cmboRefreshRate->setCurrentIndex(1);
+    EXPECT_EQ(window().lblDisplayTiming->text(), "Display timing unknown: the display cannot be opened");
+    EXPECT_FALSE(window().cmdUseForU1->isEnabled());
+}
+
+TEST_F(VideoPatterns, AdvancedWindowEditsGoIntoTheRecordAtOnce)
+{
+    frmAdvancedVideoSettings& adv = advanced();
+    EXPECT_EQ(adv.windowTitle(), "Advanced Video Settings");
+
+    lab.dialogs.colors = {QColor(255, 0, 0), std::nullopt, QColor(0, 0, 255)};
+    adv.cmdForegroundColor->click();
+    adv.cmdSeedColor->click();  // cancelled
+    adv.cmdBackgroundColor->click();
+    EXPECT_EQ(lab.dialogs.colorDialogs,
+              (std::vector<QColor>{QColor(255, 255, 255), QColor(0, 0, 0), QColor(0, 0, 0)}));
+    const videoSettings& s = window().patternState().settings;
+    EXPECT_EQ(s.foreColor, 0x0000FF) << "red in the low byte";
+    EXPECT_EQ(s.backColor, 0xFF0000);
+    EXPECT_EQ(s.seedColor, 0);
+    EXPECT_EQ(adv.lblForeColorIndicator->palette().color(QPalette::Window), QColor(255, 0, 0));
+
+    // Typed texts follow the text-to-number rule; spinners stay in range.
+    struct Step {
+        QLineEdit* box;
+        Spinner* spinner;
+        const char* typed;
+        int by;  // spinner steps after typing
+        const char* shown;
+        const std::int32_t* field;
+        std::int32_t value;
+    };
+    const Step steps[] = {
+        {adv.txtCheckBoxSize, adv.UpDownCheckBoxSize, "2048", 1, "2048", &s.checkBoxSize, 2048},
+        {adv.txtCheckBoxSize, adv.UpDownCheckBoxSize, "0", 1, "1", &s.checkBoxSize, 1},
+        {adv.txtYsize, adv.UpDown2, "12.5", 0, "12.5", &s.ySize, 12},
+        {adv.txtRedIncr, adv.UpDownRedIncr, "-255", -1, "-255", &s.redIncr, -255},
+        {adv.txtGrnIncr, adv.UpDownGrnIncr, "abc", 0, "abc", &s.grnIncr, 0},
+        {adv.txtBlueIncr, adv.UpDownBlueIncr, "7", -2, "5", &s.blueIncr, 5},
+    };
+    for (const Step& st : steps) {
+        st.box->setText(st.typed);
+        st.spinner->stepBy(st.by);
+        EXPECT_EQ(st.box->text(), st.shown) << st.typed;
+        EXPECT_EQ(*st.field, st.value) << st.typed;
+    }
+
+    adv.cmdExecute->click();
+    ASSERT_EQ(fake.calls(), 1);
+    EXPECT_EQ(fake.lastCall().settings.foreColor, 0x0000FF);
+    EXPECT_EQ(fake.lastCall().settings.blueIncr, 5);
+    adv.cmdOK->click();
+    EXPECT_FALSE(adv.isVisible());
+}
+
+} // namespace
+} // namespace zvx
