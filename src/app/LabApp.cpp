@@ -1,5 +1,6 @@
 #include "app/LabApp.h"
 
+#include "calculator/LoopResponseWindow.h"
 #include "mainwindow/DevicePanel.h"
 #include "mainwindow/DialogPolicy.h"
 #include "mainwindow/MainWindow.h"
@@ -104,6 +105,10 @@ void LabApp::connectMainWindow()
     connect(w->mnuSave, &QAction::triggered, w, [this] { mnuSave_Click(fileWindow()); });
     connect(w->mnuSaveAs, &QAction::triggered, w, [this] { fileWindow().cmdSaveAs(); });
     connect(w->mnuI2C_debug_debugWin, &QAction::triggered, w, [this] { mnuI2C_debug_debugWin_Click(); });
+    connect(w->mnuLoopResponse, &QAction::triggered, w, [this] {
+        loopResponseWindow().show();
+        loopResponseWindow().raise();
+    });
 
     // A setup file dropped on the window or on either device panel opens.
     auto* drop = new SetupFileDropTarget(fileWindow(), w);
@@ -117,6 +122,14 @@ void LabApp::createToolWindows()
     ensureDebugWindow();
     fileWindow();
     revisionInfo_ = std::make_unique<frmRevisionInfo>(mainWindow_.get());
+    loopResponseWindow();
+}
+
+LoopResponseWindow& LabApp::loopResponseWindow()
+{
+    if (!loopResponse_)
+        loopResponse_ = std::make_unique<LoopResponseWindow>(*this);
+    return *loopResponse_;
 }
 
 void LabApp::ensureDebugWindow()
@@ -157,6 +170,8 @@ void LabApp::mnuExit_Click()
         debugWin_->hide();
     if (revisionInfo_)
         revisionInfo_->hide();
+    if (loopResponse_)
+        loopResponse_->hide();
     if (mainWindow_)
         mainWindow_->close();
     emit exitRequested();

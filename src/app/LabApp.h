@@ -20,6 +20,7 @@ namespace zvx {
 
 class DialogPolicy;
 class I2Cdebugwin;
+class LoopResponseWindow;
 class MainWindow;
 class frmOpen;
 class frmRevisionInfo;
@@ -74,6 +75,8 @@ public:
     // the tool windows are).
     frmOpen& fileWindow();
     bool hasExited() const { return exited_; }
+    // Features > Loop Response; created hidden the first time it is needed.
+    LoopResponseWindow& loopResponseWindow();
 
 signals:
     void exitRequested();
@@ -98,6 +101,7 @@ private:
     std::unique_ptr<I2Cdebugwin> debugWin_;
     std::unique_ptr<frmOpen> frmOpen_;
     std::unique_ptr<frmRevisionInfo> revisionInfo_;
+    std::unique_ptr<LoopResponseWindow> loopResponse_;
     bool exited_ = false;
 };
 
