@@ -1,6 +1,9 @@
 #include "app/LabApp.h"
 
+#include "calculator/CalculatorModule.h"
 #include "calculator/LoopResponseWindow.h"
+#include "calculator/frmCalculator.h"
+#include "calculator/frmSetFrequency.h"
 #include "mainwindow/DevicePanel.h"
 #include "mainwindow/DialogPolicy.h"
 #include "mainwindow/MainWindow.h"
@@ -15,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QLockFile>
 #include <QStandardPaths>
 
@@ -46,7 +50,12 @@ LabApp::LabApp(LabOptions options)
     bus_.engine.beep = [] { QApplication::beep(); };
 }
 
-LabApp::~LabApp() = default;
+LabApp::~LabApp()
+{
+    // Windows go one by one from here; no link may reach (or re-create) one
+    // that has gone.
+    links = WindowLinks{};
+}
 
 bool LabApp::Main()
 {
@@ -75,6 +84,7 @@ bool LabApp::Main()
     // 3. The main window, loaded and shown.
     mainWindow_ = std::make_unique<MainWindow>(*this);
     connectMainWindow();
+    connectCalculator();
     mainWindow_->Form_Load();
     mainWindow_->setPortStatus(options_.portStatus);
     mainWindow_->show();
@@ -122,7 +132,45 @@ void LabApp::createToolWindows()
     ensureDebugWindow();
     fileWindow();
     revisionInfo_ = std::make_unique<frmRevisionInfo>(mainWindow_.get());
+    calculator();
+    setFrequencyDialog();
     loopResponseWindow();
+}
+
+frmCalculator& LabApp::calculator()
+{
+    if (!calculator_)
+        calculator_ = std::make_unique<frmCalculator>(*this);
+    return *calculator_;
+}
+
+frmSetFrequency& LabApp::setFrequencyDialog()
+{
+    if (!setFrequency_) {
+        frmCalculator& calc = calculator();
+        setFrequency_ = std::make_unique<frmSetFrequency>(*this, calc);
+    }
+    return *setFrequency_;
+}
+
+void LabApp::connectCalculator()
+{
+    MainWindow* w = mainWindow_.get();
+    connect(w->mnu_Calc, &QAction::triggered, w, [this] {
+        calculator().show();
+        calculator().raise();
+    });
+    connect(w->mnu_Freq, &QAction::triggered, w, [this] {
+        setFrequencyDialog().show();
+        setFrequencyDialog().raise();
+    });
+    links.calculatorUpdate = [this] { calculator().cmdUpdate_Click(); };
+    links.setCalculatorHsync = [this](const QString& text) { calculator().txtHsync->setText(text); };
+    links.setCalculatorInputMode = [this] {
+        frmSetFrequency& dialog = setFrequencyDialog();
+        setCalculatorInputMode(*mainWindow_, calculator(), dialog);
+    };
+    links.updateClockOutputLabels = [this] { updateClockOutputLabels(*mainWindow_, calculator()); };
 }
 
 LoopResponseWindow& LabApp::loopResponseWindow()
@@ -170,6 +218,10 @@ void LabApp::mnuExit_Click()
         debugWin_->hide();
     if (revisionInfo_)
         revisionInfo_->hide();
+    if (setFrequency_)
+        setFrequency_->hide();
+    if (calculator_)
+        calculator_->hide();
     if (loopResponse_)
         loopResponse_->hide();
     if (mainWindow_)

@@ -22,7 +22,9 @@ class DialogPolicy;
 class I2Cdebugwin;
 class LoopResponseWindow;
 class MainWindow;
+class frmCalculator;
 class frmOpen;
+class frmSetFrequency;
 class frmRevisionInfo;
 
 struct LabOptions {
@@ -75,6 +77,11 @@ public:
     // the tool windows are).
     frmOpen& fileWindow();
     bool hasExited() const { return exited_; }
+    // The calculator and its Set Frequency dialog; created hidden (the
+    // calculator first) the first time they are needed, which is at the
+    // latest when the tool windows are created.
+    frmCalculator& calculator();
+    frmSetFrequency& setFrequencyDialog();
     // Features > Loop Response; created hidden the first time it is needed.
     LoopResponseWindow& loopResponseWindow();
 
@@ -85,6 +92,9 @@ private:
     // Connects the main window's menu items to the windows and commands of
     // the other subsystems, and lets setup files be dropped on it.
     void connectMainWindow();
+    // The links through which the main window and the setup files reach
+    // the calculator.
+    void connectCalculator();
     void createToolWindows();
     void ensureDebugWindow();
 
@@ -101,6 +111,8 @@ private:
     std::unique_ptr<I2Cdebugwin> debugWin_;
     std::unique_ptr<frmOpen> frmOpen_;
     std::unique_ptr<frmRevisionInfo> revisionInfo_;
+    std::unique_ptr<frmCalculator> calculator_;
+    std::unique_ptr<frmSetFrequency> setFrequency_;  // refers to the calculator: goes first
     std::unique_ptr<LoopResponseWindow> loopResponse_;
     bool exited_ = false;
 };

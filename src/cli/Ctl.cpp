@@ -2,6 +2,7 @@
 
 #include "app/AppOptions.h"
 #include "app/ProgramPort.h"
+#include "cli/CtlCalc.h"
 #include "device/ChipAddresses.h"
 #include "device/ChipDevice.h"
 #include "device/RegisterCodecs.h"
@@ -41,6 +42,7 @@ const char* const kUsageText =
     "  apply FILE.zvx [U1|U4|both]  write a setup file's registers 0-7 as Write All does\n"
     "  diff FILE.zvx [U1|U4|both]   list where the chips differ from a setup file\n"
     "                               (exit status 1 when they differ)\n"
+    "  calc ...                  PLL calculator figures (calc --help)\n"
     "  -                         read one command per line from standard input\n"
     "options:\n"
     "  --port=auto|sim|ppdev|direct  port backend (also ZVX7246_PORT)\n"
@@ -365,6 +367,8 @@ std::vector<std::string> splitWords(const std::string& line)
 
 int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
 {
+    if (isCalcCommand(args))
+        return runCalc(args, env);
     const AppOptions options = parseAppOptions(args);
     if (options.help) {
         env.out << kUsageText;

@@ -145,16 +145,6 @@ TEST(ClockOutputs, ZeroOffsetZeroTotalAndLongFrequencies)
     EXPECT_EQ(textOf(computeClockOutputs(in), ClockTarget::PhaseDetectorUnits), "kHz");
 }
 
-TEST(ClockOutputs, DividersAndSteps)
-{
-    EXPECT_EQ(psdDivisor(0), 2.0f);
-    EXPECT_EQ(psdDivisor(2), 8.0f);
-    EXPECT_EQ(psdDivisor(-1), 16.0f);  // no option selected
-    EXPECT_EQ(dpaStepCount(1), 33);
-    EXPECT_EQ(dpaStepCount(3), 65);
-    EXPECT_EQ(dpaStepCount(-1), 65);
-}
-
 TEST(ClockOutputs, ImpossibleFiguresStopWithTheirCause)
 {
     // No output-scaler option: CLK cannot be divided; the figures before it stand.
