@@ -4,6 +4,7 @@
 #include "calculator/LoopResponseWindow.h"
 #include "calculator/frmCalculator.h"
 #include "calculator/frmSetFrequency.h"
+#include "device/NumberText.h"
 #include "mainwindow/DevicePanel.h"
 #include "mainwindow/DialogPolicy.h"
 #include "mainwindow/MainWindow.h"
@@ -134,7 +135,7 @@ void LabApp::createToolWindows()
     revisionInfo_ = std::make_unique<frmRevisionInfo>(mainWindow_.get());
     calculator();
     setFrequencyDialog();
-    loopResponseWindow();
+    connectLoopResponse();
 }
 
 frmCalculator& LabApp::calculator()
@@ -171,6 +172,28 @@ void LabApp::connectCalculator()
         setCalculatorInputMode(*mainWindow_, calculator(), dialog);
     };
     links.updateClockOutputLabels = [this] { updateClockOutputLabels(*mainWindow_, calculator()); };
+}
+
+void LabApp::connectLoopResponse()
+{
+    // The phase-detector frequency the calculator computes from: its
+    // oscillator over U1's divider in oscillator mode, its Hsync box otherwise.
+    links.phaseDetectorKHz = [this] {
+        frmCalculator& calc = calculator();
+        if (calc.txtOscillator->isEnabled())
+            return static_cast<double>(oscToPFDfreq(*mainWindow_, calc)) / 1000.0;
+        return textValue(calc.txtHsync->text().toStdString());
+    };
+    LoopResponseWindow* loop = &loopResponseWindow();
+    frmCalculator& calc = calculator();
+    for (QLineEdit* box : {calc.txtHsync, calc.txtOscillator, calc.txtPhaseDetector, mainWindow_->inPanel()->txtOscDiv})
+        connect(box, &QLineEdit::textChanged, loop, [loop] { loop->followU1(); });
+    // A switch between Hsync and oscillator mode changes the figure too.
+    links.setCalculatorInputMode = [setMode = links.setCalculatorInputMode, loop] {
+        if (setMode)
+            setMode();
+        loop->followU1();
+    };
 }
 
 LoopResponseWindow& LabApp::loopResponseWindow()

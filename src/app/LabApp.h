@@ -95,6 +95,8 @@ private:
     // The links through which the main window and the setup files reach
     // the calculator.
     void connectCalculator();
+    // The Loop Response window's phase-detector figure, from the calculator.
+    void connectLoopResponse();
     void createToolWindows();
     void ensureDebugWindow();
 

@@ -358,8 +358,8 @@ QString LoopResponseWindow::programValue(Input input) const
     case C2: return main->txtC2->text();
     case PFD:
         if (app_.links.phaseDetectorKHz)
-            return QString::number(app_.links.phaseDetectorKHz(), 'g', 10);
-        return QString::number(textValue(main->txtHsync->text().toStdString()), 'g', 10);
+            return QString::number(app_.links.phaseDetectorKHz(), 'g', 7);
+        return QString::number(textValue(main->txtHsync->text().toStdString()), 'g', 7);
     case N: {
         // The feedback divider: pixels per line times the PSD divisor, as
         // the calculator's VCO speed counts it.

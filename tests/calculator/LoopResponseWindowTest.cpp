@@ -2,11 +2,13 @@
 // follows the loop filter and U1, keeps what the user typed, and shows which
 // input is missing instead of a plot.
 #include "calculator/LoopResponseWindow.h"
+#include "calculator/frmCalculator.h"
 #include "device/NumberText.h"
 #include "mainwindow/ControlRule.h"
 #include "support/TestLab.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -30,7 +32,7 @@ protected:
         lab.window().txtR->setText("3.3");
         lab.window().txtC1->setText("100000");
         lab.window().txtC2->setText("3300");
-        lab.window().txtHsync->setText("47");
+        lab.app->calculator().txtHsync->setText("47");  // Hsync mode: the phase-detector frequency
         lab.u1().txtHorizTotal->setText("2080");
         lab.u1().obPSD->select(1);  // "4"
     }
@@ -70,9 +72,10 @@ TEST_F(LoopResponseWindowTest, OpensFromTheFeaturesMenuAndFollowsTheProgramUntil
     lab.u1().txtHorizTotal->setText("1040");
     EXPECT_EQ(box("txtN"), "4160");
     EXPECT_EQ(figure("lbl_fn"), ".97 kHz");
-    lab.app->links.phaseDetectorKHz = [] { return 31.5; };
-    w().followU1();
-    EXPECT_EQ(box("txtPFD"), "31.5");
+    // Oscillator mode: the calculator's 4.0 MHz over U1's divider.
+    lab.u1().txtOscDiv->setText("128");
+    lab.u1().ckOscDiv->setChecked(true);
+    EXPECT_EQ(box("txtPFD"), "31.25");
 
     // R typed here stays until "From U1".
     QLineEdit* r = w().findChild<QLineEdit*>("txtR");
