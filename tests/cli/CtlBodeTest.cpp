@@ -1,6 +1,7 @@
 // `zvx7246ctl calc loop-filter ... --bode FILE.csv`: the same curves and
 // figures as the Loop Response window.
 #include "calculator/LoopResponse.h"
+#include "cli/Ctl.h"
 #include "cli/CtlBode.h"
 
 #include <QFile>
@@ -37,4 +38,22 @@ TEST(CtlBode, WritesTheWindowsCurvesAndPrintsCrossoverAndPhaseMargin)
     EXPECT_EQ(writeBodeCurves(design, dir.filePath("missing/bode.csv").toStdString(), out3, err3), 1);
     EXPECT_EQ(out3.str(), "");
     EXPECT_NE(err3.str().find("missing/bode.csv"), std::string::npos) << err3.str();
+}
+
+TEST(CtlBode, CalcLoopFilterTakesTheBodeOption)
+{
+    QTemporaryDir dir;
+    const std::string file = dir.filePath("bode.csv").toStdString();
+    std::istringstream in;
+    std::ostringstream out, err;
+    CtlEnvironment env{in, out, err, {}};
+    EXPECT_EQ(runCtl({"calc", "loop-filter", "--pfd", "47", "--r", "3.3", "--c1", "100000", "--c2", "3300", "--n",
+                      "8320", "--kv", "250", "--kd", "64", "--bode", file},
+                     env),
+              0)
+        << err.str();
+    const LoopResponse r = computeLoopResponse({47, 3.3, 100000, 3300, 8320, 250, 64});
+    EXPECT_NE(out.str().find("\nzeta .712\ncrossover " + r.figures[0].value + " kHz\nphase margin "), std::string::npos)
+        << out.str();
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(file)));
 }
