@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-multimedia-dev libgl-dev
+  qt6-base-dev qt6-multimedia-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
   libsdl2-dev libx11-dev libxrandr-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   espeak-ng sox

@@ -1,11 +1,13 @@
 #include "app/LabApp.h"
 
 #include "calculator/CalculatorModule.h"
+#include "calculator/LoopResponseWindow.h"
 #include "calculator/frmCalculator.h"
 #include "calculator/frmSetFrequency.h"
 #include "app/InstanceLock.h"
 #include "app/TraceStream.h"
 
+#include "device/NumberText.h"
 #include "mainwindow/DevicePanel.h"
 #include "mainwindow/DialogPolicy.h"
 #include "mainwindow/MainWindow.h"
@@ -141,6 +143,10 @@ void LabApp::connectMainWindow()
                 mainWindow_->showChipAnswer(
                     device.id(), answered ? QString() : QString::fromStdString(device.notAnsweringSentence(bus_.where())));
         };
+    connect(w->mnuLoopResponse, &QAction::triggered, w, [this] {
+        loopResponseWindow().show();
+        loopResponseWindow().raise();
+    });
 
     // A setup file dropped on the window or on either device panel opens.
     auto* drop = new SetupFileDropTarget(fileWindow(), w);
@@ -160,6 +166,7 @@ void LabApp::createToolWindows()
     revisionInfo_ = std::make_unique<frmRevisionInfo>(mainWindow_.get());
     calculator();
     setFrequencyDialog();
+    connectLoopResponse();
     videoPatterns_ = std::make_unique<frmVideoPatterns>(*this, options_.rendererPath);
     videoPatterns_->showAdvanced = [this] { showAdvancedVideoSettings(); };
 }
@@ -264,6 +271,35 @@ frmAbout& LabApp::aboutBox()
     return *aboutBox_;
 }
 
+void LabApp::connectLoopResponse()
+{
+    // The phase-detector frequency the calculator computes from: its
+    // oscillator over U1's divider in oscillator mode, its Hsync box otherwise.
+    links.phaseDetectorKHz = [this] {
+        frmCalculator& calc = calculator();
+        if (calc.txtOscillator->isEnabled())
+            return static_cast<double>(oscToPFDfreq(*mainWindow_, calc)) / 1000.0;
+        return textValue(calc.txtHsync->text().toStdString());
+    };
+    LoopResponseWindow* loop = &loopResponseWindow();
+    frmCalculator& calc = calculator();
+    for (QLineEdit* box : {calc.txtHsync, calc.txtOscillator, calc.txtPhaseDetector, mainWindow_->inPanel()->txtOscDiv})
+        connect(box, &QLineEdit::textChanged, loop, [loop] { loop->followU1(); });
+    // A switch between Hsync and oscillator mode changes the figure too.
+    links.setCalculatorInputMode = [setMode = links.setCalculatorInputMode, loop] {
+        if (setMode)
+            setMode();
+        loop->followU1();
+    };
+}
+
+LoopResponseWindow& LabApp::loopResponseWindow()
+{
+    if (!loopResponse_)
+        loopResponse_ = std::make_unique<LoopResponseWindow>(*this);
+    return *loopResponse_;
+}
+
 void LabApp::ensureDebugWindow()
 {
     if (debugWin_)
@@ -319,6 +355,8 @@ void LabApp::mnuExit_Click()
         videoPatterns_->hide();
     if (advancedVideo_)
         advancedVideo_->hide();
+    if (loopResponse_)
+        loopResponse_->hide();
     if (mainWindow_)
         mainWindow_->close();
     emit exitRequested();

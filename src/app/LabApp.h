@@ -26,6 +26,7 @@ namespace zvx {
 
 class DialogPolicy;
 class I2Cdebugwin;
+class LoopResponseWindow;
 class MainWindow;
 class frmCalculator;
 class frmOpen;
@@ -111,6 +112,8 @@ public:
     // latest when the tool windows are created.
     frmCalculator& calculator();
     frmSetFrequency& setFrequencyDialog();
+    // Features > Loop Response; created hidden the first time it is needed.
+    LoopResponseWindow& loopResponseWindow();
 
     // The pattern generator: its window is created hidden at start-up, the
     // advanced window the first time "Advanced ..." asks for it.
@@ -129,6 +132,8 @@ private:
     // The links through which the main window and the setup files reach
     // the calculator.
     void connectCalculator();
+    // The Loop Response window's phase-detector figure, from the calculator.
+    void connectLoopResponse();
     void createToolWindows();
     void ensureDebugWindow();
     // Shows a tool window modeless, in front.
@@ -156,6 +161,7 @@ private:
     std::unique_ptr<frmAbout> aboutBox_;
     std::unique_ptr<frmVideoPatterns> videoPatterns_;
     std::unique_ptr<frmAdvancedVideoSettings> advancedVideo_;  // uses the pattern window's record
+    std::unique_ptr<LoopResponseWindow> loopResponse_;
     bool exited_ = false;
 };
 

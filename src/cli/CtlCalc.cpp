@@ -4,6 +4,7 @@
 #include "app/ProgramPort.h"
 #include "calculator/CalculatorMath.h"
 #include "cli/Ctl.h"
+#include "cli/CtlBode.h"
 #include "device/ChipAddresses.h"
 #include "device/ChipDevice.h"
 #include "device/RegisterCodecs.h"
@@ -31,7 +32,7 @@ struct UsageError {
 
 const std::set<std::string> kClockOptions = {"hsync", "osc", "oscdiv", "total", "psd", "dpa",
                                              "offset", "outscl", "from-chip", "rev-a"};
-const std::set<std::string> kLoopOptions = {"pfd", "r", "c1", "c2", "n", "kv", "kd"};
+const std::set<std::string> kLoopOptions = {"pfd", "r", "c1", "c2", "n", "kv", "kd", "bode"};
 
 struct CalcArgs {
     std::vector<std::string> words;          // "calc", then the page
@@ -170,6 +171,8 @@ int runLoopFilter(const CalcArgs& a, CtlEnvironment& env)
     for (int i = 0; i <= r.computed && i < LoopFilterResult::kFigureCount; ++i)
         status = std::max(status, printFigure(env, kLoopFilterFigures[i].name, r.figureText(i),
                                               kLoopFilterFigures[i].unit, i == r.computed ? r.cause : ""));
+    if (const auto bode = optional(a, "bode"))
+        status = std::max(status, writeBodeCurves(in, *bode, env.out, env.err));
     return status;
 }
 
@@ -310,7 +313,10 @@ const char* calcUsage()
            "  calc clock --from-chip U1|U4 (--hsync KHZ | --osc MHZ) [--rev-a] [values to override]\n"
            "  calc loop-filter --pfd KHZ --r KOHM --c1 PF --c2 PF --n N --kv KV --kd KD\n"
            "                            the calculator's figures, one 'name value unit' line each\n"
-           "                            (exit status 1 when a figure cannot be computed)\n";
+           "                            (exit status 1 when a figure cannot be computed)\n"
+           "  calc loop-filter ... --bode FILE.csv\n"
+           "                            also the loop's Bode and step curves as CSV, and its\n"
+           "                            crossover and phase margin\n";
 }
 
 int runCalc(const std::vector<std::string>& args, CtlEnvironment& env)

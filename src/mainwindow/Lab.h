@@ -32,6 +32,9 @@ struct WindowLinks {
     std::function<void()> showRawEditor;                       // the "J" hot key: frmI2C, modeless
     std::function<void(const QString& text)> setCalculatorHsync;      // calculator's txtHsync
     std::function<void()> enableRawEditorSave;                         // raw editor's File > Save
+    // The calculator's phase-detector figure in kHz; empty = the main
+    // window's Hsync box, which the calculator mirrors in Hsync mode.
+    std::function<double()> phaseDetectorKHz;
 };
 
 class Lab {

@@ -76,6 +76,7 @@ void MainWindow::buildMenus()
 
     QMenu* features = menu("mnuI2C_debug", QStringLiteral("Fea&tures"));
     mnu_Calc = item(features, "mnu_Calc", QStringLiteral("Calculato&r"));
+    mnuLoopResponse = item(features, "mnuLoopResponse", QStringLiteral("&Loop Response..."));
     mnuI2C_AutoWrite = item(features, "mnuI2C_AutoWrite", QStringLiteral("Auto &Write"));
     mnuI2C_AutoWrite->setCheckable(true);
     connect(mnuI2C_AutoWrite, &QAction::triggered, this, [this] { mnuI2C_AutoWrite_Click(); });

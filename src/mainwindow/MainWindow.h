@@ -78,6 +78,7 @@ public:
     QAction* mnuU1 = nullptr;
     QAction* mnuU4 = nullptr;
     QAction* mnu_Calc = nullptr;
+    QAction* mnuLoopResponse = nullptr;
     QAction* mnuI2C_AutoWrite = nullptr;
     QAction* mnuShowBitBang = nullptr;
     QAction* mnuI2C_debug_debugWin = nullptr;
