@@ -114,7 +114,7 @@ template <class F>
 double bisect(double lo, double hi, F&& f)
 {
     const bool loPositive = f(lo) > 0;
-    for (int i = 0; i < 200 && hi - lo > 1e-14 * hi; ++i) {
+    for (int i = 0; i < 200 && hi - lo > 1e-15 * std::max(std::fabs(lo), std::fabs(hi)); ++i) {
         const double mid = 0.5 * (lo + hi);
         if ((f(mid) > 0) == loPositive)
             lo = mid;
