@@ -89,12 +89,11 @@ struct NormalisedLoop {
     NormalisedLoop(double a_, double b_) : a(a_), b(b_)
     {
         if (a > 0) {
-            const double c2 = a / b;           // C2 / (C1 + C2)
-            const double c1 = 1 - c2;
-            const double r = b * b / (b - a);  // so that R C1 = b and R C1 C2 / (C1 + C2) = a
+            // C2 / (C1 + C2) = a / b, R C1 = b, R C2 = a b / (b - a).
+            const double rc2 = a * b / (b - a);
             m[0] = {0, 1, 0};                          // phase' = VCO control voltage
-            m[1] = {-1 / c2, -1 / (r * c2), 1 / (r * c2)};  // pump current less the current into R
-            m[2] = {0, 1 / (r * c1), -1 / (r * c1)};   // C1 charges through R
+            m[1] = {-b / a, -1 / rc2, 1 / rc2};        // pump current less the current into R, on C2
+            m[2] = {0, 1 / b, -1 / b};                 // C1 charges through R
         } else {
             // Without C2 the control voltage is the C1 voltage plus R times
             // the pump current; two states.
@@ -106,7 +105,6 @@ struct NormalisedLoop {
 
     static constexpr Vec kStart{-1, 0, 0};
 
-    Vec state(double t) const { return apply(expm(m, t), kStart); }
     double y(const Vec& s) const { return 1 + s[0]; }
     double slope(const Vec& s) const { return a > 0 ? s[1] : s[1] - b * s[0]; }
 };
@@ -116,7 +114,7 @@ template <class F>
 double bisect(double lo, double hi, F&& f)
 {
     const bool loPositive = f(lo) > 0;
-    for (int i = 0; i < 200 && hi - lo > 1e-14 * hi; ++i) {
+    for (int i = 0; i < 200 && hi - lo > 1e-15 * std::max(std::fabs(lo), std::fabs(hi)); ++i) {
         const double mid = 0.5 * (lo + hi);
         if ((f(mid) > 0) == loPositive)
             lo = mid;
@@ -249,63 +247,91 @@ double bandwidthOmega(const LoopConstants& k)
 
 StepResponse stepResponse(const LoopConstants& k, int points)
 {
-    const NormalisedLoop loop(k.tau2 * k.wn, k.tau1 * k.wn);
-    auto deviation = [&loop](double t) {
-        const Vec s = loop.state(t);
-        return std::sqrt(s[0] * s[0] + s[1] * s[1] + s[2] * s[2]);
-    };
+    const double b = k.tau1 * k.wn;
+    double a = k.tau2 * k.wn;
+    // A filter pole ten million times faster than the loop moves the step by
+    // less than that fraction; leaving it out spares the exponential a
+    // stiffness that would cost it its precision.
+    if (a * std::max(1.0, b) < 1e-7)
+        a = 0;
+    const NormalisedLoop loop(a, b);
+    auto size = [](const Vec& v) { return v[0] * v[0] + v[1] * v[1] + v[2] * v[2]; };
 
-    // Far enough for the loop to have come to rest: its state within a
-    // millionth of the settled one, far inside the 1 % band.
-    double end = 1;
-    constexpr double kLongest = 1e9;  // periods of 1/wn; a loop slower than this is never followed
-    while (end < kLongest && !(deviation(end) < 1e-6))
-        end *= 2;
-
-    // A fine pass for the figures: the highest point and the last sample
-    // outside the 1 % band, each then pinned down by bisection.
-    constexpr int kFine = 20000;
-    const double h = end / kFine;
+    // March in steps of a twentieth of the loop's fastest time constant,
+    // noting the highest sample and the last one outside the 1 % band (with
+    // the states to refine them from), until the step has stayed within a
+    // tenth of the band for as long again as it took to get there, its state
+    // no larger than then. A loop that never gets there within 200000 steps
+    // (some 10000 natural periods) has hardly any damping; its curve ends
+    // there, unsettled.
+    const double h = 0.05 / std::max(1.0, b);
     const Mat step = expm(loop.m, h);
+    constexpr long kMaxSteps = 200'000;
+    constexpr long kMinSteps = 600;
     Vec s = NormalisedLoop::kStart;
-    int peak = 0;
-    double peakY = 0;
-    int lastOutside = 0;
-    for (int i = 1; i <= kFine; ++i) {
+    Vec peakFrom = s, outsideFrom = s;
+    long i = 0, peak = 0, lastOutside = 0, lastLoose = 0;
+    double peakY = 0, looseSize = 1;
+    bool quiet = false;
+    while (i < kMaxSteps) {
+        const Vec before = s;
         s = apply(step, s);
+        ++i;
         const double y = loop.y(s);
         if (y > peakY) {
             peakY = y;
             peak = i;
+            peakFrom = before;
         }
-        if (!(std::fabs(y - 1) <= 0.01))
+        if (!(std::fabs(y - 1) <= 0.01)) {
             lastOutside = i;
+            outsideFrom = s;
+        }
+        if (!(std::fabs(y - 1) <= 0.001)) {
+            lastLoose = i;
+            looseSize = size(s);
+        }
+        if (i >= std::max(2 * lastLoose, kMinSteps) && size(s) <= looseSize) {
+            quiet = true;
+            break;
+        }
+    }
+    const double end = static_cast<double>(i) * h;
+
+    // The peak and the settling time between their samples, by bisection on
+    // the exact state a fraction of a step on.
+    auto from = [&loop](const Vec& start, double dt) { return apply(expm(loop.m, dt), start); };
+    StepResponse r;
+    double peakT = static_cast<double>(peak) * h;
+    if (peak > 0 && peak < i) {
+        const double dt = bisect(0.0, 2 * h, [&](double t) { return loop.slope(from(peakFrom, t)); });
+        peakT = static_cast<double>(peak - 1) * h + dt;
+        r.overshoot = std::max(0.0, loop.y(from(peakFrom, dt)) - 1);
+    } else {
+        r.overshoot = std::max(0.0, peakY - 1);
+    }
+    r.settled = quiet;
+    double settleT = end;
+    if (quiet) {
+        const double dt = bisect(0.0, h, [&](double t) { return std::fabs(loop.y(from(outsideFrom, t)) - 1) - 0.01; });
+        settleT = static_cast<double>(lastOutside) * h + dt;
     }
 
-    StepResponse r;
-    double peakT = peak * h;
-    if (peak > 0 && peak < kFine)
-        peakT = bisect((peak - 1) * h, (peak + 1) * h, [&](double t) { return loop.slope(loop.state(t)); });
-    r.overshoot = std::max(0.0, loop.y(loop.state(peakT)) - 1);
-    r.settled = lastOutside < kFine;
-    double settleT = end;
-    if (r.settled)
-        settleT = bisect(lastOutside * h, (lastOutside + 1) * h,
-                         [&](double t) { return std::fabs(loop.y(loop.state(t)) - 1) - 0.01; });
-
-    // The curve: through the settling time and twice the peak time, with margin.
-    double span = r.settled ? std::max(1.5 * settleT, 2 * peakT) : end;
-    span = std::min(std::max(span, 1e-9), end);
+    // The curve: through the settling time and twice the peak time, with
+    // margin; each sample reached in steps no longer than the march's.
+    const double span = std::max(quiet ? std::max(1.5 * settleT, 2 * peakT) : end, h);
     points = std::max(points, 2);
     const double dt = span / (points - 1);
-    const Mat plotStep = expm(loop.m, dt);
+    const long substeps = static_cast<long>(std::ceil(dt / h));
+    const Mat sub = expm(loop.m, dt / static_cast<double>(substeps));
     s = NormalisedLoop::kStart;
     r.t.reserve(static_cast<std::size_t>(points));
     r.y.reserve(static_cast<std::size_t>(points));
-    for (int i = 0; i < points; ++i) {
-        r.t.push_back(i * dt / k.wn);
+    for (int p = 0; p < points; ++p) {
+        r.t.push_back(p * dt / k.wn);
         r.y.push_back(loop.y(s));
-        s = apply(plotStep, s);
+        for (long j = 0; j < substeps; ++j)
+            s = apply(sub, s);
     }
     r.peakTime = peakT / k.wn;
     r.settlingTime = settleT / k.wn;

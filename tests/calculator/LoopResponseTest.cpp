@@ -191,6 +191,15 @@ TEST(LoopResponse, MissingInputsAreNamedAndBadLoopsWarnedOf)
     EXPECT_EQ(low.warnings[0], "phase margin " + std::to_string(std::lround(low.phaseMarginDeg)) +
                                    "\xC2\xB0: the loop will ring");
 
+    // C2 ten million times C1: the pole cancels the zero, the loop barely
+    // damps, and its step must still stay a bounded oscillation.
+    const LoopResponse undamped = computeLoopResponse({47, 0.0929, 0.143, 1.27e6, 13028, 1.47, 0.00709});
+    ASSERT_TRUE(undamped.ok());
+    EXPECT_FALSE(undamped.warnings.empty());
+    EXPECT_LE(undamped.step.overshoot, 1 + 1e-6);
+    for (double y : undamped.step.y)
+        ASSERT_TRUE(y >= -1e-6 && y <= 2 + 1e-6) << y;
+
     // A loop as fast as the phase detector.
     LoopFilterInputs fast = designInputs();
     fast.pfd = 5;
