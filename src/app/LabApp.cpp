@@ -88,14 +88,15 @@ bool LabApp::Main()
     connectCalculator();
     mainWindow_->Form_Load();
     mainWindow_->setPortStatus(options_.portStatus);
-    if (bus_.overAdapter())
-        mainWindow_->greyLineControls(QString::fromStdString(bus_.where()));
-    // The hidden delay box and the menus show what the options chose.
+    // The hidden delay box and the menus show what the options chose; over
+    // an I2C adapter the line controls mean nothing and are greyed instead.
     if (options_.delayCount)
         mainWindow_->inPanel()->txtDelay->setText(QString::number(*options_.delayCount));
     mainWindow_->mnuI2C_debug_ackOff->setChecked(options_.noAck);
     for (int i = 0; i < int(mainWindow_->lptPorts.size()); ++i)
         mainWindow_->lptPorts[std::size_t(i)]->setChecked(i == options_.startLpt);
+    if (bus_.overAdapter())
+        mainWindow_->greyLineControls(QString::fromStdString(bus_.where()));
     mainWindow_->show();
 
     // 4. A setup file named on the command line is opened before the bus is.
