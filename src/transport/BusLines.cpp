@@ -31,7 +31,10 @@ std::string lptName(std::uint16_t base)
     return buf;
 }
 
-BusLines::BusLines(PortIo& port, BusLog& log) : port_(port), log_(log) {}
+BusLines::BusLines(PortIo& port, BusLog& log)
+    : port_(port), log_(log), portHasClock_(port.virtualTimeNs().has_value())
+{
+}
 
 void BusLines::selectLPTport(std::int16_t index)
 {
@@ -108,7 +111,10 @@ void BusLines::busDelay()
     std::int32_t passes = 0;
     if (delayCount >= 0) {
         const std::uint64_t ns = delayUnitNs(delayCount);
-        passes = port_.takeVirtualDelay(ns) ? 1 : busyWait(ns);
+        if (portHasClock_ && port_.takeVirtualDelay(ns))
+            passes = 1;
+        else
+            passes = ns == 0 ? 1 : busyWait(ns);  // the shortest unit reads no clock
     }
     port_.delayElapsed(passes);
 }
@@ -118,8 +124,6 @@ void BusLines::busDelay()
 // first reading a whole unit after the first one.
 std::int32_t BusLines::busyWait(std::uint64_t ns)
 {
-    if (ns == 0)
-        return 1;
     const std::uint64_t start = monotonicNs();
     std::int32_t passes = 1;
     while (monotonicNs() - start < ns) {

@@ -100,6 +100,7 @@ private:
     PortIo& port_;
     BusLog& log_;
     PortSet ports_;
+    bool portHasClock_;  // only such a port can take a delay unit virtually
 };
 
 } // namespace zvx
