@@ -40,9 +40,9 @@ void parseOption(std::string_view arg, AppOptions& o)
     if (name == "--port") {
         if (!needValue())
             return;
-        if (auto spec = parsePortSpec(value)) {
-            o.port = spec->kind;
-            o.portDevice = spec->device;
+        if (auto parsed = parsePortSpec(value)) {
+            o.port = parsed->kind;
+            o.portDevice = parsed->device;
         } else {
             o.errors.push_back("bad value in " + whole + ": expected " + portValueExpectation(value));
         }

@@ -39,8 +39,8 @@ std::string portValueExpectation(std::string_view badValue)
 
 std::optional<PortKind> parsePortKind(std::string_view text)
 {
-    if (auto spec = parsePortSpec(text))
-        return spec->kind;
+    if (auto parsed = parsePortSpec(text))
+        return parsed->kind;
     return std::nullopt;
 }
 
@@ -68,8 +68,8 @@ PortKindChoice resolvePortSpec(const std::optional<PortSpec>& option, const char
         return {option->kind, {}, option->device};
     if (environmentValue == nullptr || *environmentValue == '\0')
         return {PortKind::Auto, {}, {}};
-    if (auto spec = parsePortSpec(environmentValue))
-        return {spec->kind, {}, spec->device};
+    if (auto parsed = parsePortSpec(environmentValue))
+        return {parsed->kind, {}, parsed->device};
     return {PortKind::Auto,
             std::string(kPortEnvironmentVariable) + "=" + environmentValue + ": expected " +
                 portValueExpectation(environmentValue),
