@@ -14,6 +14,7 @@
 #include "mainwindow/SoundHotKeys.h"
 #include "mainwindow/SoundPlayer.h"
 #include "mainwindow/Steppers.h"
+#include "setup/ExportRegisters.h"
 #include "setup/SetupCommands.h"
 #include "setup/frmOpen.h"
 #include "tools/I2Cdebugwin.h"
@@ -21,6 +22,7 @@
 #include "tools/frmAbout.h"
 #include "tools/frmAddresses.h"
 #include "tools/frmI2C.h"
+#include "tools/frmLockWatch.h"
 #include "tools/frmRevisionInfo.h"
 #include "tools/frmTolvoAdditions.h"
 #include "video/frmAdvancedVideoSettings.h"
@@ -148,6 +150,8 @@ void LabApp::connectMainWindow()
         loopResponseWindow().show();
         loopResponseWindow().raise();
     });
+    connect(w->mnuLockWatch, &QAction::triggered, w, [this] { showToolWindow(lockWatch()); });
+    connect(w->mnuExportRegisters, &QAction::triggered, w, [this] { mnuExportRegisters_Click(*this); });
 
     // A setup file dropped on the window or on either device panel opens.
     auto* drop = new SetupFileDropTarget(fileWindow(), w);
@@ -294,6 +298,21 @@ void LabApp::connectLoopResponse()
     };
 }
 
+frmLockWatch& LabApp::lockWatch()
+{
+    if (!lockWatch_)
+        lockWatch_ = std::make_unique<frmLockWatch>(*this);
+    return *lockWatch_;
+}
+
+bool LabApp::busInUse()
+{
+    const MainWindow* w = mainWindow_.get();
+    return bus_.transactions().inTransaction() || QApplication::activeModalWidget() != nullptr ||
+           (w && (w->turboUpRunning || w->turboDnRunning)) || (videoPatterns_ && videoPatterns_->isRunning()) ||
+           (toggleTest_ && toggleTest_->isRunning());
+}
+
 LoopResponseWindow& LabApp::loopResponseWindow()
 {
     if (!loopResponse_)
@@ -358,6 +377,8 @@ void LabApp::mnuExit_Click()
         advancedVideo_->hide();
     if (loopResponse_)
         loopResponse_->hide();
+    if (lockWatch_)
+        lockWatch_->hide();
     if (mainWindow_)
         mainWindow_->close();
     emit exitRequested();

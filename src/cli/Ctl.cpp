@@ -3,7 +3,9 @@
 #include "app/AppOptions.h"
 #include "app/ProgramPort.h"
 #include "cli/CtlCalc.h"
+#include "cli/CtlExport.h"
 #include "cli/CtlPort.h"
+#include "cli/CtlWatch.h"
 #include "app/TraceStream.h"
 #include "device/ChipAddresses.h"
 #include "device/ChipDevice.h"
@@ -47,6 +49,10 @@ const char* const kUsageText =
     "  apply FILE.zvx [U1|U4|both]  write a setup file's registers 0-7 as Write All does\n"
     "  diff FILE.zvx [U1|U4|both]   list where the chips differ from a setup file\n"
     "                               (exit status 1 when they differ)\n"
+    "  watch U1|U4|both [--interval=MS] [--for=DURATION] [--until=unlock|lock]\n"
+    "                            print each change of the lock status, then a summary\n"
+    "  export FILE.zvx [U1|U4|both] | --from-chip U1|U4|both  --format=c|json|i2cset|csv [--bus=N]\n"
+    "                            the register writes that program the chips as Write All does\n"
     "  calc ...                  PLL calculator figures (calc --help)\n"
     "  port read data|status|control   read a register of the parallel port, print the byte\n"
     "  port write data|control VALUE   write a byte to a register of the parallel port\n"
@@ -273,6 +279,14 @@ public:
             const bool differs = diff(readSetupOrThrow(words[1]), devices);
             const int status = chips_.missingAcks() != missingBefore ? kMissingAck : kOk;
             return std::max(status, differs ? kDiffers : kOk);
+        } else if (cmd == "watch") {
+            WatchContext context{[this](Device d) -> ChipDevice& { return chip(d); }, env_.out, false,
+                                 env_.watchClock, {}};
+            return outcome(runWatchCommand(words, context));
+        } else if (cmd == "export") {
+            ExportContext context{[this](Device d) -> ChipDevice& { return chip(d); }, readSetupOrThrow, env_.out,
+                                  env_.err, bus_.where()};
+            return outcome(runExportCommand(words, context));
         } else if (cmd == "port") {
             if (auto error = runPortCommand(words, bus_.port(), bus_.lines.portSet(), env_.out))
                 throw UsageError{*error};
@@ -291,6 +305,13 @@ public:
 
 private:
     ChipDevice& chip(Device d) { return d == Device::U1 ? u1_ : u4_; }
+
+    static int outcome(const CommandOutcome& o)
+    {
+        if (o.usageError)
+            throw UsageError{*o.usageError};
+        return o.status;
+    }
 
     // In place of figures decoded from a silent chip's 0xFF bytes.
     void notAnswering(const ChipDevice& device)
@@ -447,7 +468,8 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
 {
     if (isCalcCommand(args))
         return runCalc(args, env);
-    const AppOptions options = parseAppOptions(args);
+    const AppOptions options =
+        parseAppOptions(args, {"--format", "--bus", "--from-chip", "--interval", "--for", "--until"});
     if (options.help) {
         env.out << kUsageText;
         return kOk;

@@ -3,6 +3,7 @@
 // i2c-tools, over the same transport and device code as the window.
 
 #include "app/ProgramPort.h"
+#include "cli/CtlWatch.h"
 
 #include <functional>
 #include <iosfwd>
@@ -22,6 +23,8 @@ struct CtlEnvironment {
     // Opens the port backend the options ask for; empty = the program's own
     // choice (openProgramPort). Tests hand in a board they keep.
     std::function<ProgramPort(const AppOptions& options)> openPort;
+    // The clocks and the pause of watch; empty: the system's.
+    WatchClock watchClock = {};
 };
 
 // Runs one invocation; args excludes the program name. Exit status: 0 done,

@@ -62,6 +62,9 @@ public:
     QLabel* lblDisplayTiming = nullptr;
     QPushButton* cmdUseForU1 = nullptr;
 
+    // A pattern is on the screen (its hot keys may be writing to the chip).
+    bool isRunning() const { return running_; }
+
 protected:
     void showEvent(QShowEvent* event) override;
 
