@@ -265,7 +265,7 @@ public:
             return outcome(runWatchCommand(words, context));
         } else if (cmd == "export") {
             ExportContext context{[this](Device d) -> ChipDevice& { return chip(d); }, readSetupOrThrow, env_.out,
-                                  env_.err, bus_.where()};
+                                  env_.err, bus_.where(), false, lenient_};
             return outcome(runExportCommand(words, context));
         } else if (cmd == "port") {
             if (auto error = runPortCommand(words, bus_.port(), bus_.lines.portSet(), env_.out))
@@ -478,8 +478,9 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
         env.err << "zvx7246ctl: no command (try --help)\n";
         return kUsage;
     }
-    if (options.lenient && options.arguments[0] != "apply" && options.arguments[0] != "-") {
-        env.err << "zvx7246ctl: --lenient goes with apply\n";
+    if (options.lenient && options.arguments[0] != "apply" && options.arguments[0] != "export" &&
+        options.arguments[0] != "-") {
+        env.err << "zvx7246ctl: --lenient goes with apply and export\n";
         return kUsage;
     }
 

@@ -1,38 +1,11 @@
 #include "cli/CtlArgs.h"
 
+#include "device/EchoText.h"
+
 #include <algorithm>
 #include <cctype>
 
 namespace zvx {
-
-std::string echoArgument(std::string_view text)
-{
-    constexpr std::size_t kMaxEchoed = 80;
-    bool cut = false;
-    if (text.size() > kMaxEchoed) {
-        std::size_t end = kMaxEchoed;
-        while (end > kMaxEchoed - 3 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-            --end;
-        text = text.substr(0, end);
-        cut = true;
-    }
-    static constexpr char digits[] = "0123456789ABCDEF";
-    std::string shown;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\t')
-            shown += "\\t";
-        else if (c == '\n')
-            shown += "\\n";
-        else if (c == '\r')
-            shown += "\\r";
-        else if (byte < 0x20 || byte == 0x7F)
-            shown += std::string("\\x") + digits[byte >> 4] + digits[byte & 0xF];
-        else
-            shown += c;
-    }
-    return cut ? shown + "..." : shown;
-}
 
 std::optional<std::string> parseCommandArgs(const std::vector<std::string>& words,
                                             const std::set<std::string>& valueOptions,
@@ -59,7 +32,7 @@ std::optional<std::string> parseCommandArgs(const std::vector<std::string>& word
             if (eq != std::string::npos)
                 return name + " takes no value";
         } else {
-            return "unknown option '" + echoArgument(word) + "' for '" + echoArgument(command) + "'";
+            return "unknown option '" + echoText(word) + "' for '" + echoText(command) + "'";
         }
         if (!out.options.emplace(name, value).second)
             return name + " is given twice";

@@ -1,7 +1,6 @@
 #pragma once
 // What the command files of zvx7246ctl share to read their words: the
-// options of one command, device names, and an argument quoted back safely
-// in a message.
+// options of one command and device names.
 
 #include "device/RegisterCodecs.h"
 
@@ -20,12 +19,6 @@ struct CommandOutcome {
     int status = 0;
     std::optional<std::string> usageError;
 };
-
-// An argument quoted back in a message: cut to 80 bytes (not inside a UTF-8
-// character) and with control characters written as escapes, so a stray
-// escape sequence or line break from a script cannot garble the terminal or
-// split the message.
-std::string echoArgument(std::string_view text);
 
 struct CommandArgs {
     std::vector<std::string> positional;          // the words that are not options, after the command

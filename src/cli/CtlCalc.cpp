@@ -391,7 +391,7 @@ int runCalc(const std::vector<std::string>& args, CtlEnvironment& env)
         if (!options.errors.empty())
             throw UsageError{optionError(a.common)};
         if (options.lenient)
-            throw UsageError{"--lenient goes with apply"};
+            throw UsageError{"--lenient goes with apply and export"};
         if (a.words.size() != 2 || (a.words[1] != "clock" && a.words[1] != "loop-filter"))
             throw UsageError{"calc needs 'clock' or 'loop-filter' (try calc --help)"};
         return a.words[1] == "clock" ? runClock(a, env) : runLoopFilter(a, env);

@@ -1,6 +1,7 @@
 #include "cli/CtlExport.h"
 
 #include "device/ChipDevice.h"
+#include "device/EchoText.h"
 #include "device/RegisterExport.h"
 
 #include <QJsonDocument>
@@ -25,14 +26,15 @@ std::string sectionName(Device d)
 CommandOutcome runExportCommand(const std::vector<std::string>& words, ExportContext& c)
 {
     CommandArgs args;
-    if (auto error = parseCommandArgs(words, {"--format", "--bus", "--from-chip"}, {}, args))
+    if (auto error = parseCommandArgs(words, {"--format", "--bus", "--from-chip"}, {"--lenient"}, args))
         return {2, error};
+    c.lenient = c.lenient || args.options.count("--lenient");
     const auto formatIt = args.options.find("--format");
     if (formatIt == args.options.end())
         return {2, "export needs --format=c|json|i2cset|csv"};
     const auto format = exportFormatFromName(formatIt->second);
     if (!format)
-        return {2, "bad --format '" + echoArgument(formatIt->second) + "' (expected c, json, i2cset or csv)"};
+        return {2, "bad --format '" + echoText(formatIt->second) + "' (expected c, json, i2cset or csv)"};
 
     RegisterExportData data;
     data.generator = std::string("zvx7246ctl ") + ZVX_VERSION_STRING;
@@ -41,7 +43,7 @@ CommandOutcome runExportCommand(const std::vector<std::string>& words, ExportCon
         const std::string& v = it->second;
         const auto [ptr, ec] = std::from_chars(v.data(), v.data() + v.size(), bus);
         if (ec != std::errc() || ptr != v.data() + v.size() || bus < 0 || bus > kMaxBus)
-            return {2, "bad --bus '" + echoArgument(v) + "' (expected the I2C bus number, 0.." +
+            return {2, "bad --bus '" + echoText(v) + "' (expected the I2C bus number, 0.." +
                            std::to_string(kMaxBus) + ")"};
         data.bus = bus;
     }
@@ -50,10 +52,10 @@ CommandOutcome runExportCommand(const std::vector<std::string>& words, ExportCon
     std::vector<Device> devices{Device::U1, Device::U4};
     if (fromChip != args.options.end()) {
         if (!args.positional.empty())
-            return {2, "export --from-chip takes no file ('" + echoArgument(args.positional[0]) + "')"};
+            return {2, "export --from-chip takes no file ('" + echoText(args.positional[0]) + "')"};
         const auto set = parseDeviceSet(fromChip->second);
         if (!set)
-            return {2, "bad device '" + echoArgument(fromChip->second) + "' (expected U1, U4 or both)"};
+            return {2, "bad device '" + echoText(fromChip->second) + "' (expected U1, U4 or both)"};
         devices = *set;
         // Every chip is read before anything is printed: an export with a
         // silent chip's 0xFF bytes in it would program a board wrongly.
@@ -76,13 +78,20 @@ CommandOutcome runExportCommand(const std::vector<std::string>& words, ExportCon
         if (args.positional.size() == 2) {
             const auto set = parseDeviceSet(args.positional[1]);
             if (!set)
-                return {2, "bad device '" + echoArgument(args.positional[1]) + "' (expected U1, U4 or both)"};
+                return {2, "bad device '" + echoText(args.positional[1]) + "' (expected U1, U4 or both)"};
             devices = *set;
         }
         const std::string& path = args.positional[0];
         const SetupReadResult read = c.readSetup(path);
-        for (const std::string& w : read.warnings)
-            c.err << "warning: " << w << "\n";
+        for (const SetupWarning& w : read.warnings)
+            c.err << "warning: " << w.text() << "\n";
+        // An export programs chips, as apply does: values that are not what
+        // they say go into it only when asked for.
+        if (!read.warnings.empty() && !c.lenient)
+            return {2, "\"" + echoText(path) + "\" not exported because of the " +
+                           (read.warnings.size() == 1 ? std::string("value")
+                                                      : std::to_string(read.warnings.size()) + " values") +
+                           " above (--lenient exports the file as read)"};
         for (const Device d : devices) {
             const SetupDevice& section = d == Device::U1 ? read.data.in : read.data.out;
             ExportedChip e{d, (c.chip(d).writeAddress() & 0xFF) >> 1, {}};
@@ -96,7 +105,7 @@ CommandOutcome runExportCommand(const std::vector<std::string>& words, ExportCon
             // Nothing is made up: a register the file does not hold has no
             // value to export.
             if (!missing.empty())
-                return {2, "\"" + echoArgument(path) + "\" has no " + missing + " in [" + sectionName(d) +
+                return {2, "\"" + echoText(path) + "\" has no " + missing + " in [" + sectionName(d) +
                                "]: an export of " + std::string(deviceName(d)) + " needs registers 0-7"};
             data.chips.push_back(e);
         }

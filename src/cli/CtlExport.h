@@ -24,6 +24,7 @@ struct ExportContext {
     std::ostream& err;
     std::string where;  // the port or adapter, for a chip that does not answer
     bool json = false;
+    bool lenient = false;  // --lenient: a file with odd values is exported as read
 };
 
 // words[0] is "export".

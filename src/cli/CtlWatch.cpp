@@ -1,6 +1,7 @@
 #include "cli/CtlWatch.h"
 
 #include "device/ChipDevice.h"
+#include "device/EchoText.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -141,7 +142,7 @@ CommandOutcome runWatchCommand(const std::vector<std::string>& words, WatchConte
         return {2, "watch takes one device: U1, U4 or both"};
     const auto devices = parseDeviceSet(args.positional[0]);
     if (!devices)
-        return {2, "bad device '" + echoArgument(args.positional[0]) + "' (expected U1, U4 or both)"};
+        return {2, "bad device '" + echoText(args.positional[0]) + "' (expected U1, U4 or both)"};
 
     std::int64_t interval = kDefaultWatchIntervalMs;
     if (const auto it = args.options.find("--interval"); it != args.options.end()) {
@@ -149,7 +150,7 @@ CommandOutcome runWatchCommand(const std::vector<std::string>& words, WatchConte
         const std::string& v = it->second;
         const auto [ptr, ec] = std::from_chars(v.data(), v.data() + v.size(), ms);
         if (ec != std::errc() || ptr != v.data() + v.size() || ms < 1 || ms > kMaxIntervalMs)
-            return {2, "bad --interval '" + echoArgument(v) + "' (expected milliseconds, 1.." +
+            return {2, "bad --interval '" + echoText(v) + "' (expected milliseconds, 1.." +
                            std::to_string(kMaxIntervalMs) + ")"};
         interval = ms;
     }
@@ -157,7 +158,7 @@ CommandOutcome runWatchCommand(const std::vector<std::string>& words, WatchConte
     if (const auto it = args.options.find("--for"); it != args.options.end()) {
         forMs = parseWatchDuration(it->second);
         if (!forMs)
-            return {2, "bad --for '" + echoArgument(it->second) +
+            return {2, "bad --for '" + echoText(it->second) +
                            "' (expected a duration such as 90, 500ms, 10s, 5m, 2h or 1h30m, at most a year)"};
     }
     WatchUntil until = WatchUntil::Never;
@@ -167,7 +168,7 @@ CommandOutcome runWatchCommand(const std::vector<std::string>& words, WatchConte
         else if (it->second == "lock")
             until = WatchUntil::Lock;
         else
-            return {2, "bad --until '" + echoArgument(it->second) + "' (expected unlock or lock)"};
+            return {2, "bad --until '" + echoText(it->second) + "' (expected unlock or lock)"};
     }
 
     auto now = [&] { return c.clock.now ? c.clock.now() : systemNow(); };
