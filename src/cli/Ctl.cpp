@@ -327,6 +327,7 @@ public:
         throw UsageError{"unknown command '" + echo(cmd) + "'"};
     }
 
+    // Where the I2C adapter is when the bus is one, for prepare.
     std::optional<std::string> adapter() const
     {
         return bus_.overAdapter() ? std::optional<std::string>(bus_.where()) : std::nullopt;
