@@ -41,6 +41,11 @@ void watchStopSignals(LabStart& result, StopSignals& stop, std::shared_ptr<LabAp
 LabStart startLabTool(const AppOptions& options, LabStartEnvironment& env)
 {
     LabStart result;
+    if (options.lenient) {
+        env.err << "zvx7246labTool: --lenient is an option of zvx7246ctl apply\n";
+        result.exitCode = 2;
+        return result;
+    }
     auto program = std::make_shared<LabApp*>(nullptr);  // the program the stop signals end, once it exists
     if (env.stopSignals)
         watchStopSignals(result, *env.stopSignals, program);

@@ -9,6 +9,7 @@
 #include "app/TraceStream.h"
 #include "device/ChipAddresses.h"
 #include "device/ChipDevice.h"
+#include "device/EchoText.h"
 #include "device/RegisterCodecs.h"
 #include "setup/AtomicFile.h"
 #include "setup/SetupApply.h"
@@ -53,7 +54,10 @@ const char* const kUsageText =
     "  lock U1|U4                PLL and DPA lock status\n"
     "  revision U1|U4            chip version and revision letter\n"
     "  reset U1|U4 pll|dpa|both  send a reset command\n"
-    "  apply FILE.zvx [U1|U4|both]  write a setup file's registers 0-7 as Write All does\n"
+    "  apply FILE.zvx [U1|U4|both] [--lenient]\n"
+    "                               write a setup file's registers 0-7 as Write All does;\n"
+    "                               a file with values that are not what they say (0x3F,\n"
+    "                               300) is refused, --lenient writes them as read\n"
     "  diff FILE.zvx [U1|U4|both]   list where the chips differ from a setup file\n"
     "                               (exit status 1 when they differ)\n"
     "  calc ...                  PLL calculator figures (calc --help)\n"
@@ -76,40 +80,11 @@ const char* const kUsageText =
 
 struct UsageError {
     std::string message;
+    std::string preface = {};  // whole lines said before the message (the values it refers to)
 };
 
-// An argument quoted back in a message: cut to 80 bytes (not inside a UTF-8
-// character) and with control characters written as escapes, so a stray
-// escape sequence or line break from a script cannot garble the terminal or
-// split the message.
-std::string echo(std::string_view text)
-{
-    constexpr std::size_t kMaxEchoed = 80;
-    bool cut = false;
-    if (text.size() > kMaxEchoed) {
-        std::size_t end = kMaxEchoed;
-        while (end > kMaxEchoed - 3 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-            --end;
-        text = text.substr(0, end);
-        cut = true;
-    }
-    static constexpr char digits[] = "0123456789ABCDEF";
-    std::string shown;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\t')
-            shown += "\\t";
-        else if (c == '\n')
-            shown += "\\n";
-        else if (c == '\r')
-            shown += "\\r";
-        else if (byte < 0x20 || byte == 0x7F)
-            shown += std::string("\\x") + digits[byte >> 4] + digits[byte & 0xF];
-        else
-            shown += c;
-    }
-    return cut ? shown + "..." : shown;
-}
+// Arguments quoted back in messages: cut and escaped (device/EchoText.h).
+std::string echo(std::string_view text) { return echoText(text); }
 
 int parseNumber(const std::string& text, const char* what, int min, int max)
 {
@@ -176,6 +151,22 @@ SetupReadResult readSetupOrThrow(const std::string& path)
     return std::move(read).value();
 }
 
+// A file whose values are not what they say (the warnings) never reaches a
+// chip unasked: apply refuses it before anything is opened, naming each.
+void refuseOddValues(const SetupReadResult& read, const std::string& path)
+{
+    if (read.warnings.empty())
+        return;
+    std::string named;
+    for (const SetupWarning& w : read.warnings)
+        named += "warning: " + w.text() + "\n";
+    throw UsageError{"\"" + echo(path) + "\" not applied because of the " +
+                         (read.warnings.size() == 1 ? std::string("value")
+                                                    : std::to_string(read.warnings.size()) + " values") +
+                         " above (--lenient applies the file as read)",
+                     named};
+}
+
 const SetupDevice& sectionFor(const SetupFileData& data, Device d)
 {
     return d == Device::U1 ? data.in : data.out;
@@ -220,7 +211,9 @@ public:
     // `adapter`: where the I2C adapter is, when the bus is one (empty when
     // no node was named).
     using Prepared = std::function<int(Session&)>;
-    static Prepared prepare(const std::vector<std::string>& words, const std::optional<std::string>& adapter)
+    // `lenient`: --lenient was given, and apply writes odd values as read.
+    static Prepared prepare(const std::vector<std::string>& words, const std::optional<std::string>& adapter,
+                            bool lenient)
     {
         const std::string& cmd = words[0];
         if (cmd == "write") {
@@ -300,9 +293,16 @@ public:
             return [=](Session& s) { return s.chip(d).writeRegister(reg::Reset, byte), kOk; };
         }
         if (cmd == "apply") {
-            expectArgs(words, 1, 2);
-            const auto devices = parseDevices(words, 2);
-            const auto read = std::make_shared<const SetupReadResult>(readSetupOrThrow(words[1]));
+            // --lenient on a script line, as on the command line.
+            std::vector<std::string> args = words;
+            const auto flag = std::remove(args.begin() + 1, args.end(), std::string("--lenient"));
+            const bool lenientHere = lenient || flag != args.end();
+            args.erase(flag, args.end());
+            expectArgs(args, 1, 2);
+            const auto devices = parseDevices(args, 2);
+            const auto read = std::make_shared<const SetupReadResult>(readSetupOrThrow(args[1]));
+            if (!lenientHere)
+                refuseOddValues(*read, args[1]);
             return [=](Session& s) { return s.apply(*read, devices), kOk; };
         }
         if (cmd == "diff") {
@@ -397,8 +397,8 @@ private:
 
     void warn(const SetupReadResult& read)
     {
-        for (const std::string& w : read.warnings)
-            env_.err << "warning: " << w << "\n";
+        for (const SetupWarning& w : read.warnings)
+            env_.err << "warning: " << w.text() << "\n";
     }
 
     void apply(const SetupReadResult& read, const std::vector<Device>& devices)
@@ -528,17 +528,23 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
         env.err << "zvx7246ctl: no command (try --help)\n";
         return kUsage;
     }
+    if (options.lenient && options.arguments[0] != "apply" && options.arguments[0] != "-") {
+        env.err << "zvx7246ctl: --lenient goes with apply\n";
+        return kUsage;
+    }
 
     const bool fromStdin = options.arguments.size() == 1 && options.arguments[0] == "-";
     Session::Prepared command;
     if (!fromStdin) {
         const PortKindChoice kind = resolvePortSpec(options.portSpec(), std::getenv(kPortEnvironmentVariable));
         try {
-            command = Session::prepare(options.arguments, kind.error.empty() && kind.kind == PortKind::I2cDev
-                                                               ? std::optional<std::string>(kind.device)
-                                                               : std::nullopt);
+            command = Session::prepare(options.arguments,
+                                       kind.error.empty() && kind.kind == PortKind::I2cDev
+                                           ? std::optional<std::string>(kind.device)
+                                           : std::nullopt,
+                                       options.lenient);
         } catch (const UsageError& e) {
-            env.err << "zvx7246ctl: " << e.message << "\n";
+            env.err << e.preface << "zvx7246ctl: " << e.message << "\n";
             return kUsage;
         }
     }
@@ -581,10 +587,12 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
                 worst = std::max(worst, runCalcLine(words, lineNumber, env, [&session](Device d) {
                                      return session.readRegisters(d);
                                  }));
+            else if (command)
+                worst = std::max(worst, session.run(command));
             else
-                worst = std::max(worst, session.run(command ? command : Session::prepare(words, session.adapter())));
+                worst = std::max(worst, session.run(Session::prepare(words, session.adapter(), options.lenient)));
         } catch (const UsageError& e) {
-            env.err << "zvx7246ctl: ";
+            env.err << e.preface << "zvx7246ctl: ";
             if (lineNumber > 0)
                 env.err << "line " << lineNumber << ": ";
             env.err << e.message << "\n";
@@ -597,7 +605,8 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
         ended = flushOutput(env.out, env.err);
     };
     if (fromStdin)
-        worst = std::max(worst, runScriptLines(env.in, env.err, [&] { return ended != kOk || stopSignal() != 0; }, runOne));
+        worst = std::max(worst,
+                         runScriptLines(env.in, env.err, [&] { return ended != kOk || stopSignal() != 0; }, runOne));
     else
         runOne(options.arguments, 0);
     session.close(options.trace);

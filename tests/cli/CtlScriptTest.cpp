@@ -94,7 +94,8 @@ TEST(CtlCommandLine, IsCheckedBeforeAnythingIsOpened)
         std::istringstream in;
         std::ostringstream out, err;
         bool opened = false;
-        CtlEnvironment env{in, out, err, [&](const AppOptions& options) { return opened = true, openProgramPort(options); }};
+        CtlEnvironment env{in, out, err,
+                           [&](const AppOptions& options) { return opened = true, openProgramPort(options); }};
         EXPECT_EQ(runCtl(args, env), 2) << message;
         EXPECT_NE(err.str().find(message), std::string::npos) << err.str();
         EXPECT_EQ(opened, command[0] == "--sim-rev=U3:A") << message;  // refused by the port's opening, before the port

@@ -27,8 +27,8 @@ TEST(SetupFileCommandLine, AFolderAFifoOrABinaryFileIsRefusedWithItsReason)
         ASSERT_TRUE(lab.start());
         ASSERT_EQ(lab.dialogs.messages.size(), 1u) << row.name;
         EXPECT_EQ(lab.dialogs.messages[0].title, "Open");
-        EXPECT_EQ(lab.dialogs.messages[0].text.toStdString(), "Could not read the file \"" + dir.filePath(row.name).toStdString() + "\": " +
-                                                    row.reason + ".");
+        EXPECT_EQ(lab.dialogs.messages[0].text.toStdString(),
+                  "Could not read the file \"" + dir.filePath(row.name).toStdString() + "\": " + row.reason + ".");
         EXPECT_EQ(lab.window().windowTitle(), "ZVX 7246 Register Tool") << row.name;
     }
 }
