@@ -27,6 +27,7 @@ struct AppOptions {
     bool noAck = false;                  // --no-ack (ackNotRequired)
     bool trace = false;                  // --trace
     bool lenient = false;                // --lenient (zvx7246ctl apply: a file with odd values)
+    bool json = false;                   // --json (zvx7246ctl: every result as one JSON object)
     bool help = false;                   // --help
     bool version = false;                // --version
 

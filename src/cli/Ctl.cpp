@@ -2,40 +2,25 @@
 
 #include "app/AppOptions.h"
 #include "app/ProgramPort.h"
+#include "app/StopSignals.h"
+#include "cli/CtlArgs.h"
 #include "cli/CtlCalc.h"
-#include "cli/CtlExport.h"
-#include "cli/CtlPort.h"
-#include "cli/CtlWatch.h"
-#include "app/TraceStream.h"
-#include "device/ChipAddresses.h"
-#include "device/ChipDevice.h"
-#include "device/EchoText.h"
-#include "device/RegisterCodecs.h"
-#include "setup/AtomicFile.h"
-#include "setup/SetupApply.h"
-#include "setup/SetupFile.h"
+#include "cli/CtlOutput.h"
+#include "cli/CtlScript.h"
+#include "cli/CtlSession.h"
 #include "transport/BusCapture.h"
-#include "transport/I2cBus.h"
+#include "transport/PortSelect.h"
 
 #include <algorithm>
-#include <charconv>
-#include <iomanip>
-#include <istream>
+#include <cstdlib>
 #include <optional>
 #include <ostream>
-#include <sstream>
-
-#include <cerrno>
-#include <sys/stat.h>
 
 namespace zvx {
 
 namespace {
 
-constexpr int kOk = 0;
-constexpr int kMissingAck = 1;
-constexpr int kDiffers = 1;
-constexpr int kUsage = 2;
+using namespace ctl;  // the checked command words and the session
 
 const char* const kUsageText =
     "Usage: zvx7246ctl [options] COMMAND [ARGS]\n"
@@ -55,12 +40,14 @@ const char* const kUsageText =
     "                               (exit status 1 when they differ)\n"
     "  watch U1|U4|both [--interval=MS] [--for=DURATION] [--until=unlock|lock]\n"
     "                            print each change of the lock status, then a summary\n"
-    "  export FILE.zvx [U1|U4|both] | --from-chip U1|U4|both  --format=c|json|i2cset|csv [--bus=N]\n"
-    "                            the register writes that program the chips as Write All does\n"
+    "                            (exit status 1 when the lock was lost; see the manual)\n"
+    "  export FILE.zvx [U1|U4|both] | --from-chip U1|U4|both  --format=c|json|i2cset|csv\n"
+    "         [--bus=N]          the register writes that program the chips as Write All does\n"
     "  calc ...                  PLL calculator figures (calc --help)\n"
     "  port read data|status|control   read a register of the parallel port, print the byte\n"
     "  port write data|control VALUE   write a byte to a register of the parallel port\n"
     "  -                         read one command per line from standard input\n"
+    "                            (calc too; a line holds at most 64 KiB)\n"
     "Options:\n"
     "  --port=auto|sim|ppdev|direct  port backend (also ZVX7246_PORT)\n"
     "  --port=i2c-dev[:/dev/i2c-N]   a Linux I2C adapter as the bus (alone: the only one)\n"
@@ -70,385 +57,10 @@ const char* const kUsageText =
     "  --capture=FILE.vcd        record the bus lines as a Value Change Dump\n"
     "  --delay=N                 bus delay count (default 10)\n"
     "  --no-ack                  do not wait for acknowledges\n"
+    "  --json                    print each command's result as one JSON object (one a line)\n"
     "  --help, --version\n"
-    "numbers take 0x hex or decimal; exit status 0 done, 1 missing acknowledge, 2 bad usage\n";
-
-struct UsageError {
-    std::string message;
-};
-
-// Arguments quoted back in messages: cut and escaped (device/EchoText.h).
-std::string echo(std::string_view text) { return echoText(text); }
-
-int parseNumber(const std::string& text, const char* what, int min, int max)
-{
-    int value = 0;
-    const char* first = text.data();
-    const char* last = text.data() + text.size();
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        first += 2;
-        base = 16;
-    }
-    const auto [ptr, ec] = std::from_chars(first, last, value, base);
-    if (ec != std::errc() || ptr != last || first == last || value < min || value > max) {
-        std::ostringstream msg;
-        msg << "bad " << what << " '" << echo(text) << "' (expected " << min << ".." << max << ", decimal or 0x hex)";
-        throw UsageError{msg.str()};
-    }
-    return value;
-}
-
-Device parseDevice(const std::string& text)
-{
-    std::string upper = text;
-    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
-    if (upper == "U1")
-        return Device::U1;
-    if (upper == "U4")
-        return Device::U4;
-    throw UsageError{"bad device '" + echo(text) + "' (expected U1 or U4)"};
-}
-
-// The devices a setup-file command works on: U1, U4 or both (the default).
-std::vector<Device> parseDevices(const std::vector<std::string>& words, std::size_t index)
-{
-    if (words.size() <= index)
-        return {Device::U1, Device::U4};
-    std::string lower = words[index];
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (lower == "both")
-        return {Device::U1, Device::U4};
-    if (lower == "u1" || lower == "u4")
-        return {parseDevice(words[index])};
-    throw UsageError{"bad device '" + echo(words[index]) + "' (expected U1, U4 or both)"};
-}
-
-SetupReadResult readSetupOrThrow(const std::string& path)
-{
-    // The window opens a missing file as one without keys; a script naming
-    // a file that is not there has a typo, and is told so. Any other reason
-    // the name cannot be followed (a symbolic link loop, a folder without
-    // permission) is the reading's to report, as what it is.
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 && errno == ENOENT)
-        throw UsageError{readError(echo(path), "No such file or directory").message};
-    auto read = readSetupFile(path);
-    if (!read)
-        throw UsageError{readError(echo(path), read.error().reason).message};
-    // Applying a file without a single setup section would write nothing and
-    // still say "written".
-    if (!read->hasSetupSection)
-        throw UsageError{"\"" + echo(path) + "\" is not a setup file: it has none of the sections [" +
-                         std::string(kInputRegistersSection) + "], [" + std::string(kOutputRegistersSection) +
-                         "], [" + std::string(kLoopFilterSection) + "], [" + std::string(kMiscellaneousSection) + "]"};
-    return std::move(read).value();
-}
-
-const SetupDevice& sectionFor(const SetupFileData& data, Device d)
-{
-    return d == Device::U1 ? data.in : data.out;
-}
-
-std::string hex2(int value)
-{
-    return showHexByte(value & 0xFF);
-}
-
-void expectArgs(const std::vector<std::string>& words, std::size_t min, std::size_t max)
-{
-    if (words.size() - 1 < min || words.size() - 1 > max)
-        throw UsageError{"wrong number of arguments for '" + echo(words[0]) + "'"};
-}
-
-class Session {
-public:
-    Session(ProgramPort port, const AppOptions& options, CtlEnvironment& env)
-        : env_(env), bus_(std::move(port.port), std::move(port.adapter)), chips_(bus_.transactions()),
-          u1_(chips_, bus_.log, Device::U1, addresses_.U1readAddress, addresses_.U1writeAddress),
-          u4_(chips_, bus_.log, Device::U4, addresses_.U4readAddress, addresses_.U4writeAddress)
-    {
-        if (options.trace) {
-            copyTraceTo(bus_.log, env_.err);
-            bus_.log.traceOn = 1;
-        }
-        bus_.setBeep([] {});
-        if (options.delay)
-            bus_.lines.delayCount = *options.delay;
-        bus_.engine.ackNotRequired = options.noAck;
-        lenient_ = options.lenient;
-        bus_.initLPTport(static_cast<std::int16_t>(options.lpt - 1));
-        addresses_.setDefaults();
-        if (!bus_.adapterFound())
-            env_.err << "warning: " << bus_.adapterMessage() << "\n";
-    }
-
-    // Runs one command; returns its exit status.
-    int run(const std::vector<std::string>& words)
-    {
-        const unsigned missingBefore = chips_.missingAcks();
-        const std::string& cmd = words[0];
-        if (cmd == "port" && bus_.overAdapter())
-            throw UsageError{"'port' drives the parallel port's pins; the bus is the I2C adapter " + bus_.where()};
-        if (cmd == "write") {
-            expectArgs(words, 3, 3);
-            const int addr = parseNumber(words[1], "address", 0, 255);
-            const int reg = parseNumber(words[2], "register", 0, 255);
-            const int value = parseNumber(words[3], "value", 0, 255);
-            chips_.i2cWriteRegister(addr, reg, value);
-        } else if (cmd == "read") {
-            expectArgs(words, 2, 2);
-            const int addr = parseNumber(words[1], "address", 0, 255);
-            const int reg = parseNumber(words[2], "register", 0, 255);
-            // Either address form names the chip: 0x4C and 0x4D both read U1.
-            env_.out << hex2(chips_.i2cReadRegister(addr | 1, addr & 0xFE, reg)) << "\n";
-        } else if (cmd == "dump") {
-            expectArgs(words, 1, 3);
-            const int addr = parseNumber(words[1], "address", 0, 255);
-            const int first = words.size() > 2 ? parseNumber(words[2], "first register", 0, 255) : 0;
-            const int last = words.size() > 3 ? parseNumber(words[3], "last register", first, 255)
-                                              : std::max(first, reg::LockStatus);
-            dump(addr, first, last);
-        } else if (cmd == "read-all") {
-            expectArgs(words, 1, 1);
-            readAll(parseDevice(words[1]));
-        } else if (cmd == "lock") {
-            expectArgs(words, 1, 1);
-            ChipDevice& device = chip(parseDevice(words[1]));
-            const int status = device.readLockStatus();
-            if (!device.answered())
-                notAnswering(device);
-            else
-                env_.out << "PLL " << (isPllLockedBit(status) ? "locked" : "unlocked") << ", DPA "
-                         << (isDpaLockedBit(status) ? "locked" : "unlocked") << "\n";
-        } else if (cmd == "revision") {
-            expectArgs(words, 1, 1);
-            ChipDevice& device = chip(parseDevice(words[1]));
-            const auto probe = device.probeRevision();
-            if (!device.answered())
-                notAnswering(device);
-            else
-                env_.out << plainHex(probe.version) << " "
-                         << (probe.revision ? std::string(revisionLetter(*probe.revision)) : std::string("unknown"))
-                         << "\n";
-        } else if (cmd == "reset") {
-            expectArgs(words, 2, 2);
-            ChipDevice& device = chip(parseDevice(words[1]));
-            std::string which = words[2];
-            std::transform(which.begin(), which.end(), which.begin(), [](unsigned char c) { return std::tolower(c); });
-            if (which == "pll")
-                device.writeRegister(reg::Reset, kPllResetByte);
-            else if (which == "dpa")
-                device.writeRegister(reg::Reset, kDpaResetByte);
-            else if (which == "both")
-                device.writeRegister(reg::Reset, kBothResetByte);
-            else
-                throw UsageError{"bad reset '" + echo(words[2]) + "' (expected pll, dpa or both)"};
-        } else if (cmd == "apply") {
-            // --lenient on a script line, as on the command line.
-            std::vector<std::string> args = words;
-            const auto flag = std::remove(args.begin() + 1, args.end(), std::string("--lenient"));
-            const bool lenient = lenient_ || flag != args.end();
-            args.erase(flag, args.end());
-            expectArgs(args, 1, 2);
-            const auto devices = parseDevices(args, 2);
-            apply(readSetupOrThrow(args[1]), devices, lenient ? nullptr : &args[1]);
-        } else if (cmd == "diff") {
-            expectArgs(words, 1, 2);
-            const auto devices = parseDevices(words, 2);
-            const bool differs = diff(readSetupOrThrow(words[1]), devices);
-            const int status = chips_.missingAcks() != missingBefore ? kMissingAck : kOk;
-            return std::max(status, differs ? kDiffers : kOk);
-        } else if (cmd == "watch") {
-            WatchContext context{[this](Device d) -> ChipDevice& { return chip(d); }, env_.out, false,
-                                 env_.watchClock, {}};
-            return outcome(runWatchCommand(words, context));
-        } else if (cmd == "export") {
-            ExportContext context{[this](Device d) -> ChipDevice& { return chip(d); }, readSetupOrThrow, env_.out,
-                                  env_.err, bus_.where(), false, lenient_};
-            return outcome(runExportCommand(words, context));
-        } else if (cmd == "port") {
-            if (auto error = runPortCommand(words, bus_.port(), bus_.lines.portSet(), env_.out))
-                throw UsageError{*error};
-        } else {
-            throw UsageError{"unknown command '" + echo(cmd) + "'"};
-        }
-        return chips_.missingAcks() != missingBefore ? kMissingAck : kOk;
-    }
-
-    void close(bool traced)
-    {
-        bus_.closeI2Cbus();
-        if (traced)
-            env_.err << "\n";  // the closing message carries no line break of its own
-    }
-
-private:
-    ChipDevice& chip(Device d) { return d == Device::U1 ? u1_ : u4_; }
-
-    static int outcome(const CommandOutcome& o)
-    {
-        if (o.usageError)
-            throw UsageError{*o.usageError};
-        return o.status;
-    }
-
-    // In place of figures decoded from a silent chip's 0xFF bytes.
-    void notAnswering(const ChipDevice& device)
-    {
-        env_.out << device.notAnsweringSentence(bus_.where()) << "\n";
-    }
-
-    void dump(int addr, int first, int last)
-    {
-        // The read buffer holds 14 bytes, so longer dumps take several reads,
-        // each after its own pointer write.
-        std::vector<int> bytes;
-        for (int start = first; start <= last; start += 14) {
-            const int count = std::min(14, last - start + 1);
-            chips_.i2cSetPointer(addr & 0xFE, start);
-            chips_.i2cReadSequential(addr | 1, count - 1);
-            for (int i = 0; i < count; ++i)
-                bytes.push_back(chips_.readBuffer[i]);
-        }
-        for (int reg = first; reg <= last; ++reg) {
-            if (reg == first || reg % 16 == 0)
-                env_.out << (reg == first ? "" : "\n") << hex2(reg) << ":" << std::string(3 * ((reg % 16)), ' ');
-            env_.out << " " << hex2(bytes[reg - first]);
-        }
-        env_.out << "\n";
-    }
-
-    static std::string keyList(const std::vector<int>& regs)
-    {
-        std::string s;
-        for (int r : regs)
-            s += (s.empty() ? "register_" : ", register_") + std::to_string(r);
-        return s;
-    }
-
-    void warn(const SetupReadResult& read)
-    {
-        for (const SetupWarning& w : read.warnings)
-            env_.err << "warning: " << w.text() << "\n";
-    }
-
-    // refuseOdd: the file's name when values that are not what they say
-    // (the warnings) must not reach a chip; null with --lenient.
-    void apply(const SetupReadResult& read, const std::vector<Device>& devices, const std::string* refuseOdd)
-    {
-        warn(read);
-        if (refuseOdd && !read.warnings.empty())
-            throw UsageError{"\"" + echo(*refuseOdd) + "\" not applied because of the " +
-                             (read.warnings.size() == 1 ? std::string("value")
-                                                        : std::to_string(read.warnings.size()) + " values") +
-                             " above (--lenient applies the file as read)"};
-        for (Device d : devices) {
-            const unsigned missingBefore = chips_.missingAcks();
-            const ApplyResult result = applySetupDevice(chip(d), sectionFor(read.data, d), image_);
-            if (chips_.missingAcks() != missingBefore) {
-                notAnswering(chip(d));
-                continue;
-            }
-            env_.out << deviceName(d) << ": written; PLL " << (isPllLockedBit(result.lockStatus) ? "locked" : "unlocked")
-                     << ", DPA " << (isDpaLockedBit(result.lockStatus) ? "locked" : "unlocked");
-            if (!result.keptFromChip.empty())
-                env_.out << " (kept the chip's " << keyList(result.keptFromChip) << ": not in the file)";
-            env_.out << "\n";
-        }
-    }
-
-    // Returns true when a chip differs from the file.
-    bool diff(const SetupReadResult& read, const std::vector<Device>& devices)
-    {
-        warn(read);
-        bool differs = false;
-        for (Device d : devices) {
-            const auto regs = chip(d).readRegisters0to7();
-            if (!chip(d).answered()) {
-                notAnswering(chip(d));
-                continue;
-            }
-            const DeviceDifference result = diffSetupDevice(regs, sectionFor(read.data, d));
-            const std::string name(deviceName(d));
-            if (result.registers.empty())
-                env_.out << name << ": registers 0-7 as in the file";
-            for (const RegisterDifference& r : result.registers) {
-                env_.out << name << " register " << r.reg << " (" << registerCaption(r.reg) << "): chip "
-                         << hex2(r.chip) << ", file " << hex2(r.file) << "\n";
-                for (const FieldDifference& f : r.fields)
-                    env_.out << "    " << f.field << ": chip " << f.chip << ", file " << f.file << "\n";
-            }
-            if (!result.notInFile.empty())
-                env_.out << (result.registers.empty() ? " " : name + ": ") << "(not in the file: "
-                         << keyList(result.notInFile) << ")";
-            if (result.registers.empty() || !result.notInFile.empty())
-                env_.out << "\n";
-            differs = differs || !result.registers.empty();
-        }
-        return differs;
-    }
-
-    void readAll(Device d)
-    {
-        ChipDevice& device = chip(d);
-        const auto regs = device.readRegisters0to7();
-        if (!device.answered())
-            return notAnswering(device);
-        const IdentityBlock id = device.readIdentityBlock();
-        if (!device.answered())
-            return notAnswering(device);
-        auto line = [&](int reg, int value, const std::string& fields) {
-            env_.out << hex2(reg) << " " << hex2(value) << "  " << registerCaption(reg) << (fields.empty() ? "" : "  ")
-                     << fields << "\n";
-        };
-        auto flags = [](int value, auto captions) {
-            std::string s;
-            for (std::size_t i = 0; i < captions.size(); ++i)
-                if (isBitSet(value, static_cast<int>(i)))
-                    s += (s.empty() ? "" : " ") + std::string(captions[i]);
-            return s.empty() ? std::string("-") : s;
-        };
-        line(0, regs[0], flags(regs[0], kInputCntlCaptions));
-        line(1, regs[1], "PSD " + std::string(kPsdCaptions[decodePsdIndex(regs[1])]) + ", PFD " + plainHex(decodePfd(regs[1])));
-        // Register 3 holds divider bits 11..8 in its low four bits; the
-        // upper four are not part of the divider.
-        const int n = feedbackDivider(regs[2], getBitField(3, 0, regs[3]));
-        line(2, regs[2], "divider " + std::to_string(n) + ", Total Pixels/Line " + std::to_string(horizTotalFromDivider(n)));
-        line(3, regs[3], "");
-        line(4, regs[4], "DPA offset " + showHexByte(decodeDpaOffset(regs[4])) +
-                             (decodeFilterSelect(regs[4]) ? ", Int-Filter" : ""));
-        const auto dpa = decodeDpaOption(regs[5]);
-        line(5, regs[5], "DPA " + (dpa ? std::string(kDpaCaptions[*dpa]) : std::string("(code 2)")));
-        const bool revA = false;  // the tool does not remember a revision between commands
-        line(6, regs[6], flags(regs[6] & 0x3F, kOutputCntlCaptions) + ", Out_Scl " +
-                             std::string(kOutSclCaptions[decodeOutSclOption(regs[6], revA)]));
-        line(7, regs[7], "Osc Div " + std::to_string(decodeOscDivShown(regs[7])) +
-                             (decodeInputSelect(regs[7]) ? ", In-Sel" : ""));
-        line(reg::ChipVer, id.version, "version " + plainHex(id.version));
-        line(reg::ChipId2, id.id2, "");
-        line(reg::LockStatus, id.lockStatus, std::string("PLL ") + (isPllLockedBit(id.lockStatus) ? "locked" : "unlocked") +
-                                         ", DPA " + (isDpaLockedBit(id.lockStatus) ? "locked" : "unlocked"));
-    }
-
-    CtlEnvironment& env_;
-    ChipAddresses addresses_;
-    I2cBus bus_;
-    I2cTransactions& chips_;  // the transactions, bit-banged or over the adapter
-    ChipDevice u1_;
-    ChipDevice u4_;
-    RegisterImage image_{};
-    bool lenient_ = false;  // --lenient: apply writes odd values as read
-};
-
-std::vector<std::string> splitWords(const std::string& line)
-{
-    std::istringstream in(line);
-    std::vector<std::string> words;
-    for (std::string w; in >> w;)
-        words.push_back(w);
-    return words;
-}
+    "numbers take 0x hex or decimal; exit status 0 done, 1 missing acknowledge, 2 bad usage,\n"
+    "128+N ended by signal N (after the command under way)\n";
 
 } // namespace
 
@@ -456,8 +68,15 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
 {
     if (isCalcCommand(args))
         return runCalc(args, env);
+    // The options of one command stay among its words.
     const AppOptions options =
         parseAppOptions(args, {"--format", "--bus", "--from-chip", "--interval", "--for", "--until"});
+    CtlOutput output(env.out, env.err, options.json);
+    const std::string command0 = options.arguments.empty() ? std::string() : options.arguments[0];
+    auto refuse = [&](const std::string& message, const std::string& preface = {}) {
+        output.refusal(command0, 0, message, preface);
+        return kUsage;
+    };
     if (options.help) {
         env.out << kUsageText;
         return kOk;
@@ -466,30 +85,40 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
         env.out << "zvx7246ctl " << ZVX_VERSION_STRING << "\n";
         return kOk;
     }
-    if (!options.errors.empty()) {
-        env.err << "zvx7246ctl: " << options.errors.front() << "\n";
-        return kUsage;
-    }
-    if (options.renderer) {
-        env.err << "zvx7246ctl: --renderer is an option of zvx7246labTool (the pattern generator)\n";
-        return kUsage;
-    }
-    if (options.arguments.empty()) {
-        env.err << "zvx7246ctl: no command (try --help)\n";
-        return kUsage;
-    }
-    if (options.lenient && options.arguments[0] != "apply" && options.arguments[0] != "export" &&
-        options.arguments[0] != "-") {
-        env.err << "zvx7246ctl: --lenient goes with apply and export\n";
-        return kUsage;
-    }
+    if (!options.errors.empty())
+        return refuse(options.errors.front());
+    if (options.renderer)
+        return refuse("--renderer is an option of zvx7246labTool (the pattern generator)");
+    if (options.arguments.empty())
+        return refuse("no command (try --help)");
+    if (options.lenient && command0 != "apply" && command0 != "export" && command0 != "-")
+        return refuse("--lenient goes with apply and export");
 
     const bool fromStdin = options.arguments.size() == 1 && options.arguments[0] == "-";
-    ProgramPort port = env.openPort ? env.openPort(options) : openProgramPort(options);
-    if (!port.error.empty()) {
-        env.err << "zvx7246ctl: " << port.error << "\n";
-        return kUsage;
+    Session::Prepared prepared;
+    if (!fromStdin) {
+        const PortKindChoice kind = resolvePortSpec(options.portSpec(), std::getenv(kPortEnvironmentVariable));
+        try {
+            prepared = Session::prepare(options.arguments,
+                                       kind.error.empty() && kind.kind == PortKind::I2cDev
+                                           ? std::optional<std::string>(kind.device)
+                                           : std::nullopt,
+                                       options.lenient);
+        } catch (const UsageError& e) {
+            return refuse(e.message, e.preface);
+        }
     }
+    auto stopSignal = [&env] { return env.stopSignal ? env.stopSignal() : 0; };
+    if (const int signal = stopSignal())
+        return exitStatusForSignal(signal);
+
+    ProgramPort port = env.openPort ? env.openPort(options) : openProgramPort(options);
+    if (!port.error.empty())
+        return refuse(port.error);
+    if (!port.captureRefused.empty())
+        return refuse("--capture: " + port.captureRefused);
+    for (const std::string& warning : port.warnings)
+        env.err << "zvx7246ctl: warning: " << warning << "\n";
     env.err << port.status << "\n";
     BusCapture* const capture = port.capture;
     if (capture)
@@ -497,44 +126,48 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
     if (port.adapter) {
         // Refused by openProgramPort before anything was opened; checked
         // again for a bus handed in from outside.
-        if (const std::string refusal = lineOptionsRefusal(options); !refusal.empty()) {
-            env.err << "zvx7246ctl: " << refusal << "\n";
-            return kUsage;
-        }
+        if (const std::string refusal = lineOptionsRefusal(options); !refusal.empty())
+            return refuse(refusal);
     }
-    Session session(std::move(port), options, env);
+    Session session(std::move(port), options, env, output);
 
     int worst = kOk;
+    int ended = kOk;  // set when standard output failed: the run ends with it
     // lineNumber: the input line of a command read from standard input, 0
     // for the command line.
     auto runOne = [&](const std::vector<std::string>& words, int lineNumber) {
         try {
-            worst = std::max(worst, session.run(words));
+            if (lineNumber > 0 && words[0] == "calc")
+                worst = std::max(worst, runCalcLine(words, lineNumber, env, output, [&session](Device d) {
+                                     return session.readRegisters(d);
+                                 }));
+            else if (prepared)
+                worst = std::max(worst, session.run(prepared));
+            else
+                worst = std::max(worst, session.run(Session::prepare(words, session.adapter(), options.lenient)));
         } catch (const UsageError& e) {
-            env.err << "zvx7246ctl: ";
-            if (lineNumber > 0)
-                env.err << "line " << lineNumber << ": ";
-            env.err << e.message << "\n";
+            output.refusal(words[0], lineNumber, e.message, e.preface);
             worst = std::max(worst, kUsage);
         }
+        // What is on disk holds every finished command, for a viewer
+        // reading along and for a program that is killed.
+        if (capture)
+            capture->flush();
+        ended = flushOutput(env.out, env.err);
     };
-    if (fromStdin) {
-        int lineNumber = 0;
-        for (std::string line; std::getline(env.in, line);) {
-            ++lineNumber;
-            const auto words = splitWords(line);
-            if (!words.empty() && words[0][0] != '#')
-                runOne(words, lineNumber);
-        }
-    } else {
+    if (fromStdin)
+        worst = std::max(worst,
+                         runScriptLines(env.in, output, [&] { return ended != kOk || stopSignal() != 0; }, runOne));
+    else
         runOne(options.arguments, 0);
-    }
     session.close(options.trace);
     // A capture that could not be written in full fails the run.
     constexpr int kCaptureFailed = 1;
     if (capture && !capture->flush())
         worst = std::max(worst, kCaptureFailed);
-    return worst;
+    if (const int signal = stopSignal())
+        return exitStatusForSignal(signal);
+    return std::max(worst, ended);
 }
 
 } // namespace zvx

@@ -5,6 +5,7 @@
 #include "calculator/CalculatorMath.h"
 #include "cli/Ctl.h"
 #include "cli/CtlBode.h"
+#include "cli/CtlOutput.h"
 #include "device/ChipAddresses.h"
 #include "device/ChipDevice.h"
 #include "device/EchoText.h"
@@ -196,22 +197,66 @@ void rejectOthers(const CalcArgs& a, const std::set<std::string>& allowed, const
         throw UsageError{"--rev-a does not apply to calc " + page};
 }
 
-// Prints one figure line; returns kImpossible for a figure that failed.
-int printFigure(CtlEnvironment& env, const std::string& name, const std::string& figure, const std::string& unit,
-                const std::string& cause)
-{
-    if (!cause.empty()) {
-        env.out << name << " ?\n";
-        env.err << "zvx7246ctl: " << name << ": " << cause << "\n";
-        return kImpossible;
+// One figure of a page as computed: its number as the calculator's pattern
+// shows it, or why there is none.
+struct Figure {
+    std::string name;
+    std::string shown;  // "100.800", "?" (cannot be computed), "-" (there is none)
+    std::string unit;   // empty for ratios
+    std::string cause;  // why shown is "?" or "-"
+};
+
+struct Figures {
+    const char* page;
+    std::vector<Figure> figures;
+    int status = kOk;
+
+    void add(const std::string& name, const std::string& figure, const std::string& unit, const std::string& cause)
+    {
+        if (!cause.empty())
+            status = kImpossible;
+        // "###" leaves a figure that rounds to zero blank on the window; a
+        // script's line always has a value.
+        figures.push_back({name, !cause.empty() ? "?" : figure.empty() ? "0" : figure, unit, cause});
     }
-    // "###" leaves a figure that rounds to zero blank on the window; a
-    // script's line always has a value.
-    env.out << name << " " << (figure.empty() ? "0" : figure) << (unit.empty() ? "" : " " + unit) << "\n";
-    return kOk;
+};
+
+// The figures as JSON: each a number with its unit, or null with its cause.
+QJsonObject figuresJson(const Figures& f)
+{
+    QJsonObject figures;
+    for (const Figure& x : f.figures) {
+        double value = 0;
+        const char* first = x.shown.data();
+        const auto [ptr, ec] = std::from_chars(first, first + x.shown.size(), value);
+        const bool number = ec == std::errc() && ptr == first + x.shown.size();
+        QJsonObject o{{"value", number ? QJsonValue(value) : QJsonValue(QJsonValue::Null)},
+                      {"unit", x.unit.empty() ? QJsonValue(QJsonValue::Null) : QJsonValue(jsonText(x.unit))}};
+        if (!x.cause.empty())
+            o.insert("cause", jsonText(x.cause));
+        figures.insert(jsonText(x.name), o);
+    }
+    return {{"command", "calc"}, {"page", f.page}, {"figures", figures}};
 }
 
-int runLoopFilter(const CalcArgs& a, CtlEnvironment& env)
+// One "name value unit" line per figure, in the calculator's order; the
+// cause of a "?" on standard error.
+int printFigures(const Figures& f, CtlOutput& output, std::ostream& err)
+{
+    output.print(figuresJson(f), [&f](const QJsonObject&) {
+        std::string text;
+        for (const Figure& x : f.figures)
+            text += x.name + " " + x.shown + (x.unit.empty() || x.shown == "?" ? "" : " " + x.unit) + "\n";
+        return text;
+    });
+    if (!output.json())
+        for (const Figure& x : f.figures)
+            if (x.shown == "?")
+                err << "zvx7246ctl: " << x.name << ": " << x.cause << "\n";
+    return f.status;
+}
+
+int runLoopFilter(const CalcArgs& a, CtlEnvironment& env, CtlOutput& output)
 {
     rejectOthers(a, kLoopOptions, "loop-filter");
     LoopFilterInputs in;
@@ -224,10 +269,11 @@ int runLoopFilter(const CalcArgs& a, CtlEnvironment& env)
     in.kd = parseDecimal("kd", required(a, "kd"));
 
     const LoopFilterResult r = computeLoopFilter(in);
-    int status = kOk;
+    Figures figures{"loop-filter", {}};
     for (int i = 0; i <= r.computed && i < LoopFilterResult::kFigureCount; ++i)
-        status = std::max(status, printFigure(env, kLoopFilterFigures[i].name, r.figureText(i),
-                                              kLoopFilterFigures[i].unit, i == r.computed ? r.cause : ""));
+        figures.add(kLoopFilterFigures[i].name, r.figureText(i), kLoopFilterFigures[i].unit,
+                    i == r.computed ? r.cause : "");
+    int status = printFigures(figures, output, env.err);
     if (const auto bode = optional(a, "bode"))
         status = std::max(status, writeBodeCurves(in, *bode, env.out, env.err));
     return status;
@@ -237,6 +283,8 @@ int runLoopFilter(const CalcArgs& a, CtlEnvironment& env)
 // written. Null when the chip did not answer.
 std::optional<std::array<std::int16_t, 8>> readChip(Device device, const CalcArgs& a, CtlEnvironment& env)
 {
+    if (env.readChip)  // a script's calc line: the script's own bus
+        return env.readChip(device);
     const AppOptions options = parseAppOptions(a.common);
     ProgramPort port = env.openPort ? env.openPort(options) : openProgramPort(options);
     if (!port.error.empty())
@@ -271,14 +319,12 @@ std::optional<std::array<std::int16_t, 8>> readChip(Device device, const CalcArg
     bus.closeI2Cbus();
     if (options.trace)
         env.err << "\n";
-    if (!answered) {
-        env.err << "zvx7246ctl: " << deviceName(device) << " did not answer\n";
+    if (!answered)
         return std::nullopt;
-    }
     return regs;
 }
 
-int runClock(const CalcArgs& a, CtlEnvironment& env)
+int runClock(const CalcArgs& a, CtlEnvironment& env, CtlOutput& output, int lineNumber)
 {
     rejectOthers(a, kClockOptions, "clock");
     const auto hsync = optional(a, "hsync");
@@ -313,10 +359,13 @@ int runClock(const CalcArgs& a, CtlEnvironment& env)
         if (chip != "U1" && chip != "U4")
             throw UsageError{"bad --from-chip '" + echoText(*optional(a, "from-chip")) + "' (expected U1 or U4)"};
         const auto regs = readChip(chip == "U1" ? Device::U1 : Device::U4, a, env);
-        if (!regs)
+        if (!regs) {
+            output.refusal("calc", lineNumber, chip + " did not answer");
             return kImpossible;
+        }
         const auto& reg = *regs;
-        total = total.value_or(horizTotalFromDivider(feedbackDivider(reg[2], reg[3])));
+        // Register 3 holds divider bits 11..8 in its low four bits only.
+        total = total.value_or(horizTotalFromDivider(feedbackDivider(reg[2], getBitField(3, 0, reg[3]))));
         psd = psd.value_or(decodePsdIndex(reg[1]));
         dpa = dpa.value_or(decodeDpaOption(reg[5]).value_or(-1));  // code 2: no option
         offset = offset.value_or(decodeDpaOffset(reg[4]));
@@ -340,14 +389,14 @@ int runClock(const CalcArgs& a, CtlEnvironment& env)
         {"func", ClockTarget::FUNC},         {"unit-delay", ClockTarget::DPAdelay},
         {"total-delay", ClockTarget::DPAdelayTotal},
     };
-    int status = kOk;
+    Figures figures{"clock", {}};
     for (const auto& [name, target] : lines) {
         if (const ClockWrite* w = r.find(target))
-            status = std::max(status, printFigure(env, name, w->figure, w->unit, w->cause));
+            figures.add(name, w->figure, w->unit, w->cause);
         else if (r.cause.empty())
-            env.out << name << " - psec\n";  // a VCO speed of 0 has no DPA delay
+            figures.figures.push_back({name, "-", "psec", "a VCO speed of 0 has no DPA delay"});
     }
-    return status;
+    return printFigures(figures, output, env.err);
 }
 
 } // namespace
@@ -379,8 +428,13 @@ const char* calcUsage()
            "                            crossover and phase margin\n";
 }
 
-int runCalc(const std::vector<std::string>& args, CtlEnvironment& env)
+int runCalc(const std::vector<std::string>& args, CtlEnvironment& env, CtlOutput* scriptOutput, int lineNumber)
 {
+    // The command line's --json, or the script's output.
+    std::optional<CtlOutput> own;
+    if (!scriptOutput)
+        own.emplace(env.out, env.err, std::find(args.begin(), args.end(), "--json") != args.end());
+    CtlOutput& output = scriptOutput ? *scriptOutput : *own;
     try {
         const CalcArgs a = splitArgs(args);
         const AppOptions options = parseAppOptions(a.common);
@@ -394,9 +448,9 @@ int runCalc(const std::vector<std::string>& args, CtlEnvironment& env)
             throw UsageError{"--lenient goes with apply and export"};
         if (a.words.size() != 2 || (a.words[1] != "clock" && a.words[1] != "loop-filter"))
             throw UsageError{"calc needs 'clock' or 'loop-filter' (try calc --help)"};
-        return a.words[1] == "clock" ? runClock(a, env) : runLoopFilter(a, env);
+        return a.words[1] == "clock" ? runClock(a, env, output, lineNumber) : runLoopFilter(a, env, output);
     } catch (const UsageError& e) {
-        env.err << "zvx7246ctl: " << e.message << "\n";
+        output.refusal("calc", lineNumber, e.message);
         return kUsage;
     }
 }

@@ -1,9 +1,8 @@
 #include "cli/CtlWatch.h"
 
+#include "cli/CtlArgs.h"
 #include "device/ChipDevice.h"
-#include "device/EchoText.h"
 
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonArray>
 
@@ -31,11 +30,9 @@ WatchInstant systemNow()
             duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count()};
 }
 
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-
-QJsonValue lockWord(bool answered, bool locked)
+QJsonValue lockState(bool answered, bool locked)
 {
-    return answered ? QJsonValue(locked ? "locked" : "unlocked") : QJsonValue(QJsonValue::Null);
+    return answered ? QJsonValue(lockWord(locked)) : QJsonValue(QJsonValue::Null);
 }
 
 QJsonObject seconds(std::int64_t ms)
@@ -59,12 +56,11 @@ QJsonObject eventJson(const LockEvent& e)
 {
     QJsonObject o{{"command", "watch"},
                   {"event", eventName(e.kind)},
-                  {"time", qs(isoTimestamp(e.wallMs))},
-                  {"device", qs(deviceName(e.device))},
+                  {"time", jsonText(isoTimestamp(e.wallMs))},
+                  {"device", jsonText(deviceName(e.device))},
                   {"answering", e.answered},
-                  {"pll", lockWord(e.answered, e.pllLocked)},
-                  {"dpa", lockWord(e.answered, e.dpaLocked)},
-                  {"text", qs(lockEventText(e))}};
+                  {"pll", lockState(e.answered, e.pllLocked)},
+                  {"dpa", lockState(e.answered, e.dpaLocked)}};
     return o;
 }
 
@@ -72,23 +68,21 @@ QJsonObject summaryJson(const LockWatchSummary& s, const char* endedBy, int stat
 {
     QJsonArray devices;
     for (const LockDeviceSummary& d : s.devices)
-        devices.append(QJsonObject{{"device", qs(deviceName(d.device))},
+        devices.append(QJsonObject{{"device", jsonText(deviceName(d.device))},
                                    {"lock_losses", d.lockLosses},
                                    {"longest_unlocked", seconds(d.longestUnlockedMs)},
                                    {"locked_at_end", d.lockedAtEnd}});
-    return {{"command", "watch"},     {"event", "summary"},      {"time", qs(isoTimestamp(s.endWallMs))},
+    return {{"command", "watch"},     {"event", "summary"},      {"time", jsonText(isoTimestamp(s.endWallMs))},
             {"watched", seconds(s.watchedMs)}, {"devices", devices}, {"ended_by", endedBy},
-            {"exit_status", status},  {"text", qs(lockSummaryText(s))}};
+            {"exit_status", status}};
 }
 
-void print(WatchContext& c, const QJsonObject& json)
+// One line of the watch's record, printed at once: a soak test's log is
+// read while it grows.
+void show(ctl::Session& session, const QJsonObject& json, const std::string& text)
 {
-    if (c.json)
-        c.out << QJsonDocument(json).toJson(QJsonDocument::Compact).toStdString() << "\n";
-    else
-        c.out << json.value("text").toString().toStdString() << "\n";
-    // A soak test's log is read while it grows.
-    c.out.flush();
+    session.output().print(json, [&text](const QJsonObject&) { return text + "\n"; });
+    session.env().out.flush();
 }
 
 } // namespace
@@ -133,75 +127,77 @@ std::optional<std::int64_t> parseWatchDuration(std::string_view text)
     return ms;
 }
 
-CommandOutcome runWatchCommand(const std::vector<std::string>& words, WatchContext& c)
-{
-    CommandArgs args;
-    if (auto error = parseCommandArgs(words, {"--interval", "--for", "--until"}, {}, args))
-        return {2, error};
-    if (args.positional.size() != 1)
-        return {2, "watch takes one device: U1, U4 or both"};
-    const auto devices = parseDeviceSet(args.positional[0]);
-    if (!devices)
-        return {2, "bad device '" + echoText(args.positional[0]) + "' (expected U1, U4 or both)"};
+namespace ctl {
 
-    std::int64_t interval = kDefaultWatchIntervalMs;
+WatchRequest parseWatchCommand(const std::vector<std::string>& words)
+{
+    const CommandArgs args = parseCommandArgs(words, {"--interval", "--for", "--until"}, {});
+    if (args.positional.size() != 1)
+        throw UsageError{"watch takes one device: U1, U4 or both"};
+    WatchRequest request;
+    request.devices = parseDeviceSet(args.positional[0]);
     if (const auto it = args.options.find("--interval"); it != args.options.end()) {
         std::int64_t ms = 0;
         const std::string& v = it->second;
         const auto [ptr, ec] = std::from_chars(v.data(), v.data() + v.size(), ms);
         if (ec != std::errc() || ptr != v.data() + v.size() || ms < 1 || ms > kMaxIntervalMs)
-            return {2, "bad --interval '" + echoText(v) + "' (expected milliseconds, 1.." +
-                           std::to_string(kMaxIntervalMs) + ")"};
-        interval = ms;
+            throw UsageError{"bad --interval '" + echo(v) + "' (expected milliseconds, 1.." +
+                             std::to_string(kMaxIntervalMs) + ")"};
+        request.intervalMs = ms;
     }
-    std::optional<std::int64_t> forMs;
     if (const auto it = args.options.find("--for"); it != args.options.end()) {
-        forMs = parseWatchDuration(it->second);
-        if (!forMs)
-            return {2, "bad --for '" + echoText(it->second) +
-                           "' (expected a duration such as 90, 500ms, 10s, 5m, 2h or 1h30m, at most a year)"};
+        request.forMs = parseWatchDuration(it->second);
+        if (!request.forMs)
+            throw UsageError{"bad --for '" + echo(it->second) +
+                             "' (expected a duration such as 90, 500ms, 10s, 5m, 2h or 1h30m, at most a year)"};
     }
-    WatchUntil until = WatchUntil::Never;
     if (const auto it = args.options.find("--until"); it != args.options.end()) {
         if (it->second == "unlock")
-            until = WatchUntil::Unlock;
+            request.until = WatchUntil::Unlock;
         else if (it->second == "lock")
-            until = WatchUntil::Lock;
+            request.until = WatchUntil::Lock;
         else
-            return {2, "bad --until '" + echoText(it->second) + "' (expected unlock or lock)"};
+            throw UsageError{"bad --until '" + echo(it->second) + "' (expected unlock or lock)"};
     }
+    return request;
+}
 
-    auto now = [&] { return c.clock.now ? c.clock.now() : systemNow(); };
+int runWatch(const WatchRequest& request, Session& session)
+{
+    const WatchClock& clock = session.env().watchClock;
+    auto now = [&] { return clock.now ? clock.now() : systemNow(); };
     auto sleep = [&](std::int64_t ms) {
-        if (c.clock.sleep)
-            c.clock.sleep(ms);
+        if (clock.sleep)
+            clock.sleep(ms);
         else
             std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     };
-    auto stop = [&] { return c.stopRequested && c.stopRequested(); };
+    // Ctrl+C: the stop signal the session's run is told of.
+    auto stop = [&] { return session.env().stopSignal && session.env().stopSignal() != 0; };
 
-    LockWatch watch(*devices, until);
-    const char* endedBy = "interrupt";
+    LockWatch watch(request.devices, request.until);
+    const char* endedBy = "signal";
     const std::int64_t startMono = now().monoMs;
     // Without --for the watch runs until it is stopped.
-    const std::int64_t deadline = forMs ? startMono + *forMs : std::numeric_limits<std::int64_t>::max();
+    const std::int64_t deadline =
+        request.forMs ? startMono + *request.forMs : std::numeric_limits<std::int64_t>::max();
     while (!stop()) {
         const WatchInstant at = now();
         std::vector<LockReading> readings;
-        for (const Device d : *devices) {
-            ChipDevice& chip = c.chip(d);
+        for (const Device d : request.devices) {
+            ChipDevice& chip = session.chip(d);
             const int status = chip.readLockStatus();
             readings.push_back({chip.answered(), status});
         }
         for (const LockEvent& e : watch.poll(at, readings))
-            print(c, eventJson(e));
+            show(session, eventJson(e), lockEventText(e));
         if (watch.finished()) {
             endedBy = "until";
             break;
         }
         // The next poll an interval after this one began; a poll that took
         // longer is followed at once.
-        const std::int64_t next = at.monoMs + interval;
+        const std::int64_t next = at.monoMs + request.intervalMs;
         bool timeUp = false;
         for (;;) {
             const std::int64_t t = now().monoMs;
@@ -219,8 +215,10 @@ CommandOutcome runWatchCommand(const std::vector<std::string>& words, WatchConte
         }
     }
     const int status = watch.exitStatus();
-    print(c, summaryJson(watch.summary(now()), endedBy, status));
-    return {status, std::nullopt};
+    const LockWatchSummary summary = watch.summary(now());
+    show(session, summaryJson(summary, endedBy, status), lockSummaryText(summary));
+    return status;
 }
 
+} // namespace ctl
 } // namespace zvx

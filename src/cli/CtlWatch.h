@@ -2,38 +2,18 @@
 // zvx7246ctl watch U1|U4|both [--interval=MS] [--for=DURATION] [--until=unlock|lock]:
 // polls the lock status as the lock "Read" does and prints a line for each
 // change with its time, then a summary (LockWatch). Exit status: see
-// LockWatch::exitStatus.
+// LockWatch::exitStatus. A stop signal (Ctrl+C) ends it with the summary.
 
-#include "cli/CtlArgs.h"
+#include "cli/CtlSession.h"
 #include "device/LockWatch.h"
 
 #include <cstdint>
 #include <functional>
-#include <iosfwd>
 #include <optional>
-#include <string>
+#include <string_view>
 #include <vector>
 
 namespace zvx {
-
-class ChipDevice;
-
-// The clocks the watch reads and the pause between polls; empty members
-// are the system's own (a test runs a long watch in no time).
-struct WatchClock {
-    std::function<WatchInstant()> now;
-    std::function<void(std::int64_t ms)> sleep;
-};
-
-struct WatchContext {
-    std::function<ChipDevice&(Device)> chip;
-    std::ostream& out;
-    bool json = false;
-    WatchClock clock;
-    // Asked between polls and during the pauses; true ends the watch with
-    // its summary (Ctrl+C).
-    std::function<bool()> stopRequested;
-};
 
 inline constexpr std::int64_t kDefaultWatchIntervalMs = 1000;
 
@@ -42,7 +22,20 @@ inline constexpr std::int64_t kDefaultWatchIntervalMs = 1000;
 // a year.
 std::optional<std::int64_t> parseWatchDuration(std::string_view text);
 
-// words[0] is "watch".
-CommandOutcome runWatchCommand(const std::vector<std::string>& words, WatchContext& context);
+namespace ctl {
 
+struct WatchRequest {
+    std::vector<Device> devices;
+    std::int64_t intervalMs = kDefaultWatchIntervalMs;
+    std::optional<std::int64_t> forMs;
+    WatchUntil until = WatchUntil::Never;
+};
+
+// words[0] is "watch"; a bad word throws UsageError.
+WatchRequest parseWatchCommand(const std::vector<std::string>& words);
+
+// Runs the watch on the session's chips; returns its exit status.
+int runWatch(const WatchRequest& request, Session& session);
+
+} // namespace ctl
 } // namespace zvx

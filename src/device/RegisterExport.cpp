@@ -213,6 +213,8 @@ QJsonObject fieldsJson(const std::vector<RegisterField>& fields)
             o.insert(name, QJsonValue::Null);
         else if (f.kind == RegisterField::Kind::Number)
             o.insert(name, *f.value);
+        else if (f.kind == RegisterField::Kind::State)
+            o.insert(name, qs(f.shown));
         else
             o.insert(name, *f.value != 0);
     }

@@ -55,8 +55,8 @@ std::string renderExport(ExportFormat format, const RegisterExportData& data);
 // The export's data as one JSON object (the json format's document).
 QJsonObject exportJson(const RegisterExportData& data);
 
-// Fields as a JSON object: flags and states as true/false, numbers as
-// numbers, a code that selects nothing as null.
+// Fields as a JSON object: flags as true/false, states as their word
+// ("locked"), numbers as numbers, a code that selects nothing as null.
 QJsonObject fieldsJson(const std::vector<RegisterField>& fields);
 
 } // namespace zvx
