@@ -45,7 +45,7 @@ struct CtlRun {
 };
 
 CtlRun ctl(const std::vector<std::string>& args, const std::string& input = {}, SimBoard** keep = nullptr,
-        TestClock* clock = nullptr)
+           TestClock* clock = nullptr, std::function<int()> stopSignal = {})
 {
     std::istringstream in(input);
     std::ostringstream out, err;
@@ -59,6 +59,7 @@ CtlRun ctl(const std::vector<std::string>& args, const std::string& input = {}, 
                        }};
     if (clock)
         env.watchClock = clock->clock();
+    env.stopSignal = std::move(stopSignal);
     CtlRun r;
     r.status = runCtl(args, env);
     r.out = out.str();
@@ -143,6 +144,16 @@ TEST(CtlWatch, ReportsEachChangeAndEndsAsItsConditionSays)
             lines.push_back(line.rfind("2026-12-07T", 0) == 0 ? line.substr(11) : "(no date) " + line);
         EXPECT_EQ(lines, row.lines) << row.name;
     }
+}
+
+TEST(CtlWatch, CtrlCEndsItWithTheSummary)
+{
+    TestClock clock;
+    const CtlRun r = ctl({"watch", "U1"}, {}, nullptr, &clock, [&clock] { return clock.ms >= 3000 ? 2 : 0; });
+    EXPECT_EQ(r.status, 128 + 2) << "ended by SIGINT";
+    EXPECT_NE(r.out.find("T12:00:03.000Z summary: watched 3.000 s; U1 0 lock losses, longest unlocked 3.000 s"),
+              std::string::npos)
+        << r.out;
 }
 
 // The tally itself: which polls count as a loss, how long the longest
