@@ -6,6 +6,7 @@
 #include "cli/Ctl.h"
 #include "device/LockWatch.h"
 #include "sim/SimBoard.h"
+#include "sim/SimI2cDev.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -239,3 +240,22 @@ TEST(CtlWatchExport, ExportFromTheChipsIsWhatApplyWrote)
 }
 
 } // namespace
+
+TEST(CtlWatchExport, WorkOverAnI2cAdapter)
+{
+    SimBoard board;
+    std::istringstream in(kLockU1 + "export --from-chip U1 --format=csv\nwatch U1 --until=lock --for=1s\n");
+    std::ostringstream out, err;
+    CtlEnvironment env{in, out, err, [&board](const AppOptions&) {
+                           ProgramPort p;
+                           p.adapter = std::make_unique<I2cDevAdapter>();
+                           p.adapter->file = std::make_unique<SimI2cDev>(board);
+                           p.adapter->node = "/dev/i2c-7";
+                           return p;
+                       }};
+    TestClock clock;
+    env.watchClock = clock.clock();
+    EXPECT_EQ(runCtl({"-"}, env), 0) << err.str();
+    EXPECT_NE(out.str().find("\nU1,0x26,0x02,0x90,"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("Z U1 PLL locked, DPA locked\n"), std::string::npos) << out.str();
+}
