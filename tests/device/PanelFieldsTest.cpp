@@ -22,15 +22,20 @@ std::string bits(const std::array<bool, N>& ticked)
 std::string describe(const PanelFields& f)
 {
     const auto flag = [](bool b) { return std::string(b ? "1 " : "0 "); };
+    const auto option = [](std::optional<int> o) { return o ? std::to_string(*o) : std::string("none"); };
     std::ostringstream o;
-    o << "in " << (f.inputCntl ? bits(f.inputCntl->ticked) + " " + f.inputCntl->text : "-")
-      << " | loop " << (f.loopCntl ? std::to_string(f.loopCntl->psdIndex) + " " + f.loopCntl->pfdText + " " + f.loopCntl->byteText : "-")
-      << " | fdbk " << f.fdBk0Text.value_or("-") << " " << f.fdBk1Text.value_or("-")
-      << " | off " << (f.dpaOffset ? flag(f.dpaOffset->filterSelect) + f.dpaOffset->offsetText + " " + f.dpaOffset->byteText : "-")
-      << " | dpa " << (f.dpaCntl ? (f.dpaCntl->option ? std::to_string(*f.dpaCntl->option) : "none") + " " + f.dpaCntl->text : "-")
-      << " | out " << (f.outputCntl ? bits(f.outputCntl->ticked) + " " + std::to_string(f.outputCntl->sclOption) + " " + f.outputCntl->text : "-")
-      << " | osc " << (f.oscDiv ? flag(f.oscDiv->inputSelect) + f.oscDiv->dividerText + " " + f.oscDiv->byteText : "-")
-      << " | reset " << f.resetText.value_or("-");
+    o << "in " << (f.inputCntl ? bits(f.inputCntl->ticked) + " " + f.inputCntl->text : "-");
+    o << " | loop "
+      << (f.loopCntl ? option(f.loopCntl->psdIndex) + " " + f.loopCntl->pfdText + " " + f.loopCntl->byteText : "-");
+    o << " | fdbk " << f.fdBk0Text.value_or("-") << " " << f.fdBk1Text.value_or("-");
+    o << " | off "
+      << (f.dpaOffset ? flag(f.dpaOffset->filterSelect) + f.dpaOffset->offsetText + " " + f.dpaOffset->byteText : "-");
+    o << " | dpa " << (f.dpaCntl ? option(f.dpaCntl->option) + " " + f.dpaCntl->text : "-");
+    o << " | out "
+      << (f.outputCntl ? bits(f.outputCntl->ticked) + " " + option(f.outputCntl->sclOption) + " " + f.outputCntl->text
+                       : "-");
+    o << " | osc " << (f.oscDiv ? flag(f.oscDiv->inputSelect) + f.oscDiv->dividerText + " " + f.oscDiv->byteText : "-");
+    o << " | reset " << f.resetText.value_or("-");
     return o.str();
 }
 
