@@ -7,9 +7,9 @@
 //
 // The texts are the ones the panel is given, before a box's length limit
 // cuts them: register 3 = 0x1F gives "1F", which the one-character box keeps
-// as "F". Values outside a byte (a setup file may hold any 16-bit number)
-// decode by the same rules: every field takes its own bits, and the whole
-// value is shown in the register's text and value label.
+// as "F". Values outside a byte (a three-digit DPA Cntl text reads up to
+// FFF) decode by the same rules: every field takes its own bits, and the
+// whole value is shown in the register's text and value label.
 
 #include "device/RegisterCodecs.h"
 

@@ -53,7 +53,7 @@ TEST(PanelFields, AWholeImageDecodesIntoWhatThePanelShows)
          "in 01011010 5A | loop 3 7 37 | fdbk 90 6 | off 1 0A 8A | dpa none 02 | out 101000 1 45 | osc 1 7 85 | reset 50"},
         {"Rev A swaps the scaler; the divider's top shows 129", {0x00, 0x30, 0x00, 0x00, 0x3F, 0x03, 0x40, 0x7F, none}, true,
          "in 00000000 00 | loop 3 0 30 | fdbk 00 0 | off 0 3F 3F | dpa 3 03 | out 000000 2 40 | osc 0 129 7F | reset -"},
-        {"16-bit values: each field takes its own bits, the texts the whole value",
+        {"beyond a byte: each field takes its own bits, the texts the whole value",
          {-1, 0x1FF, 0x123, 0x1F, -32768, 0x7FFF, 0xC0, 0x1FF, 0x0A}, false,
          "in 11111111 FFFF | loop 3 7 1FF | fdbk 123 1F | off 0 00 8000 | dpa 3 7FFF | out 000000 3 C0 | osc 1 129 1FF | reset 0A"},
         {"registers missing from the image are left out", {none, 0x10, none, 0x03, none, 0x01, none, 0x00, none}, false,
