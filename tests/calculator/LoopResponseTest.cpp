@@ -129,21 +129,10 @@ TEST(LoopResponse, ThirdOrderLoopAgainstClosedFormsAndAnIndependentIntegration)
     EXPECT_NEAR(stiff.settlingTime, second.settlingTime, 1e-4);
 }
 
-TEST(LoopResponse, DesignValuesMatchTheLoopFilterPageAndGiveSaneCurves)
+TEST(LoopResponse, DesignValuesGiveSaneCurvesAndAFiniteCsv)
 {
     const LoopResponse r = computeLoopResponse(designInputs());
-    ASSERT_TRUE(r.ok()) << r.problem;
-    auto figure = [&r](const std::string& name) {
-        for (const Figure& f : r.figures)
-            if (f.name == name)
-                return f.value;
-        return std::string("missing");
-    };
-    EXPECT_EQ(figure("fzero"), ".482");
-    EXPECT_EQ(figure("fp2"), "14.615");
-    EXPECT_EQ(figure("fn"), ".69");
-    EXPECT_EQ(figure("fin/fzero"), "97.5");
-    EXPECT_EQ(figure("zeta"), ".712");
+    ASSERT_TRUE(r.ok()) << r.problem;  // the figures themselves are read in the window's test
     EXPECT_NEAR(r.constants.wn / (2 * kPi * 1000), 0.69, 0.005);
 
     // |G| is 1 at the crossover, and the curves span fzero/100 to PFD.
