@@ -1,10 +1,8 @@
 // The bus capture file: a Value Change Dump of every line change and SDA
 // sample, on the backend's clock.
+#include "support/CtlRunner.h"
 #include "support/RecordingPort.h"
 
-#include "app/AppOptions.h"
-#include "cli/Ctl.h"
-#include "sim/SimBoard.h"
 #include "transport/BusCapture.h"
 #include "transport/HardwarePort.h"
 #include "transport/I2cBus.h"
@@ -183,21 +181,16 @@ TEST(BusCapture, ZvxctlExitsWithOneWhenTheCaptureFails)
 {
     const auto path = std::filesystem::temp_directory_path() / ("zvx_capture_limit_" + std::to_string(::getpid()));
     auto run = [&](std::vector<std::string> args) {
-        std::istringstream in;
-        std::ostringstream out, err;
-        CtlEnvironment env{in, out, err, [&](const AppOptions&) {
-                               CaptureResult c = captureTo(std::make_unique<SimBoard>(), path.string());
-                               EXPECT_EQ(c.error, "");
-                               ProgramPort p;
-                               p.port = std::move(c.port);
-                               p.capture = c.capture;
-                               p.status = "Port: simulated evaluation board";
-                               return p;
-                           }};
-        const int status = runCtl(args, env);
-        return std::pair{status, err.str()};
+        return test::runCtlWith(args, [&](const AppOptions&) {
+            CaptureResult c = captureTo(std::make_unique<SimBoard>(), path.string());
+            EXPECT_EQ(c.error, "");
+            ProgramPort p;
+            p.port = std::move(c.port);
+            p.capture = c.capture;
+            return p;
+        });
     };
-    EXPECT_EQ(run({"write", "0x4C", "5", "0x3F"}).first, 0);
+    EXPECT_EQ(run({"write", "0x4C", "5", "0x3F"}).status, 0);
 
     // A file size limit stands in for a full disk: writes past it fail.
     rlimit before{};
@@ -206,14 +199,14 @@ TEST(BusCapture, ZvxctlExitsWithOneWhenTheCaptureFails)
     rlimit small = before;
     small.rlim_cur = 512;
     ::setrlimit(RLIMIT_FSIZE, &small);
-    const auto [status, err] = run({"write", "0x4C", "5", "0x3F"});
+    const test::CtlRun r = run({"write", "0x4C", "5", "0x3F"});
     ::setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, oldHandler);
     std::filesystem::remove(path);
-    EXPECT_EQ(status, 1);
-    EXPECT_NE(err.find("zvx7246ctl: capture file " + path.string() + ": write failed (File too large)"),
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("zvx7246ctl: capture file " + path.string() + ": write failed (File too large)"),
               std::string::npos)
-        << err;
+        << r.err;
 }
 
 } // namespace

@@ -120,15 +120,6 @@ TEST(I2cEngine, MissingAcknowledgesAreTracedAndTheTransactionCarriesOn)
                                 "[START] 4D Wisp ERR002:  No ACK receivedFF [STOP]\r\n");
 }
 
-TEST(I2cEngine, MissingAcknowledgesBeepWithTracingOff)
-{
-    Bench b(false, false);
-    b.engine().i2cWriteBlock(0x4E, 0, 0, 7, RegisterImage{});
-    EXPECT_EQ(b.beeps, 10);  // address, start register, eight data bytes
-    EXPECT_EQ(b.engine().missingAcks(), 10u);
-    EXPECT_EQ(b.bus.log.text(), "");
-}
-
 TEST(I2cEngine, AnAcknowledgeSeenOnTheLastPollIsTracedAndStillMissing)
 {
     for (int highPolls : {399, 398}) {
