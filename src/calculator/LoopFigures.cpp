@@ -92,7 +92,8 @@ std::string poleText(Complex z)
            significantDigits(std::abs(z)) + ")";
 }
 
-// The page's six figures. Without C2 the page stops at fp2, where the
+// The page's six figures, as the page prints them unless its pattern is
+// more than half a percent off the figure. Without C2 the page stops at fp2, where the
 // filter has no second pole; the loop is then the second-order one, whose
 // fn, fin/fzero, fn/fzero and zeta the page's own arithmetic gives with a C2
 // so small beside C1 that C1 + C2 rounds to C1 exactly (2^-60 C1).
@@ -116,9 +117,15 @@ std::vector<Figure> pageFigures(const LoopFilterInputs& in, const LoopFilterResu
             out.push_back(unknown(info.name, info.unit, std::string(info.name) + " is out of range"));
         } else if (i == from.computed) {
             out.push_back(unknown(info.name, info.unit, from.cause));
+        } else if (const std::string text = from.figureText(i);
+                   i < from.computed && std::fabs(numberIn(text) - values[i]) > 0.005 * std::fabs(values[i])) {
+            // The page's pattern loses this figure (".000 kHz" for 0.48 Hz):
+            // four significant digits instead.
+            out.push_back(*info.unit ? frequencyFigure(info.name, values[i] * 1000)
+                                     : Figure{info.name, significantDigits(values[i]), "", {}});
         } else {
             // Figures after a failed one are not computed: empty.
-            out.push_back({info.name, from.figureText(i), info.unit, {}});
+            out.push_back({info.name, text, info.unit, {}});
         }
     }
     // A figure after one that reads "?" for its range is not shown either.

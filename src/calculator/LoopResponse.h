@@ -160,7 +160,9 @@ struct LoopResponse {
     LoopFilterResult page;         // the loop-filter page's figures, as it prints them
     // fzero .. zeta as the page prints them, with a cause for each "?". With
     // C2 = 0 (a second-order loop) fp2 alone reads "?" and the rest are
-    // computed; a figure beyond the float range reads "?".
+    // computed; a figure beyond the float range reads "?"; a figure the
+    // page's pattern would print more than 0.5 % off (fzero ".000 kHz" of a
+    // slow loop) is given in four significant digits and its unit.
     std::vector<Figure> pageFigures;
     // crossover, phase margin, bandwidth, overshoot, settling, then the
     // page's fzero, fp2, fn, fin/fzero and zeta, then peaking, sampled phase

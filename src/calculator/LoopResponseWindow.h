@@ -30,6 +30,7 @@ class QVBoxLayout;
 namespace zvx {
 
 class Lab;
+class LoopResponseCharts;
 
 class LoopResponseWindow : public QMainWindow {
     Q_OBJECT
@@ -57,7 +58,9 @@ public:
     QWidget* plotArea = nullptr;
     QLabel* lblProblem = nullptr;   // instead of the plots: which input is missing
     QLabel* lblWarnings = nullptr;
-    std::array<QLabel*, 10> figureLabels{};  // lblCrossover .. lbl_zeta, in the order of LoopResponse::figures
+    // lblCrossover .. lbl_zeta, lblPeaking, lblSampledPhaseMargin,
+    // lblSampledOvershoot, lblSampledStable: in the order of LoopResponse::figures.
+    std::array<QLabel*, kLoopFigureCount> figureLabels{};
     QAction* mnuSavePlot = nullptr;
     QAction* mnuSaveCurves = nullptr;
     QAction* mnuClose = nullptr;
@@ -68,13 +71,15 @@ protected:
 
 private:
     void buildInputs(QWidget* parent, QVBoxLayout* column);
-    void buildPlots();
     void watchProgram();
     // Computes and draws now when shown, later (at show) when hidden.
     void inputsChanged();
     void recompute();
-    void drawCharts();
+    void keepOnScreen();
+    // The program's value of a followed input: the main window's, or where
+    // it has none the calculator's loop-filter page's.
     QString programValue(Input input) const;
+    QString mainWindowValue(Input input) const;
     bool saveFile(const QString& title, const QString& filter, const QString& extension,
                   const std::function<bool(const QString& file, QString& error)>& write);
 
@@ -83,8 +88,7 @@ private:
     bool stale_ = true;
     bool loading_ = false;
     LoopResponse response_;
-    struct Curves;
-    std::unique_ptr<Curves> curves_;
+    std::unique_ptr<LoopResponseCharts> charts_;
 };
 
 } // namespace zvx
