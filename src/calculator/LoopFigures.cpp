@@ -82,6 +82,16 @@ std::string trueBelow(double value, double threshold, int minDigits)
     return text;
 }
 
+// An overshoot in %: one decimal as the calculator prints it, but four
+// significant digits below 10 %, where one decimal would lose it.
+Figure overshootFigure(const std::string& name, double fraction)
+{
+    const double percent = fraction * 100;
+    if (std::isfinite(percent) && std::fabs(percent) < 9.995)
+        return {name, significantDigits(percent), "%", {}};
+    return patternedFigure(name, percent, "###.0", "%");
+}
+
 std::string degrees(const std::string& text) { return text + "\xC2\xB0"; }
 
 std::string poleText(Complex z)
@@ -203,7 +213,7 @@ void addSampledFigures(LoopResponse& r)
     r.figures.push_back(s.hasCrossover ? patternedFigure("sampled phase margin", s.phaseMarginDeg, "###.0", "deg")
                                        : unknown("sampled phase margin", "deg", "|L| stays at 1 or above up to PFD/2"));
     if (s.settled)
-        r.figures.push_back(patternedFigure("sampled overshoot", s.overshoot * 100, "###.0", "%"));
+        r.figures.push_back(overshootFigure("sampled overshoot", s.overshoot));
     else
         r.figures.push_back(unknown("sampled overshoot", "%",
                                     s.stable ? "the samples have not settled" : "the sampled loop is unstable"));
@@ -238,7 +248,7 @@ void describeLoop(LoopResponse& r, const LoopFilterInputs& in)
         frequencyFigure("crossover", r.crossoverKHz * 1000),
         patternedFigure("phase margin", r.phaseMarginDeg, "###.0", "deg"),
         frequencyFigure("bandwidth", r.bandwidthKHz * 1000),
-        patternedFigure("overshoot", r.step.overshoot * 100, "###.0", "%"),
+        overshootFigure("overshoot", r.step.overshoot),
         r.step.settled ? timeFigure("settling", r.step.settlingTime) : unknown("settling", "ms", unsettledAfter(r.step)),
     };
     // The page's figures but fn/fzero; one that is not computed reads "?" with the reason.

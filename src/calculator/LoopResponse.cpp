@@ -7,6 +7,7 @@
 #include <cmath>
 #include <charconv>
 #include <numbers>
+#include <optional>
 
 namespace zvx {
 
@@ -187,28 +188,35 @@ ClosedLoopPeak closedLoopPeak(const LoopConstants& k)
 
 namespace {
 
-// The sampled loop beside the continuous one; its step over `span` seconds.
-SampledResponse sampledResponse(const LoopConstants& k, double pfdKHz, const StepResponse& step, int points)
+// The sampled loop of these constants, or why there is none.
+std::optional<SampledLoop> sampledLoop(const LoopConstants& k, double pfdKHz, std::string& problem)
+{
+    const double b = k.tau1 * k.wn;
+    const double period = k.wn / (pfdKHz * 1000);
+    if (!(period >= 1e-250) || !(period <= 1e50)) {
+        problem = period > 1 ? "PFD is too low for the sampled model" : "PFD is too high for the sampled model";
+        return std::nullopt;
+    }
+    return SampledLoop(loopnum::usedFilterPole(k.tau2 * k.wn, b), b, period);
+}
+
+// What the sampled loop does, beside the continuous step (whose figures a
+// detector too fast to tell apart takes over); no samples yet.
+SampledResponse sampledFigures(const LoopConstants& k, const SampledLoop& loop, const StepResponse& step)
 {
     SampledResponse s;
     const double b = k.tau1 * k.wn;
-    const double a = loopnum::usedFilterPole(k.tau2 * k.wn, b);
-    const double period = k.wn / (pfdKHz * 1000);
-    if (!(period >= 1e-250) || !(period <= 1e50)) {
-        s.problem = period > 1 ? "PFD is too low for the sampled model" : "PFD is too high for the sampled model";
-        return s;
-    }
-    const SampledLoop loop(a, b, period);
+    const LoopConstants normalised{1, b, loopnum::usedFilterPole(k.tau2 * k.wn, b)};
     double fastest = 0;
-    for (const Complex& p : closedLoopPoles({1, b, a}))
+    for (const Complex& p : closedLoopPoles(normalised))
         fastest = std::max(fastest, std::abs(p));
-    const SampledFigures f = analyseSampledLoop(loop, crossoverOmega({1, b, a}), fastest);
-    s.periodS = 1 / (pfdKHz * 1000);
+    const SampledFigures f = analyseSampledLoop(loop, crossoverOmega(normalised), fastest);
+    s.periodS = loop.period() / k.wn;
     s.poles = loop.poles();
     s.stable = f.stable;
     s.worstPole = loop.worstPole();
     s.hasCrossover = f.hasCrossover;
-    s.crossoverKHz = f.crossoverTheta / period * k.wn * kToKHz;
+    s.crossoverKHz = f.crossoverTheta / loop.period() * k.wn * kToKHz;
     s.phaseMarginDeg = f.phaseMarginDeg;
     s.likeContinuous = f.likeContinuous;
     if (f.likeContinuous) {
@@ -216,15 +224,12 @@ SampledResponse sampledResponse(const LoopConstants& k, double pfdKHz, const Ste
         s.overshoot = step.overshoot;
         s.peakTime = step.peakTime;
         s.settlingTime = step.settlingTime;
-        return s;
+    } else {
+        s.settled = f.settled;
+        s.overshoot = f.overshoot;
+        s.peakTime = f.peakTime / k.wn;
+        s.settlingTime = f.settlingTime / k.wn;
     }
-    s.settled = f.settled;
-    s.overshoot = f.overshoot;
-    s.peakTime = f.peakTime / k.wn;
-    s.settlingTime = f.settlingTime / k.wn;
-    sampledStepCurve(loop, step.t.back() * k.wn, f.peakTime, points, s.t, s.y);
-    for (double& t : s.t)
-        t /= k.wn;
     return s;
 }
 
@@ -292,30 +297,34 @@ LoopResponse computeLoopResponse(const LoopFilterInputs& in, int bodePoints, int
     r.peakingDb = 20 * std::log10(peak.gain);
 
     // The step over the time both loops need to settle (the sampled one up
-    // to four times the continuous one's span).
+    // to four times the continuous one's span), with the samples on it.
     r.step = stepResponse(k, stepPoints);
-    r.sampled = sampledResponse(k, in.pfd, r.step, 2000);
-    if (r.sampled.problem.empty() && r.sampled.settled && !r.sampled.likeContinuous) {
+    const std::optional<SampledLoop> loop = sampledLoop(k, in.pfd, r.sampled.problem);
+    if (loop) {
+        r.sampled = sampledFigures(k, *loop, r.step);
         const double shown = r.step.t.back();
         const double wanted = std::min(1.5 * r.sampled.settlingTime, 4 * shown);
-        if (wanted > shown) {
+        if (r.sampled.settled && !r.sampled.likeContinuous && wanted > shown)
             r.step = stepResponse(k, stepPoints, wanted);
-            r.sampled = sampledResponse(k, in.pfd, r.step, 2000);
+        if (!r.sampled.likeContinuous) {
+            sampledStepCurve(*loop, r.step.t.back() * k.wn, r.sampled.peakTime * k.wn, kMaxSampledPoints, r.sampled.t,
+                             r.sampled.y);
+            for (double& t : r.sampled.t)
+                t /= k.wn;
         }
     }
 
     const double nyquistKHz = in.pfd / 2;
-    const SampledLoop sampled(loopnum::usedFilterPole(a, b), b, k.wn / (in.pfd * 1000));
     for (double f : bodeFrequencies(r, in.pfd, bodePoints)) {
         const double w = f / kToKHz;
         BodePoint p{f, 20 * std::log10(std::abs(openLoopGain(k, w))), openLoopPhaseDeg(k, w),
                     20 * std::log10(std::abs(closedLoopGain(k, w)))};
-        if (r.sampled.problem.empty() && f <= nyquistKHz * (1 + 1e-12)) {
+        if (loop && f <= nyquistKHz * (1 + 1e-12)) {
             const double theta = std::min(kPi, f / nyquistKHz * kPi);
             p.sampled = true;
-            p.sampledDb = 20 * std::log10(std::abs(sampled.openLoop(theta)));
-            p.sampledDeg = sampled.openLoopPhaseDeg(theta);
-            p.sampledClosedDb = 20 * std::log10(std::abs(sampled.closedLoop(theta)));
+            p.sampledDb = 20 * std::log10(std::abs(loop->openLoop(theta)));
+            p.sampledDeg = loop->openLoopPhaseDeg(theta);
+            p.sampledClosedDb = 20 * std::log10(std::abs(loop->closedLoop(theta)));
         }
         r.bode.push_back(p);
     }

@@ -1,10 +1,12 @@
 #pragma once
 // The U1 PLL as a feedback loop: the open-loop Bode curves with the
 // unity-gain crossover and the phase margin, the closed-loop magnitude with
-// its -3 dB bandwidth, and the answer of the output phase to a step of the
-// input phase, with its overshoot and 1 % settling time. Plain arithmetic,
-// no widgets: the Loop Response window and `zvx7246ctl calc loop-filter
-// --bode` both use it, so they cannot disagree.
+// its -3 dB bandwidth and its peak, and the answer of the output phase to a
+// step of the input phase, with its overshoot and 1 % settling time; and
+// beside this continuous model the loop as the phase detector samples it
+// (SampledLoop): its phase margin, its step's samples and whether it is
+// stable. Plain arithmetic, no widgets: the Loop Response window and
+// `zvx7246ctl calc loop-filter --bode` both use it, so they cannot disagree.
 //
 // The model, in the units of the calculator's loop-filter page (R in kohm,
 // C1 and C2 in pF, Kd in uA, Kv in MHz/V, PFD in kHz):
@@ -113,7 +115,10 @@ struct Figure {
     std::string cause;  // why the value is "?"; a note otherwise (may be empty)
 };
 
-// The loop as the phase detector samples it (see SampledLoop), in seconds and kHz.
+// The loop as the phase detector samples it (see SampledLoop), in seconds
+// and kHz. The step's samples shown are at most kMaxSampledPoints (every
+// n-th sample when there are more, and the highest one).
+inline constexpr int kMaxSampledPoints = 2000;
 struct SampledResponse {
     std::string problem;        // non-empty: the sampled model could not be computed (nothing else is set)
     double periodS = 0;         // 1 / fPD

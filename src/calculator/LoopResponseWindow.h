@@ -1,15 +1,17 @@
 #pragma once
 // The Loop Response window: the U1 PLL's open-loop Bode plot with crossover
 // and phase margin, its closed-loop magnitude with the -3 dB bandwidth and
-// its normalised step response with overshoot and 1 % settling time, for the
-// loop filter on the main window and the U1 settings. The arithmetic is
-// calculator/LoopResponse; this window reads the boxes, draws the curves and
-// saves them.
+// the peak, and its normalised step response with overshoot and 1 % settling
+// time, each beside the loop as the phase detector samples it, for the loop
+// filter on the main window and the U1 settings. The arithmetic is
+// calculator/LoopResponse, the plots calculator/LoopResponseCharts; this
+// window reads the boxes, shows the figures and saves the curves.
 //
 // R, C1, C2, PFD and N follow the program (the main window's loop-filter
 // boxes, the calculator's phase-detector figure, U1's total times its PSD
-// divisor) until the user edits that box here; "From U1" makes all five
-// follow again. Kd and Kv start at the loop-filter page's 64 and 250. The
+// divisor; where the main window has none, as on a fresh start, the
+// calculator's loop-filter page) until the user edits that box here;
+// "From U1" makes all five follow again. Kd and Kv start at the loop-filter page's 64 and 250. The
 // window is created hidden and, like every tool window, hides on close.
 // While hidden it only notes that its inputs changed and computes when
 // shown, so stepping the U1 total costs the main window nothing.

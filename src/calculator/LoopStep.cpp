@@ -156,7 +156,7 @@ StepResponse stepResponse(const LoopConstants& k, int points, double span)
     // step grows as the fast modes die), noting the highest sample and the
     // last one outside the 1 % band, with the states and step lengths to
     // refine them from, until the modes' envelope is inside the band (no
-    // later exit is possible) or every mode has died. A loop that hardly
+    // later exit is possible, nor a higher peak) or every mode has died. A loop that hardly
     // damps is followed for kMaxStepSamples steps and left unsettled.
     Vec s = NormalisedLoop::kStart;
     Vec peakFrom = s, outsideFrom = s;
@@ -203,8 +203,10 @@ StepResponse stepResponse(const LoopConstants& k, int points, double span)
                 outsideT = t;
                 outsideFrom = s;
             }
-            // (The bound keeps a tenth of the band for the roots' rounding.)
-            if (steps % 64 == 0 && lastOutside < steps && envelope(all, t) < 0.009) {
+            // No later exit from the band, nor a later peak above this one
+            // by more than 0.5 % of its height. (The bound keeps a tenth of
+            // the band for the roots' rounding.)
+            if (steps % 64 == 0 && lastOutside < steps && envelope(all, t) < std::min(0.009, 0.005 * (peakY - 1))) {
                 quiet = true;
                 break;
             }
