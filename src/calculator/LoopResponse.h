@@ -86,14 +86,19 @@ struct StepResponse {
 // integration error to pile up and no repeated-pole special case. (A filter
 // pole ten million times faster than the loop is left out: it moves nothing
 // visible.) The step is followed in steps of a twentieth of the fastest
-// closed-loop pole still alive, until the slowest one has died away (1e-14),
-// so the settling time is the true last exit from the 1 % band; a loop that
-// hardly damps is followed for kMaxStepSamples steps (some 2000 ringing
-// periods) and reported unsettled. The curve spans `span` seconds (0: the
-// settling time and the peak with margin), with at least `points` samples and
-// at least 20 per ringing period (up to kMaxCurvePoints).
-inline constexpr long kMaxStepSamples = 300'000;
+// closed-loop mode still alive until no higher peak can come (the modes'
+// envelope, sum |r| e^(Re p t), is below it); the last exit from the 1 %
+// band is then looked for backwards from where the envelope is inside the
+// band, so the settling time is exact however slowly the loop damps. A loop
+// that would need more than kMaxStepSamples steps, or 1e12 radians of its
+// fastest mode, is reported unsettled after the time it was followed.
+// The curve spans `span` seconds (0: the settling time and the peak with
+// margin), with at least `points` samples and 20 per ringing period; beyond
+// kMaxCurvePoints it keeps each stretch's lowest and highest sample of a
+// sampling at 16 per period (at most kMaxFineSamples samples).
+inline constexpr long kMaxStepSamples = 2'000'000;
 inline constexpr int kMaxCurvePoints = 40'000;
+inline constexpr double kMaxFineSamples = 4e6;
 StepResponse stepResponse(const LoopConstants& k, int points = 400, double span = 0);
 
 // Everything the window shows and the command-line tool writes.

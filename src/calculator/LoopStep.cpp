@@ -143,6 +143,85 @@ double envelope(const std::vector<Mode>& modes, double t)
     return sum;
 }
 
+// Follows the step in steps of a twentieth of the fastest mode still alive
+// (the step grows as the fast modes die), noting the highest sample and the
+// last one outside the 1 % band, with the states and step lengths to refine
+// them from.
+class StepMarch {
+public:
+    StepMarch(const NormalisedLoop& loop, const std::vector<Mode>& modes) : loop_(loop), modes_(modes) {}
+
+    // Starts over at time t in state s, forgetting what was noted.
+    void restart(double t, const Vec& s)
+    {
+        t_ = t;
+        s_ = s;
+        peak = outside = Sample{};
+    }
+
+    // Marches on until `done` (asked every 64 steps), `until`, the death of
+    // every mode or `budget` steps; false when every mode has died.
+    template <class Done>
+    bool run(double until, long& budget, Done&& done)
+    {
+        long count = 0;
+        while (t_ < until && budget > 0) {
+            double fastest = 0, nextDeath = INFINITY;
+            for (const Mode& m : modes_)
+                if (m.decay * t_ < kDeadLog) {
+                    fastest = std::max(fastest, m.size);
+                    nextDeath = std::min(nextDeath, kDeadLog / m.decay);
+                }
+            if (fastest == 0)
+                return false;
+            if (0.05 / fastest != h_) {
+                h_ = 0.05 / fastest;
+                step_ = expm(loop_.m, h_);
+            }
+            const double start = t_, end = std::min(nextDeath, until);
+            for (long n = 1; t_ < end && budget > 0; ++n, --budget) {
+                const Vec before = s_;
+                s_ = apply(step_, s_);
+                t_ = start + static_cast<double>(n) * h_;
+                if (peak.next == 0)
+                    peak.next = h_;
+                if (outside.next == 0)
+                    outside.next = h_;
+                const double y = loop_.y(s_);
+                if (y > peak.y)
+                    peak = {y, t_ - h_, before, h_, 0};
+                if (!(std::fabs(y - 1) <= 0.01))
+                    outside = {y, t_, s_, h_, 0};
+                if (++count % 64 == 0 && done(t_))
+                    return true;
+            }
+        }
+        return true;
+    }
+
+    double time() const { return t_; }
+    double stepLength() const { return h_; }
+    const Vec& state() const { return s_; }
+
+    // A sample noted: its value, the time and state to refine from, the step
+    // that led there and the one after it (0 until taken).
+    struct Sample {
+        double y = -INFINITY;
+        double t = 0;
+        Vec from{};
+        double in = 0;
+        double next = -1;
+    };
+    Sample peak, outside;
+
+private:
+    const NormalisedLoop& loop_;
+    const std::vector<Mode>& modes_;
+    double t_ = 0, h_ = 0;
+    Vec s_{};
+    Mat step_{};
+};
+
 } // namespace
 
 StepResponse stepResponse(const LoopConstants& k, int points, double span)
@@ -151,109 +230,123 @@ StepResponse stepResponse(const LoopConstants& k, int points, double span)
     const double a = loopnum::usedFilterPole(k.tau2 * k.wn, b);
     const NormalisedLoop loop(a, b);
     const std::vector<Mode> all = modes(a, b);
+    auto from = [&loop](const Vec& start, double dt) { return apply(expm(loop.m, dt), start); };
 
-    // March in steps of a twentieth of the fastest mode still alive (the
-    // step grows as the fast modes die), noting the highest sample and the
-    // last one outside the 1 % band, with the states and step lengths to
-    // refine them from, until the modes' envelope is inside the band (no
-    // later exit is possible, nor a higher peak) or every mode has died. A loop that hardly
-    // damps is followed for kMaxStepSamples steps and left unsettled.
-    Vec s = NormalisedLoop::kStart;
-    Vec peakFrom = s, outsideFrom = s;
-    double t = 0, peakY = -1, peakT = 0, peakIn = 0, peakSpan = 0, outsideT = 0, outsideSpan = 0;
-    long steps = 0, peak = -1, lastOutside = 0;
-    bool quiet = false;
-    double h = 0;
-    Mat step{};
-    while (steps < kMaxStepSamples) {
-        double fastest = 0, nextDeath = INFINITY;
-        for (const Mode& m : all)
-            if (m.decay * t < kDeadLog) {
-                fastest = std::max(fastest, m.size);
-                nextDeath = std::min(nextDeath, kDeadLog / m.decay);
+    // First the peak: followed until the modes' envelope leaves no room for
+    // a higher one (or every mode has died).
+    StepMarch march(loop, all);
+    march.restart(0, NormalisedLoop::kStart);
+    long budget = kMaxStepSamples;
+    bool alive = march.run(INFINITY, budget, [&](double t) { return envelope(all, t) < march.peak.y - 1; });
+    const StepMarch::Sample peak = march.peak;
+    StepMarch::Sample outside = march.outside;
+
+    // Then the last exit from the 1 % band: none after the envelope is
+    // inside it (with a tenth of the band for the roots' rounding), so it is
+    // looked for backwards from there, in windows each reached by one jump.
+    // A loop that would need more than 1e12 radians of its fastest mode to
+    // get there hardly damps at all: it is left unsettled.
+    double fastestMode = 0;
+    for (const Mode& m : all)
+        fastestMode = std::max(fastestMode, m.size);
+    double followed = march.time();
+    bool settled = !alive || envelope(all, followed) < 0.009;
+    if (!settled && budget > 0 && std::isfinite(envelope(all, followed))) {
+        double inside = followed;
+        while (envelope(all, inside) >= 0.009 && inside * fastestMode < 1e12)
+            inside = followed + 2 * (inside - followed) + 1 / fastestMode;
+        if (inside * fastestMode < 1e12) {
+            inside = loopnum::bisect(followed, inside, [&](double t) { return envelope(all, t) - 0.009; });
+            const double now = followed;
+            const Vec state = march.state();
+            for (double end = inside; end > now && budget > 0;) {
+                double fastest = 0;
+                for (const Mode& m : all)
+                    if (m.decay * end < kDeadLog)
+                        fastest = std::max(fastest, m.size);
+                const double start = std::max(now, end - 4000 * 0.05 / std::max(fastest, 1e-300));
+                march.restart(start, from(state, start - now));
+                march.run(end, budget, [](double) { return false; });
+                if (march.outside.next >= 0) {
+                    outside = march.outside;
+                    if (outside.next == 0)
+                        outside.next = march.stepLength();
+                    break;
+                }
+                end = start;
             }
-        if (fastest == 0) {
-            quiet = true;
-            break;
+            settled = budget > 0;
+            followed = inside;
         }
-        if (0.05 / fastest != h) {
-            h = 0.05 / fastest;
-            step = expm(loop.m, h);
-        }
-        const double phaseStart = t;
-        for (long n = 1; t < nextDeath && steps < kMaxStepSamples; ++n) {
-            const Vec before = s;
-            s = apply(step, s);
-            t = phaseStart + static_cast<double>(n) * h;
-            ++steps;
-            if (peak == steps - 1)
-                peakSpan += h;
-            if (lastOutside == steps - 1)
-                outsideSpan = h;
-            const double y = loop.y(s);
-            if (y > peakY) {
-                peakY = y;
-                peak = steps;
-                peakT = t;
-                peakFrom = before;
-                peakIn = peakSpan = h;
-            }
-            if (!(std::fabs(y - 1) <= 0.01)) {
-                lastOutside = steps;
-                outsideT = t;
-                outsideFrom = s;
-            }
-            // No later exit from the band, nor a later peak above this one
-            // by more than 0.5 % of its height. (The bound keeps a tenth of
-            // the band for the roots' rounding.)
-            if (steps % 64 == 0 && lastOutside < steps && envelope(all, t) < std::min(0.009, 0.005 * (peakY - 1))) {
-                quiet = true;
-                break;
-            }
-        }
-        if (quiet)
-            break;
     }
+    if (!settled)
+        followed = march.time();
 
     // The peak and the settling time between their samples, by bisection on
     // the exact state a fraction of a step on.
-    auto from = [&loop](const Vec& start, double dt) { return apply(expm(loop.m, dt), start); };
     StepResponse r;
-    if (peak > 0 && peak < steps) {
-        const double dt = loopnum::bisect(0.0, peakSpan, [&](double x) { return loop.slope(from(peakFrom, x)); });
-        peakT = peakT - peakIn + dt;
-        r.overshoot = std::max(0.0, loop.y(from(peakFrom, dt)) - 1);
+    double peakT = peak.t + peak.in;
+    if (peak.next > 0) {
+        const double dt =
+            loopnum::bisect(0.0, peak.in + peak.next, [&](double x) { return loop.slope(from(peak.from, x)); });
+        peakT = peak.t + dt;
+        r.overshoot = std::max(0.0, loop.y(from(peak.from, dt)) - 1);
     } else {
-        r.overshoot = std::max(0.0, peakY - 1);
+        r.overshoot = std::max(0.0, peak.y - 1);
     }
-    r.settled = quiet;
-    double settleT = t;
-    if (quiet) {
-        const double dt = loopnum::bisect(
-            0.0, outsideSpan, [&](double x) { return std::fabs(loop.y(from(outsideFrom, x)) - 1) - 0.01; });
-        settleT = outsideT + dt;
+    r.settled = settled;
+    double settleT = followed;
+    if (settled) {
+        settleT = outside.t;
+        if (outside.next > 0)
+            settleT += loopnum::bisect(
+                0.0, outside.next, [&](double x) { return std::fabs(loop.y(from(outside.from, x)) - 1) - 0.01; });
     }
-    r.followedTime = t / k.wn;
+    r.followedTime = followed / k.wn;
 
     // The curve: through the settling time and twice the peak time, with
     // margin, or as far as the step was followed; at least 20 samples per
-    // ringing period.
+    // ringing period. Where that would be more than kMaxCurvePoints, it is
+    // sampled at 16 per period (up to kMaxFineSamples) and each stretch
+    // keeps its lowest and highest sample, so the ringing's band is drawn
+    // as it is rather than aliased.
     double ringing = 0;
     for (const Mode& m : all)
         ringing = std::max(ringing, m.ringing);
-    const double shown = span > 0 ? span * k.wn : std::max(quiet ? std::max(1.5 * settleT, 2 * peakT) : t, h);
-    const double perRinging = std::ceil(20 * shown * ringing / (2 * kPi)) + 1;
-    const int n = static_cast<int>(std::clamp(std::max(static_cast<double>(points), perRinging), 2.0,
-                                              static_cast<double>(kMaxCurvePoints)));
-    const double dt = shown / (n - 1);
+    const double shown =
+        std::max(span > 0 ? span * k.wn : settled ? std::max(1.5 * settleT, 2 * peakT) : followed, 1e-9 / fastestMode);
+    const double periods = shown * ringing / (2 * kPi);
+    const bool decimated = 20 * periods + 1 > kMaxCurvePoints;
+    const double wanted = decimated ? std::min(16 * periods + 1, kMaxFineSamples) : std::max(20 * periods + 1, 1.0 * points);
+    const auto n = static_cast<long>(std::max(wanted, 2.0));
+    const double dt = shown / static_cast<double>(n - 1);
     const Mat sample = expm(loop.m, dt);
-    s = NormalisedLoop::kStart;
-    r.t.reserve(static_cast<std::size_t>(n) + 1);
-    r.y.reserve(static_cast<std::size_t>(n) + 1);
-    for (int p = 0; p < n; ++p) {
-        r.t.push_back(p * dt / k.wn);
-        r.y.push_back(loop.y(s));
-        s = apply(sample, s);
+    const long perBin = decimated ? (n + kMaxCurvePoints / 2 - 1) / (kMaxCurvePoints / 2) : 1;
+    Vec s = NormalisedLoop::kStart;
+    r.t.reserve(static_cast<std::size_t>(kMaxCurvePoints) + 2);
+    r.y.reserve(static_cast<std::size_t>(kMaxCurvePoints) + 2);
+    for (long bin = 0; bin * perBin < n; ++bin) {
+        long low = bin * perBin, high = low;
+        double lowY = INFINITY, highY = -INFINITY;
+        for (long p = bin * perBin; p < std::min(n, (bin + 1) * perBin); ++p) {
+            const double y = loop.y(s);
+            if (y < lowY) {
+                lowY = y;
+                low = p;
+            }
+            if (y > highY) {
+                highY = y;
+                high = p;
+            }
+            s = apply(sample, s);
+        }
+        for (const auto& [p, y] : {std::pair{std::min(low, high), low < high ? lowY : highY},
+                                   std::pair{std::max(low, high), low < high ? highY : lowY}}) {
+            if (!r.t.empty() && r.t.back() == static_cast<double>(p) * dt / k.wn)
+                continue;
+            r.t.push_back(static_cast<double>(p) * dt / k.wn);
+            r.y.push_back(y);
+        }
     }
     r.peakTime = peakT / k.wn;
     r.settlingTime = settleT / k.wn;
