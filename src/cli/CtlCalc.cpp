@@ -6,6 +6,8 @@
 #include "cli/Ctl.h"
 #include "cli/CtlBode.h"
 #include "cli/CtlOutput.h"
+
+#include <QJsonArray>
 #include "device/ChipAddresses.h"
 #include "device/ChipDevice.h"
 #include "device/EchoText.h"
@@ -197,15 +199,9 @@ void rejectOthers(const CalcArgs& a, const std::set<std::string>& allowed, const
         throw UsageError{"--rev-a does not apply to calc " + page};
 }
 
-// One figure of a page as computed: its number as the calculator's pattern
-// shows it, or why there is none.
-struct Figure {
-    std::string name;
-    std::string shown;  // "100.800", "?" (cannot be computed), "-" (there is none)
-    std::string unit;   // empty for ratios
-    std::string cause;  // why shown is "?" or "-"
-};
-
+// A page's figures as computed: each its number as the calculator's pattern
+// shows it ("100.800"), "?" when it cannot be computed or "-" when there is
+// none, with the cause.
 struct Figures {
     const char* page;
     std::vector<Figure> figures;
@@ -221,39 +217,34 @@ struct Figures {
     }
 };
 
-// The figures as JSON: each a number with its unit, or null with its cause.
-QJsonObject figuresJson(const Figures& f)
-{
-    QJsonObject figures;
-    for (const Figure& x : f.figures) {
-        double value = 0;
-        const char* first = x.shown.data();
-        const auto [ptr, ec] = std::from_chars(first, first + x.shown.size(), value);
-        const bool number = ec == std::errc() && ptr == first + x.shown.size();
-        QJsonObject o{{"value", number ? QJsonValue(value) : QJsonValue(QJsonValue::Null)},
-                      {"unit", x.unit.empty() ? QJsonValue(QJsonValue::Null) : QJsonValue(jsonText(x.unit))}};
-        if (!x.cause.empty())
-            o.insert("cause", jsonText(x.cause));
-        figures.insert(jsonText(x.name), o);
-    }
-    return {{"command", "calc"}, {"page", f.page}, {"figures", figures}};
-}
-
-// One "name value unit" line per figure, in the calculator's order; the
-// cause of a "?" on standard error.
 int printFigures(const Figures& f, CtlOutput& output, std::ostream& err)
 {
-    output.print(figuresJson(f), [&f](const QJsonObject&) {
-        std::string text;
-        for (const Figure& x : f.figures)
-            text += x.name + " " + x.shown + (x.unit.empty() || x.shown == "?" ? "" : " " + x.unit) + "\n";
-        return text;
-    });
+    output.print(figuresJson("calc", f.page, f.figures), [&f](const QJsonObject&) { return figureLines(f.figures); });
     if (!output.json())
-        for (const Figure& x : f.figures)
-            if (x.shown == "?")
-                err << "zvx7246ctl: " << x.name << ": " << x.cause << "\n";
+        err << figureCauses(f.figures);
     return f.status;
+}
+
+// calc loop-filter --bode: the page's and the loop's figures as one result,
+// with why the curves were not written ("error") and the warnings about the
+// loop; the text form prints them as the lines of writeBodeCurves.
+int printBode(const BodeRun& run, CtlOutput& output, std::ostream& err)
+{
+    QJsonObject result = figuresJson("calc", "loop-filter", run.figures);
+    if (!run.errors.empty())
+        result.insert("error", jsonText(run.errors.front()));
+    QJsonArray warnings;
+    for (const std::string& w : run.warnings)
+        warnings.append(jsonText(w));
+    if (!warnings.isEmpty())
+        result.insert("warnings", warnings);
+    if (output.json()) {
+        output.print(result);
+        return run.status;
+    }
+    output.print({}, [&run](const QJsonObject&) { return figureLines(run.figures); });
+    printBodeNotes(run, err);
+    return run.status;
 }
 
 int runLoopFilter(const CalcArgs& a, CtlEnvironment& env, CtlOutput& output)
@@ -268,14 +259,16 @@ int runLoopFilter(const CalcArgs& a, CtlEnvironment& env, CtlOutput& output)
     in.kv = parseDecimal("kv", required(a, "kv"));
     in.kd = parseDecimal("kd", required(a, "kd"));
 
+    // With --bode the page's figures come with the loop model's, which
+    // takes C2 = 0 as the second-order loop it is.
+    if (const auto bode = optional(a, "bode"))
+        return printBode(loopFilterBode(in, *bode), output, env.err);
     const LoopFilterResult r = computeLoopFilter(in);
     Figures figures{"loop-filter", {}};
     for (int i = 0; i <= r.computed && i < LoopFilterResult::kFigureCount; ++i)
         figures.add(kLoopFilterFigures[i].name, r.figureText(i), kLoopFilterFigures[i].unit,
                     i == r.computed ? r.cause : "");
-    int status = printFigures(figures, output, env.err);
-    if (const auto bode = optional(a, "bode"))
-        status = std::max(status, writeBodeCurves(in, *bode, env.out, env.err));
+    const int status = printFigures(figures, output, env.err);
     return status;
 }
 
@@ -424,8 +417,10 @@ const char* calcUsage()
            "                            --total 9..4095, --offset 0..3F, --c2 0 or above, every\n"
            "                            other number above 0\n"
            "  calc loop-filter ... --bode FILE.csv\n"
-           "                            also the loop's Bode and step curves as CSV, and its\n"
-           "                            crossover and phase margin\n";
+           "                            also the loop's Bode and step curves, continuous and\n"
+           "                            sampled at PFD, as CSV, and its figures: crossover, phase\n"
+           "                            margin, bandwidth, peaking, overshoot, settling, sampled\n"
+           "                            phase margin, sampled overshoot, sampled stable\n";
 }
 
 int runCalc(const std::vector<std::string>& args, CtlEnvironment& env, CtlOutput* scriptOutput, int lineNumber)

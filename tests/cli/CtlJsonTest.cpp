@@ -116,6 +116,14 @@ TEST(CtlJson, EveryCommandPrintsJsonWithTheBoardsValues)
              EXPECT_FALSE(fp2["cause"].toString().isEmpty());
              EXPECT_EQ(o[0]["figures"]["fzero"]["unit"], "kHz");
          }},
+        {"calc loop-filter --pfd 31.5 --r 10 --c1 1000 --c2 100 --n 1688 --kv 100 --kd 0.1 --bode " +
+             dir.filePath("bode.csv").toStdString(),
+         1,
+         [](auto& o, SimBoard&) {
+             EXPECT_TRUE(o[0]["figures"]["sampled stable"]["value"].isBool());
+             EXPECT_EQ(o[0]["figures"]["phase margin"]["unit"], "deg");
+             EXPECT_TRUE(o[0]["figures"]["fp2"]["value"].isDouble());
+         }},
         {"port read control", 1, [](auto& o, SimBoard&) { EXPECT_EQ(o[0]["value"], 0x08); }},
         {"export --from-chip U1 --format=i2cset --bus=1", 1,
          [](auto& o, SimBoard&) {
@@ -133,7 +141,7 @@ TEST(CtlJson, EveryCommandPrintsJsonWithTheBoardsValues)
         {"read 0x4C zz", 1,
          [](auto& o, SimBoard&) {
              EXPECT_EQ(o[0]["error"], "bad register 'zz' (expected 0..255, decimal or 0x hex)");
-             EXPECT_EQ(o[0]["line"], 15) << "the last line";
+             EXPECT_EQ(o[0]["line"], 16) << "the last line";
          }},
     };
     std::string script;
