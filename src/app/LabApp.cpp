@@ -51,6 +51,8 @@ LabApp::LabApp(LabOptions options)
     // Every window, message box and file dialog shows the program's icon,
     // and Enter presses the button that has the focus.
     QApplication::setWindowIcon(programIcon());
+    // Wayland task bars find the icon through the desktop entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("zvx7246labTool"));
     new FocusedButtonEnter(this);
     bus_.backendNote = options_.portNote.toStdString();
 
