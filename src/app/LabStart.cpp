@@ -16,6 +16,11 @@ namespace zvx {
 LabStart startLabTool(const AppOptions& options, LabStartEnvironment& env)
 {
     LabStart result;
+    if (options.lenient) {
+        env.err << "zvx7246labTool: --lenient is an option of zvx7246ctl apply\n";
+        result.exitCode = 2;
+        return result;
+    }
     // 1. Another copy running owns the port, its capture file and the sound
     // output: nothing of them may be opened (a capture file would be
     // truncated) before the lock is ours.

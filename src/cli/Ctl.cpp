@@ -7,6 +7,7 @@
 #include "app/TraceStream.h"
 #include "device/ChipAddresses.h"
 #include "device/ChipDevice.h"
+#include "device/EchoText.h"
 #include "device/RegisterCodecs.h"
 #include "setup/AtomicFile.h"
 #include "setup/SetupApply.h"
@@ -44,7 +45,10 @@ const char* const kUsageText =
     "  lock U1|U4                PLL and DPA lock status\n"
     "  revision U1|U4            chip version and revision letter\n"
     "  reset U1|U4 pll|dpa|both  send a reset command\n"
-    "  apply FILE.zvx [U1|U4|both]  write a setup file's registers 0-7 as Write All does\n"
+    "  apply FILE.zvx [U1|U4|both] [--lenient]\n"
+    "                               write a setup file's registers 0-7 as Write All does;\n"
+    "                               a file with values that are not what they say (0x3F,\n"
+    "                               300) is refused, --lenient writes them as read\n"
     "  diff FILE.zvx [U1|U4|both]   list where the chips differ from a setup file\n"
     "                               (exit status 1 when they differ)\n"
     "  calc ...                  PLL calculator figures (calc --help)\n"
@@ -67,38 +71,8 @@ struct UsageError {
     std::string message;
 };
 
-// An argument quoted back in a message: cut to 80 bytes (not inside a UTF-8
-// character) and with control characters written as escapes, so a stray
-// escape sequence or line break from a script cannot garble the terminal or
-// split the message.
-std::string echo(std::string_view text)
-{
-    constexpr std::size_t kMaxEchoed = 80;
-    bool cut = false;
-    if (text.size() > kMaxEchoed) {
-        std::size_t end = kMaxEchoed;
-        while (end > kMaxEchoed - 3 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-            --end;
-        text = text.substr(0, end);
-        cut = true;
-    }
-    static constexpr char digits[] = "0123456789ABCDEF";
-    std::string shown;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\t')
-            shown += "\\t";
-        else if (c == '\n')
-            shown += "\\n";
-        else if (c == '\r')
-            shown += "\\r";
-        else if (byte < 0x20 || byte == 0x7F)
-            shown += std::string("\\x") + digits[byte >> 4] + digits[byte & 0xF];
-        else
-            shown += c;
-    }
-    return cut ? shown + "..." : shown;
-}
+// Arguments quoted back in messages: cut and escaped (device/EchoText.h).
+std::string echo(std::string_view text) { return echoText(text); }
 
 int parseNumber(const std::string& text, const char* what, int min, int max)
 {
@@ -196,6 +170,7 @@ public:
         if (options.delay)
             bus_.lines.delayCount = *options.delay;
         bus_.engine.ackNotRequired = options.noAck;
+        lenient_ = options.lenient;
         bus_.initLPTport(static_cast<std::int16_t>(options.lpt - 1));
         addresses_.setDefaults();
         if (!bus_.adapterFound())
@@ -264,9 +239,14 @@ public:
             else
                 throw UsageError{"bad reset '" + echo(words[2]) + "' (expected pll, dpa or both)"};
         } else if (cmd == "apply") {
-            expectArgs(words, 1, 2);
-            const auto devices = parseDevices(words, 2);
-            apply(readSetupOrThrow(words[1]), devices);
+            // --lenient on a script line, as on the command line.
+            std::vector<std::string> args = words;
+            const auto flag = std::remove(args.begin() + 1, args.end(), std::string("--lenient"));
+            const bool lenient = lenient_ || flag != args.end();
+            args.erase(flag, args.end());
+            expectArgs(args, 1, 2);
+            const auto devices = parseDevices(args, 2);
+            apply(readSetupOrThrow(args[1]), devices, lenient ? nullptr : &args[1]);
         } else if (cmd == "diff") {
             expectArgs(words, 1, 2);
             const auto devices = parseDevices(words, 2);
@@ -328,13 +308,20 @@ private:
 
     void warn(const SetupReadResult& read)
     {
-        for (const std::string& w : read.warnings)
-            env_.err << "warning: " << w << "\n";
+        for (const SetupWarning& w : read.warnings)
+            env_.err << "warning: " << w.text() << "\n";
     }
 
-    void apply(const SetupReadResult& read, const std::vector<Device>& devices)
+    // refuseOdd: the file's name when values that are not what they say
+    // (the warnings) must not reach a chip; null with --lenient.
+    void apply(const SetupReadResult& read, const std::vector<Device>& devices, const std::string* refuseOdd)
     {
         warn(read);
+        if (refuseOdd && !read.warnings.empty())
+            throw UsageError{"\"" + echo(*refuseOdd) + "\" not applied because of the " +
+                             (read.warnings.size() == 1 ? std::string("value")
+                                                        : std::to_string(read.warnings.size()) + " values") +
+                             " above (--lenient applies the file as read)"};
         for (Device d : devices) {
             const unsigned missingBefore = chips_.missingAcks();
             const ApplyResult result = applySetupDevice(chip(d), sectionFor(read.data, d), image_);
@@ -430,6 +417,7 @@ private:
     ChipDevice u1_;
     ChipDevice u4_;
     RegisterImage image_{};
+    bool lenient_ = false;  // --lenient: apply writes odd values as read
 };
 
 std::vector<std::string> splitWords(const std::string& line)
@@ -466,6 +454,10 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
     }
     if (options.arguments.empty()) {
         env.err << "zvx7246ctl: no command (try --help)\n";
+        return kUsage;
+    }
+    if (options.lenient && options.arguments[0] != "apply" && options.arguments[0] != "-") {
+        env.err << "zvx7246ctl: --lenient goes with apply\n";
         return kUsage;
     }
 
