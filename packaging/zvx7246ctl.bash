@@ -105,6 +105,7 @@ _zvx7246ctl()
             [[ ${words[1]} == clock ]] && offer="$calc_clock $options"
             [[ ${words[1]} == loop-filter ]] && offer="$calc_loop $options"
         fi
+        [[ ${words[0]} == apply ]] && offer="--lenient $options"
         compopt -o nospace 2>/dev/null
         COMPREPLY=($(compgen -W "$offer" -- "$cur"))
         # Only the options ending in "=" keep the cursor on the word.

@@ -44,6 +44,7 @@ expect "zvx7246ctl --port=i2c-dev:"         "$d/i2c-10 $d/i2c-3"                
 expect "zvx7246ctl --port=i2c-dev:$d/i2c-1" "$d/i2c-10"                             --port = i2c-dev : "$d/i2c-1"
 expect "zvx7246ctl --port=i2c-dev:$d/i2c-3 read-all " "U1 U4"                      --port = i2c-dev : "$d/i2c-3" read-all ""
 expect "zvx7246ctl --sim-rev=U4:C"          "C1 C2"                                 --sim-rev = U4 : C
+expect "zvx7246ctl apply bench.zvx --l"    "--lenient --lpt="                      apply bench.zvx --l
 expect "zvx7246ctl calc "                   "clock loop-filter"                     calc ""
 expect "zvx7246ctl calc clock --o"          "--osc --oscdiv --offset --outscl"      calc clock --o
 expect "zvx7246ctl calc loop-filter --b"    "--bode "                               calc loop-filter --b
