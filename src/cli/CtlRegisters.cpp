@@ -33,9 +33,11 @@ std::string dumpText(const QJsonObject& r)
     const QJsonArray values = r["values"].toArray();
     std::string text;
     for (int reg = first; reg < first + int(values.size()); ++reg) {
+        // Appended piece by piece: GCC 12 at -O3 misreads "text" + string as
+        // overlapping copies.
         if (reg == first || reg % 16 == 0)
-            text += (reg == first ? "" : "\n") + hex2(reg) + ":" + std::string(std::size_t(3 * (reg % 16)), ' ');
-        text += " " + hex2(values[reg - first].toInt());
+            text.append(reg == first ? "" : "\n").append(hex2(reg)).append(":").append(std::size_t(3 * (reg % 16)), ' ');
+        text.append(" ").append(hex2(values[reg - first].toInt()));
     }
     return text + "\n";
 }
