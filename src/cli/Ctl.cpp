@@ -3,6 +3,7 @@
 #include "app/AppOptions.h"
 #include "app/ProgramPort.h"
 #include "cli/CtlCalc.h"
+#include "cli/CtlMode.h"
 #include "cli/CtlPort.h"
 #include "app/TraceStream.h"
 #include "device/ChipAddresses.h"
@@ -48,6 +49,10 @@ const char* const kUsageText =
     "  diff FILE.zvx [U1|U4|both]   list where the chips differ from a setup file\n"
     "                               (exit status 1 when they differ)\n"
     "  calc ...                  PLL calculator figures (calc --help)\n"
+    "  mode list [TEXT]          video modes whose name contains TEXT (1024, 720p, 1920x1080@50)\n"
+    "  mode show NAME            a mode's timing and the U1 total, divider and VCO speed per PSD\n"
+    "  mode apply NAME [--psd 2|4|8|16]  set U1's feedback divider (and PSD) for the mode\n"
+    "                            (NAME: 1024x768@60, 720p60, 1080i50, or WxH@R[rb] by CVT)\n"
     "  port read data|status|control   read a register of the parallel port, print the byte\n"
     "  port write data|control VALUE   write a byte to a register of the parallel port\n"
     "  -                         read one command per line from standard input\n"
@@ -273,6 +278,9 @@ public:
             const bool differs = diff(readSetupOrThrow(words[1]), devices);
             const int status = chips_.missingAcks() != missingBefore ? kMissingAck : kOk;
             return std::max(status, differs ? kDiffers : kOk);
+        } else if (cmd == "mode") {
+            if (auto error = runModeCommand(words, u1_, bus_.where(), env_))
+                throw UsageError{*error};
         } else if (cmd == "port") {
             if (auto error = runPortCommand(words, bus_.port(), bus_.lines.portSet(), env_.out))
                 throw UsageError{*error};
@@ -447,7 +455,9 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
 {
     if (isCalcCommand(args))
         return runCalc(args, env);
-    const AppOptions options = parseAppOptions(args);
+    if (isModeQuery(args))
+        return runModeQuery(args, env);
+    const AppOptions options = parseAppOptions(withModeOptionsLast(args));
     if (options.help) {
         env.out << kUsageText;
         return kOk;

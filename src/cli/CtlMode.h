@@ -1,0 +1,34 @@
+#pragma once
+// zvx7246ctl mode: video timings by name, and U1 set up to lock to one.
+//   mode list [TEXT]             the modes whose name contains TEXT
+//   mode show NAME               the timing and the U1 figures it implies
+//   mode apply NAME [--psd N]    U1's feedback divider (and PSD) on the chip
+// NAME is a standard name ("1024x768@60", "720p60", "1080i50") or WxH@R[rb]
+// for the CVT formula. list and show need no bus; apply writes U1 as the
+// panel's own writes do, and runs in "-" scripts too.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zvx {
+
+class ChipDevice;
+struct CtlEnvironment;
+
+// True for "mode list" and "mode show" (the first argument that is not an
+// option is "mode"): they run without opening a port.
+bool isModeQuery(const std::vector<std::string>& args);
+int runModeQuery(const std::vector<std::string>& args, CtlEnvironment& env);
+
+// The program's own options are parsed from the whole command line; a mode
+// command's --psd is moved behind "--" so that it reaches the command.
+std::vector<std::string> withModeOptionsLast(const std::vector<std::string>& args);
+
+// words[0] is "mode". Writes through u1 for apply; where names the port or
+// adapter for a chip that does not answer. Returns the bad-usage message, or
+// nothing when the command ran.
+std::optional<std::string> runModeCommand(const std::vector<std::string>& words, ChipDevice& u1,
+                                          const std::string& where, CtlEnvironment& env);
+
+} // namespace zvx
