@@ -138,16 +138,3 @@ TEST(VideoTimings, SearchFindsByNameOrSizeAndRateAndAddsCvt)
         EXPECT_EQ(t ? t->name : std::string(), d.standard) << d.width << "x" << d.height << "@" << d.hz;
     }
 }
-
-TEST(VideoTimings, U1FiguresFollowTheTotal)
-{
-    const U1Figures f = u1Figures(*findTiming("1280x1024@60").timing);
-    EXPECT_TRUE(f.usable);
-    EXPECT_EQ(f.total, 1688);
-    EXPECT_EQ(f.divider, 1680);
-    EXPECT_DOUBLE_EQ(f.vcoMHz[1], 432.0);
-    EXPECT_DOUBLE_EQ(f.vcoMHz[3], 1728.0);
-    const U1Figures uhd = u1Figures(*findTiming("2160p60").timing);
-    EXPECT_FALSE(uhd.usable);
-    EXPECT_EQ(uhd.reason, "total 4400 is above 4095, the largest the feedback divider makes");
-}
