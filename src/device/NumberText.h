@@ -1,5 +1,5 @@
 #pragma once
-// How the bench tool reads numbers out of text boxes, setup files and address
+// How the program reads numbers out of text boxes, setup files and address
 // boxes. Nothing typed is ever rejected: a text is read as its leading number
 // and whatever follows is ignored, so "12 MHz" is 12 and "abc" is 0.
 //

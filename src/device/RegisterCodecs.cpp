@@ -24,7 +24,7 @@ int clampTo(int value, int min, int max)
 std::string hexDigits(int value)
 {
     // Negative values show the bits a 16-bit slot (or, below its range, a
-    // 32-bit word) holds, the way the bench tool has always printed them.
+    // 32-bit word) holds, in two's complement.
     const std::uint32_t bits = value >= 0                ? static_cast<std::uint32_t>(value)
                                : value >= INT16_MIN      ? static_cast<std::uint32_t>(value) & 0xFFFFu
                                                          : static_cast<std::uint32_t>(value);

@@ -4,7 +4,7 @@
 // and buttons, and the device operations that move the panel to and from the
 // chip. The two panels are two instances of this class; every control carries
 // its device's objectName (txtIn_PFD / txtOut_PFD, ckIn_Input_3 ...), and the
-// procedures keep the names of the U1 originals without the In/Out part:
+// procedures keep the names of U1's procedures without the In/Out part:
 // cmdIn_WriteLoopCntl and cmdOut_WriteLoopCntl are cmdWriteLoopCntl() of the
 // U1 and of the U4 panel.
 

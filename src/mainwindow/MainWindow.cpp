@@ -165,7 +165,7 @@ void MainWindow::buildClientArea()
         box->setAccessibleName(QString::fromLatin1(name));
     }
 
-    // Off the visible client area, as on the bench tool: the Hsync text is
+    // Off the visible client area: the Hsync text is
     // shared with the calculator and the setup files, the test button is a
     // developer's aid.
     txtHsync = box("txtHsync", 9000, 600, 600);
