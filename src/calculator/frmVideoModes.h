@@ -7,7 +7,7 @@
 // write on, U1 is written at once, as the panel's own writes do. A mode
 // whose total the feedback divider cannot make is listed greyed, with why.
 
-#include "video/VideoTimings.h"
+#include "calculator/VideoTimings.h"
 
 #include <QDialog>
 

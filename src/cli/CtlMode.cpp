@@ -3,7 +3,7 @@
 #include "cli/Ctl.h"
 #include "device/ChipDevice.h"
 #include "device/RegisterCodecs.h"
-#include "video/VideoTimings.h"
+#include "calculator/VideoTimings.h"
 
 #include <algorithm>
 #include <cctype>

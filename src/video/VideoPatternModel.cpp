@@ -1,6 +1,6 @@
 #include "video/VideoPatternModel.h"
 
-#include "video/VideoTimings.h"
+#include "calculator/VideoTimings.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -10,7 +10,7 @@
 
 #include "video/RendererLibrary.h"
 #include "video/VideoPatternModel.h"
-#include "video/VideoTimings.h"
+#include "calculator/VideoTimings.h"
 
 #include <QWidget>
 

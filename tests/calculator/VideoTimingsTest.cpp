@@ -1,7 +1,7 @@
 // The standard timing tables against their own arithmetic and a sample of
 // published rows, CVT against the values the formula is known to give, and
 // names, search and the U1 figures.
-#include "video/VideoTimings.h"
+#include "calculator/VideoTimings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "video/VideoTimings.h"
+#include "calculator/VideoTimings.h"
 
 #include <libxcvt/libxcvt.h>
 

@@ -6,7 +6,7 @@
 // pixel clock as the exact fraction, so their Hsync comes out as the source
 // really runs.
 
-#include "video/VideoTimings.h"
+#include "calculator/VideoTimings.h"
 
 #include <iterator>
 
