@@ -1,12 +1,12 @@
 # bash completion for zvx7246ctl: commands, options and their values, the
-# chip names U1/U4/both, reset kinds, setup and capture files, and the calc
-# pages with their options. Plain bash (compgen), so it also works without the
+# chip names U1/U4/both, reset kinds, setup and capture files, the calc
+# pages with their options, and the mode subcommands with --psd. Plain bash (compgen), so it also works without the
 # bash-completion package.
 
 _zvx7246ctl()
 {
     local cur=${COMP_WORDS[COMP_CWORD]}
-    local commands="write read dump read-all lock revision reset apply diff calc -"
+    local commands="write read dump read-all lock revision reset apply diff calc mode port -"
     local options="--port= --lpt= --sim-rev= --capture= --delay= --trace --no-ack --help --version"
     local calc_clock="--hsync --osc --oscdiv --total --psd --dpa --offset --outscl --from-chip --rev-a"
     local calc_loop="--pfd --r --c1 --c2 --n --kv --kd"
@@ -23,8 +23,8 @@ _zvx7246ctl()
         if [[ $w == "=" ]]; then
             ((i + 1 < COMP_CWORD)) && ((i++))
         elif [[ $w == --* ]]; then
-            [[ ${words[0]} == calc && $calc_valued == *" $w "* && ${COMP_WORDS[i+1]} != "=" ]] &&
-                ((i + 1 < COMP_CWORD)) && ((i++))
+            [[ (${words[0]} == calc && $calc_valued == *" $w "* || ${words[0]} == mode && $w == --psd) &&
+                ${COMP_WORDS[i+1]} != "=" ]] && ((i + 1 < COMP_CWORD)) && ((i++))
         else
             words+=("$w")
         fi
@@ -43,7 +43,7 @@ _zvx7246ctl()
         option=${cur%%=*}
         prefix="$option="
         cur=${cur#*=}
-    elif [[ ${words[0]} == calc && $calc_valued == *" $prev "* ]]; then
+    elif [[ ${words[0]} == calc && $calc_valued == *" $prev "* || ${words[0]} == mode && $prev == --psd ]]; then
         option=$prev
     fi
     if [[ -n $option ]]; then
@@ -72,6 +72,7 @@ _zvx7246ctl()
             [[ ${words[1]} == clock ]] && offer="$calc_clock $options"
             [[ ${words[1]} == loop-filter ]] && offer="$calc_loop $options"
         fi
+        [[ ${words[0]} == mode && ${words[1]} == apply ]] && offer="--psd $options"
         compopt -o nospace 2>/dev/null
         COMPREPLY=($(compgen -W "$offer" -- "$cur"))
         # Only the options ending in "=" keep the cursor on the word.
@@ -104,6 +105,8 @@ _zvx7246ctl()
             ((n == 1)) && COMPREPLY=($(compgen -W "0x4C 0x4D 0x4E 0x4F" -- "$cur")) ;;
         calc)
             ((n == 1)) && COMPREPLY=($(compgen -W "clock loop-filter" -- "$cur")) ;;
+        mode)
+            ((n == 1)) && COMPREPLY=($(compgen -W "list show apply" -- "$cur")) ;;
     esac
     return 0
 }
