@@ -118,7 +118,8 @@ void frmCalculator::buildClockPage(QFrame* page)
     lblHsync = label(Frame1, "lblHsync", QStringLiteral("Hsync"), 120, 690, 1320);
     txtHsync = box(Frame1, "txtHsync", QStringLiteral("31.5"), 1500, 660, 1080);
     lblHsynckhz = label(Frame1, "lblHsynckhz", QStringLiteral("kHz"), 2700, 690, 600);
-    cmdMode = button(Frame1, "cmdMode", QStringLiteral("Mode..."), 3360, 630);
+    cmdMode = button(Frame1, "cmdMode", QStringLiteral("Mode..."), 3360, 645);
+    place(cmdMode, 3360, 645, 1080, 315);  // as tall as the box beside it
     cmdMode->setToolTip(QStringLiteral("Hsync and U1's Total Pixels/Line from a standard video mode"));
     connect(cmdMode, &QPushButton::clicked, this, [this] { cmdMode_Click(); });
     label(Frame1, "Label2", QStringLiteral("Phase Detector"), 120, 1050, 1320);

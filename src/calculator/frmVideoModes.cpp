@@ -69,7 +69,7 @@ frmVideoModes::frmVideoModes(Lab& lab, QWidget* parent) : QDialog(parent), lab_(
     QFont fixedFont(QStringLiteral("Monospace"));
     fixedFont.setStyleHint(QFont::TypeWriter);
     lstModes->setFont(fixedFont);
-    lstModes->setMinimumSize(640, 300);
+    lstModes->setMinimumSize(760, 300);
 
     lblModeTiming = new QLabel(this);
     lblModeTiming->setObjectName(QStringLiteral("lblModeTiming"));
