@@ -223,7 +223,7 @@ void frmVideoPatterns::refreshDisplayTiming()
         lblDisplayTiming->setToolTip(QString());
         // Without the display's own pixel clock, the standard timing of the
         // mode it runs is the best guess at its line.
-        if (t->known && !totalUsableForU1(*t) && t->refreshHz > 0) {
+        if (t->known && (t->pixelClockHz <= 0 || t->totalPixelsPerLine <= 0) && t->refreshHz > 0) {
             standard_ = standardTimingFor(t->width, t->height, t->refreshHz);
             if (standard_ && !u1Figures(*standard_).usable)
                 standard_.reset();
