@@ -39,11 +39,4 @@ TEST(StandardModeOffer, ADisplayWithoutItsPixelClockIsOfferedTheStandardMode)
     EXPECT_EQ(lab.app->calculator().txtHsync->text(), "63.981");
     EXPECT_EQ(lab.u1().txtHorizTotal->text(), "1688");
     EXPECT_EQ(lab.board().u1().storedRegister(2) + 256 * lab.board().u1().storedRegister(3) + 8, 1688);
-
-    // No standard mode of that size and rate: nothing is offered.
-    t.width = 1000;
-    fake.answerTiming(1, t);
-    window.cmboRefreshRate->setCurrentIndex(1);
-    EXPECT_FALSE(window.lblDisplayTiming->text().contains("Standard mode"));
-    EXPECT_FALSE(window.cmdUseForU1->isEnabled());
 }
