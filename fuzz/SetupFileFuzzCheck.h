@@ -32,7 +32,7 @@ inline SetupFileData knownSetup()
     SetupFileData data;
     for (std::size_t i = 0; i < kLoadedRegisterCount; ++i) {
         data.in.registers[i] = static_cast<std::int16_t>(0x4C + i);
-        data.out.registers[i] = static_cast<std::int16_t>(-1 - static_cast<int>(i));
+        data.out.registers[i] = static_cast<std::int16_t>(0xFF - static_cast<int>(i));
     }
     data.in.lockStatus = lockStatusValue(true, false);
     data.r = "10k";
@@ -59,9 +59,14 @@ inline std::string checkSetupFileBytes(std::string_view bytes)
             return "reading one key differs from reading all for " + std::string(layout[i].key);
     }
     const SetupReadResult asRead = readSetup(document);
-    for (const std::string& warning : asRead.warnings) {
-        if (warning.empty())
-            return "empty warning";
+    for (const SetupWarning& warning : asRead.warnings) {
+        if (warning.problem.empty() || warning.line == 0)
+            return "a warning without its problem or line";
+    }
+    for (const auto& device : {asRead.data.in, asRead.data.out}) {
+        for (const auto& reg : device.registers)
+            if (reg && (*reg < 0 || *reg > 0xFF))
+                return "a register value outside 0..FF was loaded";
     }
 
     // Saving a known setup into whatever was there must read back exactly,
@@ -107,7 +112,7 @@ inline std::string checkSetupFileBytes(std::string_view bytes)
         return "a typed value did not read back";
 
     // The name rules take any text.
-    (void)registerValueFromText(bytes);
+    (void)readRegisterValue(bytes);
     if (stripQuotes(bytes).size() > bytes.size() || getFileName(bytes).size() > bytes.size() ||
         getFileExtension(bytes).size() > bytes.size() || dialogFileName(bytes).size() < bytes.size())
         return "a file-name rule grew or shrank a name wrongly";

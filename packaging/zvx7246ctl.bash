@@ -1,7 +1,7 @@
 # bash completion for zvx7246ctl: commands, options and their values, the
 # chip names U1/U4/both, reset kinds, setup and capture files, the calc
-# pages with their options, and the mode subcommands with --psd. Plain bash (compgen), so it also works without the
-# bash-completion package.
+# pages with their options, and the mode subcommands with --psd. Plain bash
+# (compgen), so it also works without the bash-completion package.
 
 _zvx7246ctl()
 {

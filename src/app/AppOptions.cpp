@@ -74,6 +74,8 @@ void parseOption(std::string_view arg, AppOptions& o)
         flag(o.noAck);
     } else if (name == "--trace") {
         flag(o.trace);
+    } else if (name == "--lenient") {
+        flag(o.lenient);
     } else if (name == "--help") {
         flag(o.help);
     } else if (name == "--version") {

@@ -25,6 +25,7 @@ struct AppOptions {
     std::optional<std::string> renderer; // --renderer=PATH (the window program's pattern renderer)
     bool noAck = false;                  // --no-ack (ackNotRequired)
     bool trace = false;                  // --trace
+    bool lenient = false;                // --lenient (zvx7246ctl apply: a file with odd values)
     bool help = false;                   // --help
     bool version = false;                // --version
 

@@ -17,6 +17,10 @@ constexpr const char* kResultPrefix = "=   ";
 
 std::string outOfRange(const char* figure) { return std::string(figure) + " is out of range"; }
 
+// The 64-bit figures are shown only within the 32-bit float range, as the
+// others are: a figure of 200 digits says nothing on a bench.
+bool beyondFloat(double figure) { return !std::isfinite(toSingle(figure)); }
+
 } // namespace
 
 float toSingle(double value)
@@ -77,7 +81,7 @@ LoopFilterResult computeLoopFilter(const LoopFilterInputs& in)
 
     if (in.c2 == 0) return fail("C2 is 0");
     r.fp2 = 500000.0 / kCalculatorPi / in.r / in.c2;
-    if (!std::isfinite(r.fp2)) return fail(outOfRange("fp2"));
+    if (beyondFloat(r.fp2)) return fail(outOfRange("fp2"));
     r.computed = 2;
 
     // Natural frequency of the loop: (1 / 2 pi) sqrt(Kd Kv / (N C)).
@@ -91,7 +95,7 @@ LoopFilterResult computeLoopFilter(const LoopFilterInputs& in)
 
     if (r.fzero == 0) return fail("fzero is 0");
     r.finOverFzero = in.pfd / static_cast<double>(r.fzero);
-    if (!std::isfinite(r.finOverFzero)) return fail(outOfRange("fin/fzero"));
+    if (beyondFloat(r.finOverFzero)) return fail(outOfRange("fin/fzero"));
     r.computed = 4;
 
     r.fnOverFzero = r.fn / r.fzero;
@@ -184,7 +188,13 @@ ClockResult computeClockOutputs(const ClockInputs& in)
     const std::uint8_t n = dpaStepCount(in.dpaOption);
     if (r.fVCO != 0) {
         const float steps = static_cast<float>(n) * r.fVCO;
-        put(ClockTarget::DPAdelay, kWidePrefix, formatNumber(1000000.0 / steps, "###"), "psec");
+        const double unitDelay = 1000000.0 / steps;
+        if (beyondFloat(unitDelay)) {
+            fail(ClockTarget::DPAdelay, outOfRange("the unit delay"), false);
+            r.writes.push_back({ClockTarget::MainDPAdelay, kUnknownFigure, "?", {}, r.cause});
+            return r;
+        }
+        put(ClockTarget::DPAdelay, kWidePrefix, formatNumber(unitDelay, "###"), "psec");
         ClockWrite main = r.writes.back();
         main.target = ClockTarget::MainDPAdelay;
         r.writes.push_back(main);
@@ -194,9 +204,11 @@ ClockResult computeClockOutputs(const ClockInputs& in)
             return fail(ClockTarget::DPAdelayTotal, "the DPA offset is above FF", false);
         if (offset < 0)
             return fail(ClockTarget::DPAdelayTotal, "the DPA offset is negative", false);
+        const double totalDelay = offset * 1000000.0 / steps;
+        if (beyondFloat(totalDelay))
+            return fail(ClockTarget::DPAdelayTotal, outOfRange("the total delay"), false);
         if (offset != 0)
-            put(ClockTarget::DPAdelayTotal, kWidePrefix, formatNumber(offset * 1000000.0 / steps, "###"),
-                "psec");
+            put(ClockTarget::DPAdelayTotal, kWidePrefix, formatNumber(totalDelay, "###"), "psec");
         else
             r.writes.push_back({ClockTarget::DPAdelayTotal, " =    0  psec", "0", "psec", {}});
     }

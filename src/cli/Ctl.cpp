@@ -2,33 +2,37 @@
 
 #include "app/AppOptions.h"
 #include "app/ProgramPort.h"
+#include "cli/CtlArgs.h"
 #include "cli/CtlCalc.h"
 #include "cli/CtlMode.h"
 #include "cli/CtlPort.h"
+#include "cli/CtlScript.h"
+#include "app/StopSignals.h"
 #include "app/TraceStream.h"
 #include "device/ChipAddresses.h"
 #include "device/ChipDevice.h"
 #include "device/RegisterCodecs.h"
-#include "setup/AtomicFile.h"
 #include "setup/SetupApply.h"
 #include "setup/SetupFile.h"
 #include "transport/BusCapture.h"
 #include "transport/I2cBus.h"
+#include "transport/PortSelect.h"
 
 #include <algorithm>
-#include <charconv>
-#include <iomanip>
 #include <istream>
 #include <optional>
 #include <ostream>
-#include <sstream>
 
-#include <cerrno>
-#include <sys/stat.h>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <variant>
 
 namespace zvx {
 
 namespace {
+
+using namespace ctl;  // the checked command words
 
 constexpr int kOk = 0;
 constexpr int kMissingAck = 1;
@@ -45,7 +49,10 @@ const char* const kUsageText =
     "  lock U1|U4                PLL and DPA lock status\n"
     "  revision U1|U4            chip version and revision letter\n"
     "  reset U1|U4 pll|dpa|both  send a reset command\n"
-    "  apply FILE.zvx [U1|U4|both]  write a setup file's registers 0-7 as Write All does\n"
+    "  apply FILE.zvx [U1|U4|both] [--lenient]\n"
+    "                               write a setup file's registers 0-7 as Write All does;\n"
+    "                               a file with values that are not what they say (0x3F,\n"
+    "                               300) is refused, --lenient writes them as read\n"
     "  diff FILE.zvx [U1|U4|both]   list where the chips differ from a setup file\n"
     "                               (exit status 1 when they differ)\n"
     "  calc ...                  PLL calculator figures (calc --help)\n"
@@ -56,6 +63,7 @@ const char* const kUsageText =
     "  port read data|status|control   read a register of the parallel port, print the byte\n"
     "  port write data|control VALUE   write a byte to a register of the parallel port\n"
     "  -                         read one command per line from standard input\n"
+    "                            (calc too; a line holds at most 64 KiB)\n"
     "Options:\n"
     "  --port=auto|sim|ppdev|direct  port backend (also ZVX7246_PORT)\n"
     "  --port=i2c-dev[:/dev/i2c-N]   a Linux I2C adapter as the bus (alone: the only one)\n"
@@ -66,109 +74,8 @@ const char* const kUsageText =
     "  --delay=N                 bus delay count (default 10)\n"
     "  --no-ack                  do not wait for acknowledges\n"
     "  --help, --version\n"
-    "numbers take 0x hex or decimal; exit status 0 done, 1 missing acknowledge, 2 bad usage\n";
-
-struct UsageError {
-    std::string message;
-};
-
-// An argument quoted back in a message: cut to 80 bytes (not inside a UTF-8
-// character) and with control characters written as escapes, so a stray
-// escape sequence or line break from a script cannot garble the terminal or
-// split the message.
-std::string echo(std::string_view text)
-{
-    constexpr std::size_t kMaxEchoed = 80;
-    bool cut = false;
-    if (text.size() > kMaxEchoed) {
-        std::size_t end = kMaxEchoed;
-        while (end > kMaxEchoed - 3 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-            --end;
-        text = text.substr(0, end);
-        cut = true;
-    }
-    static constexpr char digits[] = "0123456789ABCDEF";
-    std::string shown;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\t')
-            shown += "\\t";
-        else if (c == '\n')
-            shown += "\\n";
-        else if (c == '\r')
-            shown += "\\r";
-        else if (byte < 0x20 || byte == 0x7F)
-            shown += std::string("\\x") + digits[byte >> 4] + digits[byte & 0xF];
-        else
-            shown += c;
-    }
-    return cut ? shown + "..." : shown;
-}
-
-int parseNumber(const std::string& text, const char* what, int min, int max)
-{
-    int value = 0;
-    const char* first = text.data();
-    const char* last = text.data() + text.size();
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        first += 2;
-        base = 16;
-    }
-    const auto [ptr, ec] = std::from_chars(first, last, value, base);
-    if (ec != std::errc() || ptr != last || first == last || value < min || value > max) {
-        std::ostringstream msg;
-        msg << "bad " << what << " '" << echo(text) << "' (expected " << min << ".." << max << ", decimal or 0x hex)";
-        throw UsageError{msg.str()};
-    }
-    return value;
-}
-
-Device parseDevice(const std::string& text)
-{
-    std::string upper = text;
-    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
-    if (upper == "U1")
-        return Device::U1;
-    if (upper == "U4")
-        return Device::U4;
-    throw UsageError{"bad device '" + echo(text) + "' (expected U1 or U4)"};
-}
-
-// The devices a setup-file command works on: U1, U4 or both (the default).
-std::vector<Device> parseDevices(const std::vector<std::string>& words, std::size_t index)
-{
-    if (words.size() <= index)
-        return {Device::U1, Device::U4};
-    std::string lower = words[index];
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (lower == "both")
-        return {Device::U1, Device::U4};
-    if (lower == "u1" || lower == "u4")
-        return {parseDevice(words[index])};
-    throw UsageError{"bad device '" + echo(words[index]) + "' (expected U1, U4 or both)"};
-}
-
-SetupReadResult readSetupOrThrow(const std::string& path)
-{
-    // The window opens a missing file as one without keys; a script naming
-    // a file that is not there has a typo, and is told so. Any other reason
-    // the name cannot be followed (a symbolic link loop, a folder without
-    // permission) is the reading's to report, as what it is.
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 && errno == ENOENT)
-        throw UsageError{readError(echo(path), "No such file or directory").message};
-    auto read = readSetupFile(path);
-    if (!read)
-        throw UsageError{readError(echo(path), read.error().reason).message};
-    // Applying a file without a single setup section would write nothing and
-    // still say "written".
-    if (!read->hasSetupSection)
-        throw UsageError{"\"" + echo(path) + "\" is not a setup file: it has none of the sections [" +
-                         std::string(kInputRegistersSection) + "], [" + std::string(kOutputRegistersSection) +
-                         "], [" + std::string(kLoopFilterSection) + "], [" + std::string(kMiscellaneousSection) + "]"};
-    return std::move(read).value();
-}
+    "numbers take 0x hex or decimal; exit status 0 done, 1 missing acknowledge, 2 bad usage,\n"
+    "128+N ended by signal N (after the command under way)\n";
 
 const SetupDevice& sectionFor(const SetupFileData& data, Device d)
 {
@@ -178,12 +85,6 @@ const SetupDevice& sectionFor(const SetupFileData& data, Device d)
 std::string hex2(int value)
 {
     return showHexByte(value & 0xFF);
-}
-
-void expectArgs(const std::vector<std::string>& words, std::size_t min, std::size_t max)
-{
-    if (words.size() - 1 < min || words.size() - 1 > max)
-        throw UsageError{"wrong number of arguments for '" + echo(words[0]) + "'"};
 }
 
 class Session {
@@ -207,87 +108,158 @@ public:
             env_.err << "warning: " << bus_.adapterMessage() << "\n";
     }
 
-    // Runs one command; returns its exit status.
-    int run(const std::vector<std::string>& words)
+    // A command checked and ready to run on a session. Everything a typo
+    // can be caught in (the command, its numbers and devices, the setup file
+    // it names) is checked here, before anything is opened, so a mistyped
+    // command line leaves the port, the bus and the capture file alone.
+    // `adapter`: where the I2C adapter is, when the bus is one (empty when
+    // no node was named).
+    using Prepared = std::function<int(Session&)>;
+    // `lenient`: --lenient was given, and apply writes odd values as read.
+    static Prepared prepare(const std::vector<std::string>& words, const std::optional<std::string>& adapter,
+                            bool lenient)
     {
-        const unsigned missingBefore = chips_.missingAcks();
         const std::string& cmd = words[0];
-        if (cmd == "port" && bus_.overAdapter())
-            throw UsageError{"'port' drives the parallel port's pins; the bus is the I2C adapter " + bus_.where()};
         if (cmd == "write") {
             expectArgs(words, 3, 3);
             const int addr = parseNumber(words[1], "address", 0, 255);
             const int reg = parseNumber(words[2], "register", 0, 255);
             const int value = parseNumber(words[3], "value", 0, 255);
-            chips_.i2cWriteRegister(addr, reg, value);
-        } else if (cmd == "read") {
+            return [=](Session& s) { return s.chips_.i2cWriteRegister(addr, reg, value), kOk; };
+        }
+        if (cmd == "read") {
             expectArgs(words, 2, 2);
             const int addr = parseNumber(words[1], "address", 0, 255);
             const int reg = parseNumber(words[2], "register", 0, 255);
             // Either address form names the chip: 0x4C and 0x4D both read U1.
-            env_.out << hex2(chips_.i2cReadRegister(addr | 1, addr & 0xFE, reg)) << "\n";
-        } else if (cmd == "dump") {
+            return [=](Session& s) {
+                s.env_.out << hex2(s.chips_.i2cReadRegister(addr | 1, addr & 0xFE, reg)) << "\n";
+                return kOk;
+            };
+        }
+        if (cmd == "dump") {
             expectArgs(words, 1, 3);
             const int addr = parseNumber(words[1], "address", 0, 255);
             const int first = words.size() > 2 ? parseNumber(words[2], "first register", 0, 255) : 0;
             const int last = words.size() > 3 ? parseNumber(words[3], "last register", first, 255)
                                               : std::max(first, reg::LockStatus);
-            dump(addr, first, last);
-        } else if (cmd == "read-all") {
+            return [=](Session& s) { return s.dump(addr, first, last), kOk; };
+        }
+        if (cmd == "read-all") {
             expectArgs(words, 1, 1);
-            readAll(parseDevice(words[1]));
-        } else if (cmd == "lock") {
+            const Device d = parseDevice(words[1]);
+            return [=](Session& s) { return s.readAll(d), kOk; };
+        }
+        if (cmd == "lock") {
             expectArgs(words, 1, 1);
-            ChipDevice& device = chip(parseDevice(words[1]));
-            const int status = device.readLockStatus();
-            if (!device.answered())
-                notAnswering(device);
-            else
-                env_.out << "PLL " << (isPllLockedBit(status) ? "locked" : "unlocked") << ", DPA "
-                         << (isDpaLockedBit(status) ? "locked" : "unlocked") << "\n";
-        } else if (cmd == "revision") {
+            const Device d = parseDevice(words[1]);
+            return [=](Session& s) {
+                ChipDevice& device = s.chip(d);
+                const int status = device.readLockStatus();
+                if (!device.answered())
+                    s.notAnswering(device);
+                else
+                    s.env_.out << "PLL " << (isPllLockedBit(status) ? "locked" : "unlocked") << ", DPA "
+                               << (isDpaLockedBit(status) ? "locked" : "unlocked") << "\n";
+                return kOk;
+            };
+        }
+        if (cmd == "revision") {
             expectArgs(words, 1, 1);
-            ChipDevice& device = chip(parseDevice(words[1]));
-            const auto probe = device.probeRevision();
-            if (!device.answered())
-                notAnswering(device);
-            else
-                env_.out << plainHex(probe.version) << " "
-                         << (probe.revision ? std::string(revisionLetter(*probe.revision)) : std::string("unknown"))
-                         << "\n";
-        } else if (cmd == "reset") {
+            const Device d = parseDevice(words[1]);
+            return [=](Session& s) {
+                ChipDevice& device = s.chip(d);
+                const auto probe = device.probeRevision();
+                if (!device.answered())
+                    s.notAnswering(device);
+                else
+                    s.env_.out << plainHex(probe.version) << " "
+                               << (probe.revision ? std::string(revisionLetter(*probe.revision))
+                                                  : std::string("unknown"))
+                               << "\n";
+                return kOk;
+            };
+        }
+        if (cmd == "reset") {
             expectArgs(words, 2, 2);
-            ChipDevice& device = chip(parseDevice(words[1]));
+            const Device d = parseDevice(words[1]);
             std::string which = words[2];
             std::transform(which.begin(), which.end(), which.begin(), [](unsigned char c) { return std::tolower(c); });
+            int byte = 0;
             if (which == "pll")
-                device.writeRegister(reg::Reset, kPllResetByte);
+                byte = kPllResetByte;
             else if (which == "dpa")
-                device.writeRegister(reg::Reset, kDpaResetByte);
+                byte = kDpaResetByte;
             else if (which == "both")
-                device.writeRegister(reg::Reset, kBothResetByte);
+                byte = kBothResetByte;
             else
                 throw UsageError{"bad reset '" + echo(words[2]) + "' (expected pll, dpa or both)"};
-        } else if (cmd == "apply") {
-            expectArgs(words, 1, 2);
-            const auto devices = parseDevices(words, 2);
-            apply(readSetupOrThrow(words[1]), devices);
-        } else if (cmd == "diff") {
-            expectArgs(words, 1, 2);
-            const auto devices = parseDevices(words, 2);
-            const bool differs = diff(readSetupOrThrow(words[1]), devices);
-            const int status = chips_.missingAcks() != missingBefore ? kMissingAck : kOk;
-            return std::max(status, differs ? kDiffers : kOk);
-        } else if (cmd == "mode") {
-            if (auto error = runModeCommand(words, u1_, bus_.where(), env_))
-                throw UsageError{*error};
-        } else if (cmd == "port") {
-            if (auto error = runPortCommand(words, bus_.port(), bus_.lines.portSet(), env_.out))
-                throw UsageError{*error};
-        } else {
-            throw UsageError{"unknown command '" + echo(cmd) + "'"};
+            return [=](Session& s) { return s.chip(d).writeRegister(reg::Reset, byte), kOk; };
         }
-        return chips_.missingAcks() != missingBefore ? kMissingAck : kOk;
+        if (cmd == "apply") {
+            // --lenient on a script line, as on the command line.
+            std::vector<std::string> args = words;
+            const auto flag = std::remove(args.begin() + 1, args.end(), std::string("--lenient"));
+            const bool lenientHere = lenient || flag != args.end();
+            args.erase(flag, args.end());
+            expectArgs(args, 1, 2);
+            const auto devices = parseDevices(args, 2);
+            const auto read = std::make_shared<const SetupReadResult>(readSetupOrThrow(args[1]));
+            if (!lenientHere)
+                refuseOddValues(*read, args[1]);
+            return [=](Session& s) { return s.apply(*read, devices), kOk; };
+        }
+        if (cmd == "diff") {
+            expectArgs(words, 1, 2);
+            const auto devices = parseDevices(words, 2);
+            const auto read = std::make_shared<const SetupReadResult>(readSetupOrThrow(words[1]));
+            return [=](Session& s) { return s.diff(*read, devices) ? kDiffers : kOk; };
+        }
+        if (cmd == "mode") {
+            auto parsed = parseModeCommand(words);
+            if (const auto* error = std::get_if<std::string>(&parsed))
+                throw UsageError{*error};
+            const ModeCommand command = std::get<ModeCommand>(parsed);
+            return [=](Session& s) { return runModeCommand(command, s.u1_, s.bus_.where(), s.env_), kOk; };
+        }
+        if (cmd == "port") {
+            if (adapter)
+                throw UsageError{"'port' drives the parallel port's pins; the bus is " +
+                                 (adapter->empty() ? "an I2C adapter" : "the I2C adapter " + *adapter)};
+            auto parsed = parsePortCommand(words);
+            if (const auto* error = std::get_if<std::string>(&parsed))
+                throw UsageError{*error};
+            const PortCommand command = std::get<PortCommand>(parsed);
+            return [=](Session& s) {
+                runPortCommand(command, s.bus_.port(), s.bus_.lines.portSet(), s.env_.out);
+                return kOk;
+            };
+        }
+        throw UsageError{"unknown command '" + echo(cmd) + "'"};
+    }
+
+    // Where the I2C adapter is when the bus is one, for prepare.
+    std::optional<std::string> adapter() const
+    {
+        return bus_.overAdapter() ? std::optional<std::string>(bus_.where()) : std::nullopt;
+    }
+
+    // Runs a prepared command; returns its exit status.
+    int run(const Prepared& command)
+    {
+        const unsigned missingBefore = chips_.missingAcks();
+        const int status = command(*this);
+        return std::max(status, chips_.missingAcks() != missingBefore ? kMissingAck : kOk);
+    }
+
+    // Registers 0 to 7 of a chip for calc --from-chip in a script: the
+    // script's own bus, not a second one. Nothing when the chip is silent.
+    std::optional<std::array<std::int16_t, 8>> readRegisters(Device d)
+    {
+        const auto regs = chip(d).readRegisters0to7();
+        if (!chip(d).answered())
+            return std::nullopt;
+        return regs;
     }
 
     void close(bool traced)
@@ -336,8 +308,8 @@ private:
 
     void warn(const SetupReadResult& read)
     {
-        for (const std::string& w : read.warnings)
-            env_.err << "warning: " << w << "\n";
+        for (const SetupWarning& w : read.warnings)
+            env_.err << "warning: " << w.text() << "\n";
     }
 
     void apply(const SetupReadResult& read, const std::vector<Device>& devices)
@@ -440,15 +412,6 @@ private:
     RegisterImage image_{};
 };
 
-std::vector<std::string> splitWords(const std::string& line)
-{
-    std::istringstream in(line);
-    std::vector<std::string> words;
-    for (std::string w; in >> w;)
-        words.push_back(w);
-    return words;
-}
-
 } // namespace
 
 int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
@@ -478,13 +441,41 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
         env.err << "zvx7246ctl: no command (try --help)\n";
         return kUsage;
     }
+    if (options.lenient && options.arguments[0] != "apply" && options.arguments[0] != "-") {
+        env.err << "zvx7246ctl: --lenient goes with apply\n";
+        return kUsage;
+    }
 
     const bool fromStdin = options.arguments.size() == 1 && options.arguments[0] == "-";
+    Session::Prepared command;
+    if (!fromStdin) {
+        const PortKindChoice kind = resolvePortSpec(options.portSpec(), std::getenv(kPortEnvironmentVariable));
+        try {
+            command = Session::prepare(options.arguments,
+                                       kind.error.empty() && kind.kind == PortKind::I2cDev
+                                           ? std::optional<std::string>(kind.device)
+                                           : std::nullopt,
+                                       options.lenient);
+        } catch (const UsageError& e) {
+            env.err << e.preface << "zvx7246ctl: " << e.message << "\n";
+            return kUsage;
+        }
+    }
+    auto stopSignal = [&env] { return env.stopSignal ? env.stopSignal() : 0; };
+    if (const int signal = stopSignal())
+        return exitStatusForSignal(signal);
+
     ProgramPort port = env.openPort ? env.openPort(options) : openProgramPort(options);
     if (!port.error.empty()) {
         env.err << "zvx7246ctl: " << port.error << "\n";
         return kUsage;
     }
+    if (!port.captureRefused.empty()) {
+        env.err << "zvx7246ctl: --capture: " << port.captureRefused << "\n";
+        return kUsage;
+    }
+    for (const std::string& warning : port.warnings)
+        env.err << "zvx7246ctl: warning: " << warning << "\n";
     env.err << port.status << "\n";
     BusCapture* const capture = port.capture;
     if (capture)
@@ -500,36 +491,45 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
     Session session(std::move(port), options, env);
 
     int worst = kOk;
+    int ended = kOk;  // set when standard output failed: the run ends with it
     // lineNumber: the input line of a command read from standard input, 0
     // for the command line.
     auto runOne = [&](const std::vector<std::string>& words, int lineNumber) {
         try {
-            worst = std::max(worst, session.run(words));
+            if (lineNumber > 0 && words[0] == "calc")
+                worst = std::max(worst, runCalcLine(words, lineNumber, env, [&session](Device d) {
+                                     return session.readRegisters(d);
+                                 }));
+            else if (command)
+                worst = std::max(worst, session.run(command));
+            else
+                worst = std::max(worst, session.run(Session::prepare(words, session.adapter(), options.lenient)));
         } catch (const UsageError& e) {
-            env.err << "zvx7246ctl: ";
+            env.err << e.preface << "zvx7246ctl: ";
             if (lineNumber > 0)
                 env.err << "line " << lineNumber << ": ";
             env.err << e.message << "\n";
             worst = std::max(worst, kUsage);
         }
+        // What is on disk holds every finished command, for a viewer
+        // reading along and for a program that is killed.
+        if (capture)
+            capture->flush();
+        ended = flushOutput(env.out, env.err);
     };
-    if (fromStdin) {
-        int lineNumber = 0;
-        for (std::string line; std::getline(env.in, line);) {
-            ++lineNumber;
-            const auto words = splitWords(line);
-            if (!words.empty() && words[0][0] != '#')
-                runOne(words, lineNumber);
-        }
-    } else {
+    if (fromStdin)
+        worst = std::max(worst,
+                         runScriptLines(env.in, env.err, [&] { return ended != kOk || stopSignal() != 0; }, runOne));
+    else
         runOne(options.arguments, 0);
-    }
     session.close(options.trace);
     // A capture that could not be written in full fails the run.
     constexpr int kCaptureFailed = 1;
     if (capture && !capture->flush())
         worst = std::max(worst, kCaptureFailed);
-    return worst;
+    if (const int signal = stopSignal())
+        return exitStatusForSignal(signal);
+    return std::max(worst, ended);
 }
 
 } // namespace zvx

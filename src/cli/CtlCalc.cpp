@@ -7,12 +7,14 @@
 #include "cli/CtlBode.h"
 #include "device/ChipAddresses.h"
 #include "device/ChipDevice.h"
+#include "device/EchoText.h"
 #include "device/RegisterCodecs.h"
 #include "transport/I2cBus.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -75,7 +77,35 @@ CalcArgs splitArgs(const std::vector<std::string>& args)
     return a;
 }
 
-// A decimal number, the whole text, finite.
+// The values the board (or nature) allows, for the options that take a
+// number: the chip's Osc Div and total, and quantities that are positive.
+// C2 may be 0 (no second capacitor: fp2 then reads "?" as on the window).
+struct ValueRange {
+    const char* name;
+    double min;
+    bool minIncluded;
+    double max;
+    bool whole;
+    const char* expected;
+};
+
+constexpr double kNoLimit = std::numeric_limits<double>::max();
+
+constexpr ValueRange kValueRanges[] = {
+    {"hsync", 0, false, kNoLimit, false, "a frequency above 0 kHz"},
+    {"osc", 0, false, kNoLimit, false, "a frequency above 0 MHz"},
+    {"oscdiv", kOscDivShownMin, true, kOscDivShownMax, true, "a whole number 2..129"},
+    {"total", kHorizTotalOffset + 1, true, kHorizTotalMax, true, "a whole number 9..4095"},  // divider 1 up
+    {"pfd", 0, false, kNoLimit, false, "a frequency above 0 kHz"},
+    {"r", 0, false, kNoLimit, false, "a resistance above 0 kohm"},
+    {"c1", 0, false, kNoLimit, false, "a capacitance above 0 pF"},
+    {"c2", 0, true, kNoLimit, false, "a capacitance of 0 pF (none) or above"},
+    {"n", 0, false, kNoLimit, false, "a divider above 0"},
+    {"kv", 0, false, kNoLimit, false, "a gain above 0"},
+    {"kd", 0, false, kNoLimit, false, "a gain above 0"},
+};
+
+// A decimal number, the whole text, finite, within the option's range.
 double parseDecimal(const std::string& name, const std::string& text)
 {
     double value = 0;
@@ -85,7 +115,14 @@ double parseDecimal(const std::string& name, const std::string& text)
         ++first;
     const auto [ptr, ec] = std::from_chars(first, last, value);
     if (text.empty() || ec != std::errc() || ptr != last || !std::isfinite(value))
-        throw UsageError{"bad --" + name + " '" + text + "' (expected a decimal number)"};
+        throw UsageError{"bad --" + name + " '" + echoText(text) + "' (expected a decimal number)"};
+    for (const ValueRange& range : kValueRanges) {
+        if (name != range.name)
+            continue;
+        const bool aboveMin = range.minIncluded ? value >= range.min : value > range.min;
+        if (!aboveMin || value > range.max || (range.whole && value != std::trunc(value)))
+            throw UsageError{"bad --" + name + " '" + echoText(text) + "' (expected " + range.expected + ")"};
+    }
     return value;
 }
 
@@ -98,8 +135,9 @@ double parseHex(const std::string& name, const std::string& text)
         digits.remove_prefix(2);
     unsigned long long value = 0;
     const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
-    if (digits.empty() || ec != std::errc() || ptr != digits.data() + digits.size())
-        throw UsageError{"bad --" + name + " '" + text + "' (expected hex digits)"};
+    if (digits.empty() || ec != std::errc() || ptr != digits.data() + digits.size() || value > kDpaOffsetMax)
+        throw UsageError{"bad --" + name + " '" + echoText(text) + "' (expected hex digits 0.." +
+                         showHexByte(kDpaOffsetMax) + ")"};
     return static_cast<double>(value);
 }
 
@@ -113,7 +151,26 @@ int parseChoice(const std::string& name, const std::string& text, const std::vec
     std::string list;
     for (const std::string& c : captions)
         list += (list.empty() ? "" : "|") + c;
-    throw UsageError{"bad --" + name + " '" + text + "' (expected " + list + ")"};
+    throw UsageError{"bad --" + name + " '" + echoText(text) + "' (expected " + list + ")"};
+}
+
+// The first bad option's message, with the option quoted back cut and
+// escaped as every argument is.
+std::string optionError(const std::vector<std::string>& options)
+{
+    for (const std::string& option : options) {
+        const AppOptions one = parseAppOptions({option});
+        if (one.errors.empty())
+            continue;
+        std::string message = one.errors.front();
+        for (auto at = message.find(option); at != std::string::npos; at = message.find(option, at + 1)) {
+            const std::string shown = echoText(option);
+            message.replace(at, option.size(), shown);
+            at += shown.size() - 1;
+        }
+        return message;
+    }
+    return "bad option";
 }
 
 const std::string& required(const CalcArgs& a, const std::string& name)
@@ -180,6 +237,12 @@ int runLoopFilter(const CalcArgs& a, CtlEnvironment& env)
 // written. Null when the chip did not answer.
 std::optional<std::array<std::int16_t, 8>> readChip(Device device, const CalcArgs& a, CtlEnvironment& env)
 {
+    if (env.readChip) {  // a script's calc line: the script's own bus
+        auto regs = env.readChip(device);
+        if (!regs)
+            env.err << "zvx7246ctl: " << deviceName(device) << " did not answer\n";
+        return regs;
+    }
     const AppOptions options = parseAppOptions(a.common);
     ProgramPort port = env.openPort ? env.openPort(options) : openProgramPort(options);
     if (!port.error.empty())
@@ -254,12 +317,13 @@ int runClock(const CalcArgs& a, CtlEnvironment& env)
         std::string chip = *optional(a, "from-chip");
         std::transform(chip.begin(), chip.end(), chip.begin(), [](unsigned char c) { return std::toupper(c); });
         if (chip != "U1" && chip != "U4")
-            throw UsageError{"bad --from-chip '" + *optional(a, "from-chip") + "' (expected U1 or U4)"};
+            throw UsageError{"bad --from-chip '" + echoText(*optional(a, "from-chip")) + "' (expected U1 or U4)"};
         const auto regs = readChip(chip == "U1" ? Device::U1 : Device::U4, a, env);
         if (!regs)
             return kImpossible;
         const auto& reg = *regs;
-        total = total.value_or(horizTotalFromDivider(feedbackDivider(reg[2], reg[3])));
+        // Register 3 holds divider bits 11..8 in its low four bits only.
+        total = total.value_or(horizTotalFromDivider(feedbackDivider(reg[2], getBitField(3, 0, reg[3]))));
         psd = psd.value_or(decodePsdIndex(reg[1]));
         dpa = dpa.value_or(decodeDpaOption(reg[5]).value_or(-1));  // code 2: no option
         offset = offset.value_or(decodeDpaOffset(reg[4]));
@@ -314,6 +378,9 @@ const char* calcUsage()
            "  calc loop-filter --pfd KHZ --r KOHM --c1 PF --c2 PF --n N --kv KV --kd KD\n"
            "                            the calculator's figures, one 'name value unit' line each\n"
            "                            (exit status 1 when a figure cannot be computed)\n"
+           "                            values out of their range exit 2: --oscdiv 2..129,\n"
+           "                            --total 9..4095, --offset 0..3F, --c2 0 or above, every\n"
+           "                            other number above 0\n"
            "  calc loop-filter ... --bode FILE.csv\n"
            "                            also the loop's Bode and step curves as CSV, and its\n"
            "                            crossover and phase margin\n";
@@ -329,7 +396,9 @@ int runCalc(const std::vector<std::string>& args, CtlEnvironment& env)
             return kOk;
         }
         if (!options.errors.empty())
-            throw UsageError{options.errors.front()};
+            throw UsageError{optionError(a.common)};
+        if (options.lenient)
+            throw UsageError{"--lenient goes with apply"};
         if (a.words.size() != 2 || (a.words[1] != "clock" && a.words[1] != "loop-filter"))
             throw UsageError{"calc needs 'clock' or 'loop-filter' (try calc --help)"};
         return a.words[1] == "clock" ? runClock(a, env) : runLoopFilter(a, env);

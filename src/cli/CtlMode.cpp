@@ -2,8 +2,8 @@
 
 #include "cli/Ctl.h"
 #include "device/ChipDevice.h"
+#include "device/EchoText.h"
 #include "device/RegisterCodecs.h"
-#include "calculator/VideoTimings.h"
 
 #include <algorithm>
 #include <cctype>
@@ -41,24 +41,13 @@ std::vector<std::string> commandWords(const std::vector<std::string>& args)
     return {first, args.end()};
 }
 
-// A word from the command line or a script, quoted back in a message:
-// control characters shown as '?', cut to 40 characters.
-std::string shown(const std::string& word)
-{
-    std::string s = word.substr(0, 40);
-    for (char& c : s)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '?';
-    return word.size() > 40 ? s + "..." : s;
-}
-
 TimingLookup lookUp(const std::string& name)
 {
     const bool plain = name.size() <= 40 && std::all_of(name.begin(), name.end(), [](char c) {
         return std::isalnum(static_cast<unsigned char>(c)) || c == '@' || c == '.';
     });
     if (!plain)
-        return {std::nullopt, "no video mode is called '" + shown(name) + "'"};
+        return {std::nullopt, "no video mode is called '" + echoText(name) + "'"};
     return findTiming(name);
 }
 
@@ -71,7 +60,7 @@ void list(const std::string& text, std::ostream& out, std::ostream& err)
 {
     const std::vector<VideoTiming> found = searchTimings(text);
     if (found.empty())
-        err << "no video mode matches '" << shown(text) << "'\n";
+        err << "no video mode matches '" << echoText(text) << "'\n";
     for (const VideoTiming& t : found) {
         const U1Figures u1 = u1Figures(t);
         char line[160];
@@ -112,13 +101,8 @@ void show(const VideoTiming& t, std::ostream& out)
             out << "standard-mode " << standard->name << " (total " << standard->totalPixels << ")\n";
 }
 
-struct ApplyRequest {
-    VideoTiming timing;
-    std::optional<int> psdIndex;
-};
-
 // "apply NAME [--psd N]": the timing and the PSD option, or the usage error.
-std::optional<std::string> parseApply(const std::vector<std::string>& words, ApplyRequest& request)
+std::optional<std::string> parseApply(const std::vector<std::string>& words, ModeCommand& request)
 {
     std::optional<std::string> name;
     for (std::size_t i = 2; i < words.size(); ++i) {
@@ -128,12 +112,12 @@ std::optional<std::string> parseApply(const std::vector<std::string>& words, App
             const auto ratio = std::find_if(kU1PsdRatios.begin(), kU1PsdRatios.end(),
                                             [&](int r) { return std::to_string(r) == value; });
             if (ratio == kU1PsdRatios.end())
-                return "bad PSD '" + shown(value) + "' (expected 2, 4, 8 or 16)";
+                return "bad PSD '" + echoText(value) + "' (expected 2, 4, 8 or 16)";
             request.psdIndex = static_cast<int>(ratio - kU1PsdRatios.begin());
         } else if (!name && w.rfind("--", 0) != 0) {
             name = w;
         } else {
-            return "mode apply takes NAME [--psd 2|4|8|16], not '" + shown(w) + "'";
+            return "mode apply takes NAME [--psd 2|4|8|16], not '" + echoText(w) + "'";
         }
     }
     if (!name)
@@ -150,7 +134,7 @@ std::optional<std::string> parseApply(const std::vector<std::string>& words, App
 
 // Register 1 and then the feedback divider, each written as the U1 panel's
 // write procedure writes it: the register(s), the PLL reset, the lock status.
-void apply(const ApplyRequest& request, ChipDevice& u1, const std::string& where, std::ostream& out)
+void apply(const ModeCommand& request, ChipDevice& u1, const std::string& where, std::ostream& out)
 {
     const U1Figures figures = u1Figures(request.timing);
     if (request.psdIndex) {
@@ -181,24 +165,6 @@ void apply(const ApplyRequest& request, ChipDevice& u1, const std::string& where
         << (isDpaLockedBit(status) ? "locked" : "unlocked") << "\n";
 }
 
-// list and show; the error text for anything else.
-std::optional<std::string> runQuery(const std::vector<std::string>& words, std::ostream& out, std::ostream& err)
-{
-    const std::string what = words.size() > 1 ? words[1] : std::string();
-    if (what == "list" && words.size() <= 3) {
-        list(words.size() == 3 ? words[2] : std::string(), out, err);
-        return std::nullopt;
-    }
-    if (what == "show" && words.size() == 3) {
-        const TimingLookup found = lookUp(words[2]);
-        if (!found.timing)
-            return found.error;
-        show(*found.timing, out);
-        return std::nullopt;
-    }
-    return std::string("usage: mode list [TEXT] | mode show NAME | mode apply NAME [--psd 2|4|8|16]");
-}
-
 } // namespace
 
 bool isModeQuery(const std::vector<std::string>& args)
@@ -209,10 +175,16 @@ bool isModeQuery(const std::vector<std::string>& args)
 
 int runModeQuery(const std::vector<std::string>& args, CtlEnvironment& env)
 {
-    if (const auto error = runQuery(commandWords(args), env.out, env.err)) {
+    auto parsed = parseModeCommand(commandWords(args));
+    if (const auto* error = std::get_if<std::string>(&parsed)) {
         env.err << "zvx7246ctl: " << *error << "\n";
         return kUsage;
     }
+    const ModeCommand& command = std::get<ModeCommand>(parsed);
+    if (command.kind == ModeCommand::Kind::List)
+        list(command.filter, env.out, env.err);
+    else
+        show(command.timing, env.out);
     return kOk;
 }
 
@@ -239,17 +211,39 @@ std::vector<std::string> withModeOptionsLast(const std::vector<std::string>& arg
     return kept;
 }
 
-std::optional<std::string> runModeCommand(const std::vector<std::string>& words, ChipDevice& u1,
-                                          const std::string& where, CtlEnvironment& env)
+std::variant<ModeCommand, std::string> parseModeCommand(const std::vector<std::string>& words)
 {
-    if (words.size() >= 2 && words[1] == "apply") {
-        ApplyRequest request;
-        if (auto error = parseApply(words, request))
-            return error;
-        apply(request, u1, where, env.out);
-        return std::nullopt;
+    const std::string what = words.size() > 1 ? words[1] : std::string();
+    ModeCommand command;
+    if (what == "list" && words.size() <= 3) {
+        command.kind = ModeCommand::Kind::List;
+        command.filter = words.size() == 3 ? words[2] : std::string();
+        return command;
     }
-    return runQuery(words, env.out, env.err);
+    if (what == "show" && words.size() == 3) {
+        TimingLookup found = lookUp(words[2]);
+        if (!found.timing)
+            return found.error;
+        command.kind = ModeCommand::Kind::Show;
+        command.timing = std::move(*found.timing);
+        return command;
+    }
+    if (what == "apply") {
+        command.kind = ModeCommand::Kind::Apply;
+        if (auto error = parseApply(words, command))
+            return *error;
+        return command;
+    }
+    return std::string("usage: mode list [TEXT] | mode show NAME | mode apply NAME [--psd 2|4|8|16]");
+}
+
+void runModeCommand(const ModeCommand& command, ChipDevice& u1, const std::string& where, CtlEnvironment& env)
+{
+    switch (command.kind) {
+    case ModeCommand::Kind::List: list(command.filter, env.out, env.err); break;
+    case ModeCommand::Kind::Show: show(command.timing, env.out); break;
+    case ModeCommand::Kind::Apply: apply(command, u1, where, env.out); break;
+    }
 }
 
 } // namespace zvx

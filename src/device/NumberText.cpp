@@ -34,9 +34,11 @@ double readHexDigits(std::string_view text)
 }
 
 // The leading decimal number of text (no sign, that is handled by the
-// caller): digits, optional point and digits, optional exponent.
-double readDecimal(std::string_view text)
+// caller): digits, optional point and digits, optional exponent. `used`
+// gets how many characters of text the number takes (0: none).
+double readDecimal(std::string_view text, std::size_t& used)
 {
+    used = 0;
     std::size_t i = 0;
     const std::size_t n = text.size();
 
@@ -84,6 +86,7 @@ double readDecimal(std::string_view text)
         }
     }
 
+    used = i;
     const std::string_view number = text.substr(0, i);
     double value = 0.0;
     const auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), value,
@@ -116,9 +119,26 @@ double textValue(std::string_view text)
         negative = text[0] == '-';
         text.remove_prefix(1);
     }
-    const double value = readDecimal(text);
+    std::size_t used = 0;
+    const double value = readDecimal(text, used);
     // "-0" and "-abc" read as plain 0, never as a negative zero.
     return negative && value != 0.0 ? -value : value;
+}
+
+std::size_t textNumberLength(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    const std::string_view rest = text.substr(i);
+    if (rest.size() >= 2 && rest[0] == '&' && (rest[1] == 'H' || rest[1] == 'h')) {
+        std::size_t digits = 2;
+        while (digits < rest.size() && hexDigit(rest[digits]) >= 0) ++digits;
+        return digits > 2 ? i + digits : 0;
+    }
+    const std::size_t sign = !rest.empty() && (rest[0] == '+' || rest[0] == '-') ? 1 : 0;
+    std::size_t used = 0;
+    (void)readDecimal(rest.substr(sign), used);
+    return used > 0 ? i + sign + used : 0;
 }
 
 double hexTextValue(std::string_view text)

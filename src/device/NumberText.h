@@ -26,6 +26,7 @@
 // always has. A value beyond the range saturates at the nearest end
 // (40000 -> 32767, -1e9 -> -32768); NaN gives 0. Nothing here can overflow.
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -33,6 +34,11 @@ namespace zvx {
 
 // The text-to-number rule above.
 double textValue(std::string_view text);
+
+// How many characters at the start of text the rule reads as its number,
+// leading blanks included; 0 when the text holds no number ("&H" without a
+// digit, "abc", "-"). "&H3Fxyz" gives 4, "  12 MHz" gives 4, "1e" gives 1.
+std::size_t textNumberLength(std::string_view text);
 
 // A register panel's hex text (no prefix) read as hexadecimal: the rule
 // applied to "&H" followed by the text. Leading blanks in the text stop the

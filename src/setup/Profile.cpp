@@ -65,6 +65,7 @@ struct Line {
     LineKind kind = LineKind::Other;
     Span name;           // section name or key name, trimmed
     Span value;          // key value, trimmed, quotes still on
+    std::size_t number = 0;  // line number in the file, from 1 (set by the scan)
 };
 
 Line classify(std::string_view text, std::size_t begin)
@@ -149,8 +150,10 @@ struct Wanted {
     {
         constexpr std::size_t kNone = static_cast<std::size_t>(-1);
         std::size_t current = kNone;  // the wanted section the scan is in
+        std::size_t number = 0;
         for (std::size_t pos = 0; pos < text.size();) {
-            const Line line = classify(text, pos);
+            Line line = classify(text, pos);
+            line.number = ++number;
             pos = line.next;
             if (line.kind == LineKind::Section) {
                 current = kNone;
@@ -238,6 +241,25 @@ std::vector<std::optional<std::string>> ProfileDocument::values(std::span<const 
     for (std::size_t i = 0; i < keys.size(); ++i) {
         if (slot[i] && wanted.keys[*slot[i]].line)
             result[i] = unquoted(textOf(bytes_, wanted.keys[*slot[i]].line->value));
+    }
+    return result;
+}
+
+std::vector<std::size_t> ProfileDocument::lineNumbers(std::span<const ProfileKey> keys) const
+{
+    Wanted wanted;
+    std::vector<std::optional<std::size_t>> slot(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const std::string_view section = trimmed(keys[i].section);
+        const std::string_view key = trimmed(keys[i].key);
+        if (!section.empty() && !key.empty())
+            slot[i] = wanted.add(section, key);
+    }
+    wanted.scan(bytes_);
+    std::vector<std::size_t> result(keys.size(), 0);
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (slot[i] && wanted.keys[*slot[i]].line)
+            result[i] = wanted.keys[*slot[i]].line->number;
     }
     return result;
 }
@@ -358,9 +380,7 @@ std::optional<FileError> saveProfile(const ProfileDocument& document, const std:
     return replaceFileAtomically(path, document.bytes(), fault);
 }
 
-namespace {
-
-std::string throughValueBuffer(std::optional<std::string> found)
+std::string getINIvalueOf(std::optional<std::string> found)
 {
     // The buffer holds 127 bytes including the terminating NUL.
     constexpr std::size_t kMaxValueBytes = 126;
@@ -382,11 +402,9 @@ std::string throughValueBuffer(std::optional<std::string> found)
     return value;
 }
 
-} // namespace
-
 std::string getINIvalue(const ProfileDocument& document, std::string_view section, std::string_view key)
 {
-    return throughValueBuffer(document.value(section, key));
+    return getINIvalueOf(document.value(section, key));
 }
 
 std::vector<std::string> getINIvalues(const ProfileDocument& document, std::span<const ProfileKey> keys)
@@ -394,7 +412,7 @@ std::vector<std::string> getINIvalues(const ProfileDocument& document, std::span
     std::vector<std::string> result;
     result.reserve(keys.size());
     for (auto& found : document.values(keys))
-        result.push_back(throughValueBuffer(std::move(found)));
+        result.push_back(getINIvalueOf(std::move(found)));
     return result;
 }
 

@@ -58,6 +58,10 @@ public:
     // The same for many keys in one pass over the file, in the order asked.
     std::vector<std::optional<std::string>> values(std::span<const ProfileKey> keys) const;
 
+    // The line of each key in the file, counted from 1 (a CR, an LF or a
+    // CR LF ends a line); 0 for a key that is missing.
+    std::vector<std::size_t> lineNumbers(std::span<const ProfileKey> keys) const;
+
     // Whether the document has a section of that name (case ignored).
     bool hasSection(std::string_view section) const;
 
@@ -97,6 +101,9 @@ inline constexpr std::string_view kNoValidValueFound = "noValidValueFound";
 // character), and "noValidValueFound" when fewer than 2 bytes remain, so a
 // one-character value counts as missing.
 std::string getINIvalue(const ProfileDocument& document, std::string_view section, std::string_view key);
+
+// The same rule applied to a value as ProfileDocument::value gives it.
+std::string getINIvalueOf(std::optional<std::string> value);
 
 // The same for many keys in one pass.
 std::vector<std::string> getINIvalues(const ProfileDocument& document, std::span<const ProfileKey> keys);

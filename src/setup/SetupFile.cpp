@@ -1,8 +1,10 @@
 #include "setup/SetupFile.h"
 
+#include "device/EchoText.h"
 #include "device/NumberText.h"
+#include "device/RegisterCodecs.h"
 
-#include <limits>
+#include <algorithm>
 
 namespace zvx {
 
@@ -59,29 +61,101 @@ std::string registerValueText(std::int16_t value)
     return "&H" + hex;
 }
 
-std::optional<std::int16_t> registerValueFromText(std::string_view text)
+namespace {
+
+constexpr int kRegisterMax = 0xFF;
+
+bool isHexDigit(char c)
 {
-    // The program's number reading, with one difference: what does not fit
-    // the 16-bit register slot is refused (and the user told) instead of
-    // being clipped to a wrong register value.
-    const auto start = text.find_first_not_of(" \t");
-    const std::string_view number = start == std::string_view::npos ? std::string_view() : text.substr(start);
-    const double value = textValue(number);
-    if (number.size() >= 2 && number[0] == '&' && (number[1] == 'H' || number[1] == 'h')) {
-        // Up to four hex digits wrap like the chip's signed slots: &HFFFF is -1.
-        if (value > 0xFFFF)
-            return std::nullopt;
-        return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+std::string upper(std::string_view text)
+{
+    std::string s(text);
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+// What the writer of a value that is not in the file's forms probably meant.
+std::string formHint(std::string_view text)
+{
+    if (text.size() >= 2 && text[0] == '&' && (text[1] == 'H' || text[1] == 'h'))
+        return "hex digits are 0-9 and A-F";
+    std::string_view digits = text;
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X'))
+        digits.remove_prefix(2);  // C's 0x3F
+    else if (digits.size() > 1 && (digits.back() == 'h' || digits.back() == 'H'))
+        digits.remove_suffix(1);  // an assembler's 3Fh
+    if (!digits.empty() && std::all_of(digits.begin(), digits.end(), isHexDigit))
+        return "hex is written &H" + upper(digits);
+    return "a number is decimal, like 63, or hex written &H3F";
+}
+
+std::string_view trimBlanks(std::string_view text)
+{
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+} // namespace
+
+RegisterValueReading readRegisterValue(std::string_view value)
+{
+    RegisterValueReading reading;
+    value = trimBlanks(value);
+    if (value.empty())
+        return reading;
+    // The format reads values through a 127-byte buffer and counts a single
+    // character as no value.
+    const std::string text = getINIvalueOf(std::string(value));
+    if (text == kNoValidValueFound) {
+        const std::string one(value.substr(0, 1));
+        const bool digit = one[0] >= '0' && one[0] <= '9';
+        reading.problem = "a value of one character counts as missing in this file's format" +
+                          (digit ? " (" + one + " is written 0" + one + " or &H" + one + ")" : std::string()) +
+                          ", not loaded";
+        return reading;
     }
-    const double rounded = roundHalfEven(value);
-    if (rounded < std::numeric_limits<std::int16_t>::min() || rounded > std::numeric_limits<std::int16_t>::max())
-        return std::nullopt;
-    return static_cast<std::int16_t>(rounded);
+
+    const double number = textValue(text);
+    const bool hex = text[0] == '&' && (text[1] == 'H' || text[1] == 'h');
+    const double rounded = roundHalfEven(number);
+    const int loaded = rounded < 0 ? 0 : rounded > kRegisterMax ? kRegisterMax : static_cast<int>(rounded);
+    reading.value = static_cast<std::int16_t>(loaded);
+
+    std::vector<std::string> reasons;
+    if (text.size() != value.size())
+        reasons.push_back("longer than the " + std::to_string(text.size()) + " characters this file's format reads");
+    else if (textNumberLength(text) != text.size())
+        reasons.push_back("not a number in this file's format (" + formHint(text) + ")");
+    else if (!hex && rounded != number)
+        reasons.push_back("not a whole number");
+    const bool outOfRange = rounded < 0 || rounded > kRegisterMax;
+    if (outOfRange)
+        reasons.push_back("out of range 0.." + showHexByte(kRegisterMax));
+    if (reasons.empty())
+        return reading;
+    for (const std::string& reason : reasons)
+        reading.problem += reason + ", ";
+    reading.problem += (outOfRange ? "clamped to " : "read as ") + showHexByte(loaded);
+    return reading;
+}
+
+std::string SetupWarning::text() const
+{
+    return key + "=" + echoText(value) + " (line " + std::to_string(line) + "): " + problem;
 }
 
 std::int16_t labelHexValue(std::string_view caption)
 {
-    return registerValueFromText("&H" + std::string(caption)).value_or(0);
+    // Up to four hex digits, as the 16-bit slot holds them; more give 0.
+    const double value = hexTextValue(caption);
+    return value > 0xFFFF ? std::int16_t(0) : static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
 }
 
 std::int16_t lockStatusValue(bool pllLocked, bool dpaLocked)
@@ -93,27 +167,38 @@ SetupReadResult readSetup(const ProfileDocument& document)
 {
     // The layout lists each device's twelve register keys, then the four texts.
     const auto& layout = setupFileLayout();
-    const std::vector<std::string> values = getINIvalues(document, layout);
+    const std::vector<std::optional<std::string>> values = document.values(layout);
     SetupReadResult result;
     for (std::string_view section :
          {kInputRegistersSection, kOutputRegistersSection, kLoopFilterSection, kMiscellaneousSection})
         result.hasSetupSection = result.hasSetupSection || document.hasSection(section);
+    std::vector<std::size_t> warnedAt;  // the layout index of each warning
     for (std::size_t d = 0; d < kDeviceSections.size(); ++d) {
         SetupDevice& target = result.data.*kDeviceSections[d].device;
         for (std::size_t reg = 0; reg < kLoadedRegisterCount; ++reg) {
-            const std::string& text = values[d * kRegisterKeys.size() + reg];
-            if (text == kNoValidValueFound)
+            const std::size_t at = d * kRegisterKeys.size() + reg;
+            if (!values[at])
                 continue;
-            target.registers[reg] = registerValueFromText(text);
-            if (!target.registers[reg]) {
-                result.warnings.push_back(std::string(kRegisterKeys[reg]) + " in [" +
-                                          std::string(kDeviceSections[d].section) + "] is \"" + text +
-                                          "\", which does not fit in 16 bits; that register was not loaded.");
+            RegisterValueReading reading = readRegisterValue(*values[at]);
+            target.registers[reg] = reading.value;
+            if (!reading.problem.empty()) {
+                result.warnings.push_back(
+                    SetupWarning{std::string(kRegisterKeys[reg]), 0, *values[at], std::move(reading.problem)});
+                warnedAt.push_back(at);
             }
         }
     }
+    if (!warnedAt.empty()) {
+        const std::vector<std::size_t> lines = document.lineNumbers(layout);
+        for (std::size_t w = 0; w < warnedAt.size(); ++w)
+            result.warnings[w].line = lines[warnedAt[w]];
+        std::stable_sort(result.warnings.begin(), result.warnings.end(),
+                         [](const SetupWarning& x, const SetupWarning& y) { return x.line < y.line; });
+    }
+    // The loop-filter and Hsync texts go to their boxes as typed; they have
+    // no range of their own.
     for (std::size_t t = 0; t < kTextKeys.size(); ++t) {
-        const std::string& text = values[kDeviceSections.size() * kRegisterKeys.size() + t];
+        const std::string text = getINIvalueOf(values[kDeviceSections.size() * kRegisterKeys.size() + t]);
         result.data.*kTextKeys[t].text = text == kNoValidValueFound ? std::string() : text;
     }
     return result;

@@ -49,9 +49,9 @@ const std::array<SetupKey, 28>& setupFileLayout();
 
 // One chip's section.
 struct SetupDevice {
-    // register_0 to register_8. Opening skips a register that is empty here
-    // (key missing, shorter than 2 characters, or too large for 16 bits);
-    // a save writes each one that is present (the panels fill all nine).
+    // register_0 to register_8, each 0..FF. Opening skips a register that is
+    // empty here (key missing, empty or of one character); a save writes
+    // each one that is present (the panels fill all nine).
     std::array<std::optional<std::int16_t>, kLoadedRegisterCount> registers{};
     std::int16_t chipRevision = 0;  // register_10, see labelHexValue
     std::int16_t chipVersion = 0;   // register_11, see labelHexValue
@@ -69,14 +69,27 @@ struct SetupFileData {
     std::string hsyncKhz;
 };
 
+// A register value that does not say what is loaded: not wholly a number in
+// one of the file's forms, not a whole number, out of the register's range
+// 0..FF, or of one character (which the format counts as missing).
+struct SetupWarning {
+    std::string key;       // "register_1"
+    std::size_t line = 0;  // the key's line in the file, from 1
+    std::string value;     // as the file holds it
+    std::string problem;   // "out of range 0..FF, clamped to FF"
+
+    // "register_6=300 (line 9): out of range 0..FF, clamped to FF"; the
+    // value cut and escaped as messages quote texts from outside.
+    std::string text() const;
+};
+
 struct SetupReadResult {
     SetupFileData data;
     // False when the file has none of the four sections above: whatever it
     // is, it is not a setup file (an empty or missing file included).
     bool hasSetupSection = false;
-    // What the user should know about values that could not be loaded, one
-    // sentence each (a register value too large for 16 bits).
-    std::vector<std::string> warnings;
+    // Every register value loaded otherwise than it reads, in line order.
+    std::vector<SetupWarning> warnings;
 };
 
 // Reads every value through getINIvalue, in one pass over the document.
@@ -101,13 +114,23 @@ std::optional<FileError> writeSetupFile(const std::string& path, const SetupFile
 // 0x4C -> "&H4C", 0 -> "&H0", -1 -> "&HFFFF".
 std::string registerValueText(std::int16_t value);
 
-// A register value read by the program's text-to-number rule (textValue in
-// device/NumberText.h): "&H" (either case) starts hexadecimal, anything else
-// is the leading decimal number (so "4C" is 4, "12" is 12, "abc" is 0),
-// rounded half to even. Empty when the number does not fit 16 bits: above
-// &HFFFF (up to four hex digits wrap like the chip's signed slots, "&HFFFF"
-// is -1), or a decimal outside -32768..32767.
-std::optional<std::int16_t> registerValueFromText(std::string_view text);
+// How a register value reads. The file's own forms are decimal ("63") and
+// "&H" hex ("&H3F", either case), read by the program's text-to-number rule
+// (textValue in device/NumberText.h); blanks around the value do not count.
+struct RegisterValueReading {
+    // What is loaded, 0..FF: the value clamped to the register's range,
+    // rounded half to even; junk after a leading number is ignored ("4C" is
+    // 4, "abc" is 0). Empty when the file holds no value: an empty value,
+    // or one of a single character, which the format counts as missing.
+    std::optional<std::int16_t> value;
+    // Empty when the text says exactly `value` (or nothing at all); else
+    // what is wrong and what was loaded, e.g. "not a number in this file's
+    // format (hex is written &H3F), read as 00".
+    std::string problem;
+};
+
+// `value` is the key's value as the file holds it (ProfileDocument::value).
+RegisterValueReading readRegisterValue(std::string_view value);
 
 // register_10 and register_11: a label caption read as hex ("17" -> 0x17,
 // "A" -> 10, empty or not hex -> 0).

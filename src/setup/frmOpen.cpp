@@ -139,11 +139,14 @@ bool frmOpen::openSetup(const QString& path)
         showSetupInWindow(app_, read->data);
     }
     if (!read->warnings.empty()) {
+        // One message for the whole file, every such value in it.
         QStringList lines;
-        for (const std::string& w : read->warnings)
-            lines << QString::fromStdString(w);
+        for (const SetupWarning& w : read->warnings)
+            lines << QString::fromStdString(w.text());
         app_.dialogs().message(app_.mainWindow(), QMessageBox::Warning, QStringLiteral("Open"),
-                               path + QStringLiteral("\r\r") + lines.join(QLatin1Char('\r')), QMessageBox::Ok);
+                               path + QStringLiteral("\r\rThese values were not loaded as they are written:\r") +
+                                   lines.join(QLatin1Char('\r')),
+                               QMessageBox::Ok);
     }
     return true;
 }

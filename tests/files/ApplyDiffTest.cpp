@@ -199,3 +199,39 @@ TEST_F(ApplyDiff, ASilentChipIsNamedNotDecoded)
     board.u4().stopAnsweringAfter(12);
     EXPECT_EQ(ctl({"read-all", "U4"}).out, "U4 is not answering at 0x4E on LPT1 (no acknowledge)\n");
 }
+
+// Values a file does not mean as written (C-style hex, 300 for a byte) never
+// reach a chip unasked: apply refuses the file before the bus is used;
+// --lenient writes them as read, clamped; diff names them and compares.
+TEST_F(ApplyDiff, OddValuesAreNamedApplyRefusesThemUnlessLenientAndDiffWarns)
+{
+    const std::string path = file("odd.zvx", "[zvx7246 input registers]\r\nregister_0=&H5\r\nregister_1=0x3F\r\n"
+                                             "register_6=300\r\n");
+    const std::string named = "warning: register_1=0x3F (line 3): not a number in this file's format (hex is "
+                              "written &H3F), read as 00\n"
+                              "warning: register_6=300 (line 4): out of range 0..FF, clamped to FF\n";
+    board.u1().writeRegister(1, 0x12);
+    CtlRun r = ctl({"--trace", "apply", path, "U1"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find(named + "zvx7246ctl: \"" + path + "\" not applied because of the 2 values above "
+                                 "(--lenient applies the file as read)\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find("[a]"), std::string::npos) << "no transaction at all";
+    EXPECT_EQ(stored(board.u1()), (std::array<int, 8>{0, 0x12, 0, 0, 0, 0, 0, 0}));
+
+    r = ctl({"diff", path, "U1"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(named), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("U1 register 6 (Output Control (6)): chip 00, file FF\n"), std::string::npos) << r.out;
+
+    r = ctl({"--trace", "--lenient", "apply", path, "U1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find(named), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("[START] 4C [a] 00 [a] 05 [a] 00 [a] 00 [a] 00 [a] 00 [a] 00 [a] FF [a] 00 [a] [STOP]"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(stored(board.u1()), (std::array<int, 8>{5, 0, 0, 0, 0, 0, 0xFF, 0}));
+
+    EXPECT_EQ(ctl({"--lenient", "read", "0x4C", "1"}).status, 2) << "--lenient goes with apply alone";
+}

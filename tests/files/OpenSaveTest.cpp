@@ -207,14 +207,24 @@ TEST_F(SetupFiles, UnreadableFilesAreReportedMissingOnesOpenEmptyLargeValuesAreW
     EXPECT_EQ(caption(), "ZVX 7246 Register Tool");
     EXPECT_FALSE(action("mnuSave")->isEnabled());
 
-    writeBytes(path("big.zvx"), "[zvx7246 input registers]\r\nregister_0=&H12345\r\nregister_1=&H21\r\n");
+    // Every odd value in one message; each loads as the file reads, clamped
+    // to the register's range.
+    writeBytes(path("big.zvx"), "[zvx7246 input registers]\r\nregister_0=&H12345\r\nregister_1=&H21\r\n"
+                                "[zvx7246 output registers]\r\nregister_6=300\r\nregister_2=0x3F\r\n");
     lab.u1().showInputCntl(0x11);
     open(path("big.zvx"));
     ASSERT_EQ(lab.dialogs.messages.size(), 2u);
     EXPECT_EQ(lab.dialogs.messages[1].icon, QMessageBox::Warning);
-    EXPECT_TRUE(lab.dialogs.messages[1].text.contains("register_0 in [zvx7246 input registers] is \"&H12345\""));
-    EXPECT_EQ(text("txtIn_InputCntl")->text(), "11") << "the register that does not fit is skipped";
+    EXPECT_EQ(lab.dialogs.messages[1].text,
+              path("big.zvx") + "\r\rThese values were not loaded as they are written:\r"
+                                "register_0=&H12345 (line 2): out of range 0..FF, clamped to FF\r"
+                                "register_6=300 (line 5): out of range 0..FF, clamped to FF\r"
+                                "register_2=0x3F (line 6): not a number in this file's format (hex is written &H3F), "
+                                "read as 00");
+    EXPECT_EQ(text("txtIn_InputCntl")->text(), "FF");
     EXPECT_EQ(lab.find<QLabel>("lblIn_LoopCntl")->text(), "21");
+    EXPECT_EQ(text("txtOut_OutputCntl")->text(), "FF") << "300 is clamped, not cut to 2C";
+    EXPECT_EQ(text("txtOut_FdBk0")->text(), "00");
 
     open(path("nothing-here.zvx"));
     EXPECT_EQ(lab.dialogs.messages.size(), 2u) << "a file that is not there opens without complaint";

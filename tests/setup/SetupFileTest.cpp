@@ -1,5 +1,5 @@
-// The .zvx file on disk: saving into what others wrote, failed saves, and how
-// odd register values from hand-edited files load. Round trips of a known
+// The .zvx file on disk: saving into what others wrote and failed saves
+// (odd register values: RegisterValueTest). Round trips of a known
 // setup run over the whole corpus in CorpusReplayTest.
 
 #include "../../fuzz/SetupFileFuzzCheck.h"
@@ -23,33 +23,6 @@ TEST(SetupFile, SavingIntoAnExistingFileKeepsWhatOthersPutThere)
     ASSERT_TRUE(doc.ok());
     EXPECT_EQ(doc->value(kInputRegistersSection, "register_12"), "&H1");
     EXPECT_EQ(doc->value(kMiscellaneousSection, kKeyHsync), "31.469");
-}
-
-TEST(SetupFile, RegisterValuesAsHandEditedFilesHoldThem)
-{
-    const ProfileDocument doc("[zvx7246 input registers]\n"
-                              "register_0=&H4C\nregister_1=\"&H0A\"\nregister_2=12\nregister_3=4C\n"
-                              "register_4=&h7f\nregister_5=5\nregister_6=junk\nregister_7=&HFFFF\n"
-                              "[zvx7246 output registers]\n"
-                              "register_0=&H12345\nregister_1=40000\nregister_2=-32768\nregister_3=&H0000FF\n"
-                              "register_4=2.5\nregister_5=3.5\nregister_6=1e3\nregister_7=1e999\n"
-                              "[zvx7246 loop filter components]\r\nR=5\r\nC1=10\r\n");
-    const SetupReadResult read = readSetup(doc);
-    // 4C without a prefix stops at the C; one character counts as missing;
-    // not a number reads as 0; four hex digits wrap like the signed slots.
-    const std::array<std::optional<std::int16_t>, kLoadedRegisterCount> in = {
-        0x4C, 0x0A, 12, 4, 0x7F, std::nullopt, 0, -1, std::nullopt};
-    EXPECT_EQ(read.data.in.registers, in);
-    // Too large for 16 bits is not loaded; halves go to the even neighbour.
-    const std::array<std::optional<std::int16_t>, kLoadedRegisterCount> out = {
-        std::nullopt, std::nullopt, -32768, 0xFF, 2, 4, 1000, std::nullopt, std::nullopt};
-    EXPECT_EQ(read.data.out.registers, out);
-    ASSERT_EQ(read.warnings.size(), 3u);
-    EXPECT_EQ(read.warnings[0],
-              "register_0 in [zvx7246 output registers] is \"&H12345\", which does not fit in 16 bits; "
-              "that register was not loaded.");
-    EXPECT_EQ(std::tie(read.data.r, read.data.c1, read.data.c2, read.data.hsyncKhz),
-              std::tie("", "10", "", ""));
 }
 
 TEST(SetupFile, AFailedSaveLeavesTheOldFileAndNamesFileAndReason)
