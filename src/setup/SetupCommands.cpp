@@ -47,20 +47,13 @@ SetupDevice composeDevice(Lab& app, DevicePanel& panel)
     return device;
 }
 
-void showDevice(Lab& app, DevicePanel& panel, const SetupDevice& device)
+void showDevice(DevicePanel& panel, const SetupDevice& device)
 {
-    for (std::size_t reg = 0; reg < kLoadedRegisterCount; ++reg) {
-        if (const auto value = device.registers[reg]) {
-            panel.showRegister(static_cast<int>(reg), *value);
-            // The raw register editor mirrors U1's registers 0 to 7.
-            if (panel.isU1() && reg < 8 && app.links.rawEditorUpdate)
-                app.links.rawEditorUpdate(static_cast<int>(reg), *value);
-        }
-        // The total follows the divider boxes, whether or not the file
-        // held registers 2 and 3.
-        if (reg == reg::FdBk1)
-            panel.showHorizTotal();
-    }
+    PanelRegisters registers{};
+    for (std::size_t reg = 0; reg < kLoadedRegisterCount; ++reg)
+        if (const auto value = device.registers[reg])
+            registers[reg] = *value;
+    panel.showSetupRegisters(registers);
 }
 
 } // namespace
@@ -96,8 +89,8 @@ SetupFileData composeSetupFromWindow(Lab& app)
 void showSetupInWindow(Lab& app, const SetupFileData& data)
 {
     MainWindow& window = *app.mainWindow();
-    showDevice(app, *window.inPanel(), data.in);
-    showDevice(app, *window.outPanel(), data.out);
+    showDevice(*window.inPanel(), data.in);
+    showDevice(*window.outPanel(), data.out);
     window.txtR->setText(qs(data.r));
     window.txtC1->setText(qs(data.c1));
     window.txtC2->setText(qs(data.c2));
