@@ -288,9 +288,14 @@ void LabApp::connectLoopResponse()
             return static_cast<double>(oscToPFDfreq(*mainWindow_, calc)) / 1000.0;
         return textValue(calc.txtHsync->text().toStdString());
     };
+    links.loopFilterPageText = [this](const char* box) {
+        const auto* edit = calculator().findChild<QLineEdit*>(QString::fromLatin1(box));
+        return edit ? edit->text() : QString();
+    };
     LoopResponseWindow* loop = &loopResponseWindow();
     frmCalculator& calc = calculator();
-    for (QLineEdit* box : {calc.txtHsync, calc.txtOscillator, calc.txtPhaseDetector, mainWindow_->inPanel()->txtOscDiv})
+    for (QLineEdit* box : {calc.txtHsync, calc.txtOscillator, calc.txtPhaseDetector, mainWindow_->inPanel()->txtOscDiv,
+                           calc.txt_R, calc.txt_C1, calc.txt_C2, calc.txt_PFD, calc.txt_N})
         connect(box, &QLineEdit::textChanged, loop, [loop] { loop->followU1(); });
     // A switch between Hsync and oscillator mode changes the figure too.
     links.setCalculatorInputMode = [setMode = links.setCalculatorInputMode, loop] {
