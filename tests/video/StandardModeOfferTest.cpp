@@ -28,7 +28,7 @@ TEST(StandardModeOffer, ADisplayWithoutItsPixelClockIsOfferedTheStandardMode)
     t.modeChange = 0;
     t.refreshHz = 60.02;
     std::snprintf(t.note, sizeof t.note, "under Wayland the compositor keeps the monitor's mode");
-    fake.answerTiming(1, t);
+    FakeRenderer_setTiming(1, &t);
     window.cmboMode->setCurrentIndex(4);
     lab.find<QAction>("mnuVideoPatterns")->trigger();
     EXPECT_TRUE(window.lblDisplayTiming->text().endsWith(
