@@ -10,7 +10,9 @@
 #include "device/NumberText.h"
 #include "mainwindow/DevicePanel.h"
 #include "mainwindow/DialogPolicy.h"
+#include "mainwindow/FocusedButtonEnter.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/ProgramIcon.h"
 #include "mainwindow/SoundHotKeys.h"
 #include "mainwindow/SoundPlayer.h"
 #include "mainwindow/Steppers.h"
@@ -46,6 +48,12 @@ LabApp::LabApp(LabOptions options)
       u4_(bus_.transactions(), bus_.log, Device::U4, addresses.U4readAddress, addresses.U4writeAddress)
 {
     bus_.setBeep([] { QApplication::beep(); });
+    // Every window, message box and file dialog shows the program's icon,
+    // and Enter presses the button that has the focus.
+    QApplication::setWindowIcon(programIcon());
+    // Wayland task bars find the icon through the desktop entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("zvx7246labTool"));
+    new FocusedButtonEnter(this);
     bus_.backendNote = options_.portNote.toStdString();
 
     // The raw register editor: the "J" hot key, U1 Read All and setup files
