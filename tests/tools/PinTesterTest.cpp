@@ -57,12 +57,14 @@ class PinTesterWindow : public test::LabTest {
 protected:
     bitBanger& tester() { return lab.app->pinTester(); }
     QCheckBox* check(const char* name) { return tester().findChild<QCheckBox*>(name); }
-    // The indicators' colours, "R" for red (high) and "-" for black, in the order named.
+    // The indicators' colours, "R" for red (high), "-" for black and "?" for any other, in the order named.
     std::string pins(std::initializer_list<const char*> names)
     {
         std::string s;
-        for (const char* name : names)
-            s += tester().findChild<QLineEdit*>(name)->property("backColor").toUInt() == 0x0000FF ? 'R' : '-';
+        for (const char* name : names) {
+            const uint colour = tester().findChild<QLineEdit*>(name)->property("backColor").toUInt();
+            s += colour == 0x0000FF ? 'R' : colour == 0 ? '-' : '?';
+        }
         return s;
     }
 };
