@@ -5,6 +5,7 @@
 #include "app/StopSignals.h"
 #include "cli/CtlArgs.h"
 #include "cli/CtlCalc.h"
+#include "cli/CtlMode.h"
 #include "cli/CtlOutput.h"
 #include "cli/CtlScript.h"
 #include "cli/CtlSession.h"
@@ -44,6 +45,10 @@ const char* const kUsageText =
     "  export FILE.zvx [U1|U4|both] | --from-chip U1|U4|both  --format=c|json|i2cset|csv\n"
     "         [--bus=N]          the register writes that program the chips as Write All does\n"
     "  calc ...                  PLL calculator figures (calc --help)\n"
+    "  mode list [TEXT]          video modes whose name contains TEXT (1024, 720p, 1920x1080@50)\n"
+    "  mode show NAME            a mode's timing and the U1 total, divider and VCO speed per PSD\n"
+    "  mode apply NAME [--psd 2|4|8|16]  set U1's feedback divider (and PSD) for the mode\n"
+    "                            (NAME: 1024x768@60, 720p60, 1080i50, or WxH@R[rb] by CVT)\n"
     "  port read data|status|control   read a register of the parallel port, print the byte\n"
     "  port write data|control VALUE   write a byte to a register of the parallel port\n"
     "  -                         read one command per line from standard input\n"
@@ -68,9 +73,11 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
 {
     if (isCalcCommand(args))
         return runCalc(args, env);
+    if (isModeQuery(args))
+        return runModeQuery(args, env);
     // The options of one command stay among its words.
-    const AppOptions options =
-        parseAppOptions(args, {"--format", "--bus", "--from-chip", "--interval", "--for", "--until"});
+    const AppOptions options = parseAppOptions(withModeOptionsLast(args),
+                                               {"--format", "--bus", "--from-chip", "--interval", "--for", "--until"});
     CtlOutput output(env.out, env.err, options.json);
     const std::string command0 = options.arguments.empty() ? std::string() : options.arguments[0];
     auto refuse = [&](const std::string& message, const std::string& preface = {}) {

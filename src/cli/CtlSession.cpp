@@ -3,6 +3,7 @@
 #include "app/TraceStream.h"
 #include "cli/CtlArgs.h"
 #include "cli/CtlExport.h"
+#include "cli/CtlMode.h"
 #include "cli/CtlPort.h"
 #include "cli/CtlRegisters.h"
 #include "cli/CtlSetupCommands.h"
@@ -46,6 +47,15 @@ Session::Prepared Session::prepare(const std::vector<std::string>& words, const 
         return [request = parseWatchCommand(words)](Session& s) { return runWatch(request, s); };
     if (cmd == "export")
         return [request = parseExportCommand(words, lenient)](Session& s) { return runExport(request, s); };
+    if (cmd == "mode") {
+        auto parsed = parseModeCommand(words);
+        if (const auto* error = std::get_if<std::string>(&parsed))
+            throw UsageError{*error};
+        return [command = std::get<ModeCommand>(parsed)](Session& s) {
+            runModeCommand(command, s.chip(Device::U1), s.where(), s.output());
+            return kOk;
+        };
+    }
     if (cmd == "port") {
         if (adapter)
             throw UsageError{"'port' drives the parallel port's pins; the bus is " +

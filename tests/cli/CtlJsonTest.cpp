@@ -138,10 +138,23 @@ TEST(CtlJson, EveryCommandPrintsJsonWithTheBoardsValues)
              EXPECT_EQ(o[1]["devices"][0]["lock_losses"], 0);
              EXPECT_EQ(o[1]["watched"].toObject(), QJsonObject({{"value", 2}, {"unit", "s"}}));
          }},
+        {"mode list 1024x768", 1,
+         [](auto& o, SimBoard&) { EXPECT_EQ(o[0]["modes"][1]["total_pixels"], 1344); }},
+        {"mode show 1280x1024@60", 1,
+         [](auto& o, SimBoard&) {
+             EXPECT_EQ(o[0]["u1_total"], 1688);
+             EXPECT_EQ(o[0]["pixel_clock"].toObject(), QJsonObject({{"value", 108}, {"unit", "MHz"}}));
+         }},
+        {"mode apply 1280x1024@60 --psd 2", 1,
+         [](auto& o, SimBoard& b) {
+             EXPECT_EQ(o[0]["divider"], 1680);
+             EXPECT_EQ(o[0]["psd"], 2);
+             EXPECT_EQ(b.u1().storedRegister(2), 0x90);
+         }},
         {"read 0x4C zz", 1,
          [](auto& o, SimBoard&) {
              EXPECT_EQ(o[0]["error"], "bad register 'zz' (expected 0..255, decimal or 0x hex)");
-             EXPECT_EQ(o[0]["line"], 16) << "the last line";
+             EXPECT_EQ(o[0]["line"], 19) << "the last line";
          }},
     };
     std::string script;
