@@ -226,19 +226,6 @@ TEST(CtlWatchExport, RefusalsNameTheArgumentAndExitTwo)
     EXPECT_EQ(silent.out, "U1 is not answering at 0x4C on LPT2 (no acknowledge)\n");
 }
 
-TEST(CtlWatchExport, ExportFromTheChipsIsWhatApplyWrote)
-{
-    SimBoard* board = nullptr;
-    const CtlRun r = ctl({"-"}, kLockU1 + "write 0x4E 4 0x85\nexport --from-chip both --format=i2cset --bus=2\n", &board);
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("\ni2cset -y 2 0x26 0x02 0x90    # FdBk Div (3,2): divider 1680, Total Pixels/Line 1688\n"),
-              std::string::npos)
-        << r.out;
-    EXPECT_NE(r.out.find("\ni2cset -y 2 0x27 0x04 0x85    # DPA Offset (4): DPA offset 05, Int-Filter\n"),
-              std::string::npos)
-        << r.out;
-}
-
 } // namespace
 
 TEST(CtlWatchExport, WorkOverAnI2cAdapter)
