@@ -4,6 +4,7 @@
 #include "app/ProgramPort.h"
 #include "cli/Ctl.h"
 #include "sim/SimBoard.h"
+#include "support/CtlRunner.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -24,16 +25,17 @@ struct CtlRun {
     std::string out, err;
 };
 
-CtlRun ctl(const std::vector<std::string>& args, const std::string& input = {}, SimBoard** keep = nullptr)
+// On `lent` when given (it outlives the run, so the test can look at it
+// afterwards), else on a fresh board.
+CtlRun ctl(const std::vector<std::string>& args, const std::string& input = {}, SimBoard* lent = nullptr)
 {
     std::istringstream in(input);
     std::ostringstream out, err;
+    SimBoard own;
+    SimBoard& board = lent ? *lent : own;
     CtlEnvironment env{in, out, err, [&](const AppOptions&) {
-                           auto board = std::make_unique<SimBoard>();
-                           if (keep)
-                               *keep = board.get();
                            ProgramPort p;
-                           p.port = std::move(board);
+                           p.port = std::make_unique<test::BorrowedBoard>(board);
                            return p;
                        }};
     std::int64_t ms = 0;  // watch's clock: a second passes in no time
@@ -160,7 +162,7 @@ TEST(CtlJson, EveryCommandPrintsJsonWithTheBoardsValues)
     std::string script;
     for (const Row& row : rows)
         script += row.line + "\n";
-    SimBoard* board = nullptr;
+    SimBoard board;
     const CtlRun r = ctl({"--json", "-"}, script, &board);
     EXPECT_EQ(r.status, 2) << "the refused line";
     EXPECT_EQ(r.err.find("zvx7246ctl:"), std::string::npos) << r.err;
@@ -171,7 +173,7 @@ TEST(CtlJson, EveryCommandPrintsJsonWithTheBoardsValues)
             objects.push_back(parse(line));
         ASSERT_EQ(int(objects.size()), row.objects) << row.line;
         EXPECT_EQ(objects[0]["command"].toString().toStdString(), row.line.substr(0, row.line.find(' ')));
-        row.check(objects, *board);
+        row.check(objects, board);
     }
     std::string rest;
     EXPECT_FALSE(std::getline(lines, rest)) << "left over: " << rest;

@@ -5,6 +5,8 @@
 #include "cli/Ctl.h"
 #include "sim/SimBoard.h"
 
+#include "support/CtlRunner.h"
+
 #include <gtest/gtest.h>
 #include <array>
 #include <sstream>
@@ -25,17 +27,17 @@ ModeRun ctl(const std::vector<std::string>& args, const std::string& input = {})
 {
     std::istringstream in(input);
     std::ostringstream out, err;
+    SimBoard owned;  // outlives the run, so its registers can be read afterwards
     SimBoard* board = nullptr;
     ModeRun r;
     CtlEnvironment env{in, out, err, [&](const AppOptions&) {
-                           auto owned = std::make_unique<SimBoard>();
-                           board = owned.get();
+                           board = &owned;
                            // PFD 5 and a divider of 0x123 already on the chip.
                            board->u1().writeRegister(1, 0x05);
                            board->u1().writeRegister(2, 0x23);
                            board->u1().writeRegister(3, 0x01);
                            ProgramPort p;
-                           p.port = std::move(owned);
+                           p.port = std::make_unique<test::BorrowedBoard>(owned);
                            p.status = "Port: simulated evaluation board";
                            return p;
                        }};
