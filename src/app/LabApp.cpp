@@ -6,6 +6,8 @@
 #include "calculator/frmSetFrequency.h"
 #include "app/InstanceLock.h"
 #include "app/TraceStream.h"
+#include "app/WindowCommands.h"
+#include "app/WindowProtocol.h"
 
 #include "device/NumberText.h"
 #include "mainwindow/DevicePanel.h"
@@ -31,6 +33,9 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QLockFile>
+#include <QThread>
+
+#include <iostream>
 
 namespace zvx {
 
@@ -115,7 +120,44 @@ bool LabApp::Main()
     // 8. Which chips are on the board.
     mainWindow_->inPanel()->checkChipRevision(false);
     mainWindow_->outPanel()->checkChipRevision(false);
+
+    // 9. Scripts may drive the window from now on (zvx7246ctl --window).
+    listenForScripts();
     return true;
+}
+
+void LabApp::listenForScripts()
+{
+    const QString lockPath = options_.lockFilePath.isEmpty() ? defaultInstanceLockPath() : options_.lockFilePath;
+    const std::string path = options_.windowSocketPath.isEmpty() ? windowSocketPathForLock(lockPath.toStdString())
+                                                                 : options_.windowSocketPath.toStdString();
+    auto commands = std::make_unique<WindowCommands>(*this);
+    if (const std::string why = commands->listen(path); !why.empty()) {
+        // The window works on; only scripts cannot reach it.
+        std::cerr << "zvx7246labTool: not listening for zvx7246ctl --window: " << why << std::endl;
+        return;
+    }
+    windowCommands_ = std::move(commands);
+}
+
+std::string LabApp::busyWith()
+{
+    if (bus_.transactions().inTransaction())
+        return "a bus transaction";
+    if (mainWindow_ && (mainWindow_->turboUpRunning || mainWindow_->turboDnRunning))
+        return "the auto-repeat of a stepper";
+    if (videoPatterns_ && videoPatterns_->isRunning())
+        return "a video pattern run";
+    if (toggleTest_ && toggleTest_->isRunning())
+        return "the toggle test";
+    // The wait cursor: a command of the window's own runs (Read All, Open).
+    if (QApplication::overrideCursor())
+        return "a command of the window";
+    // An event loop inside the main one: a dialog waits for its answer, or a
+    // sound plays, in the middle of whatever showed or played it.
+    if (QThread::currentThread()->loopLevel() > 1)
+        return "a dialog or a sound of the window";
+    return {};
 }
 
 void LabApp::connectMainWindow()
@@ -335,6 +377,8 @@ void LabApp::mnuExit_Click()
     if (exited_)
         return;
     exited_ = true;
+    // A script waiting for an answer is told the window is gone.
+    windowCommands_.reset();
     bus_.closeI2Cbus();
     if (debugWin_)
         debugWin_->hide();

@@ -43,6 +43,8 @@ public:
     void cmdUseForU1_Click();
     // Asks the renderer what the chosen mode will really run at.
     void refreshDisplayTiming();
+    // A pattern is on the screen: runVideoPattern has not returned.
+    bool isRunning() const { return running_; }
 
     VideoPatternState& patternState() { return state_; }
     // The file name CommonDialog1 holds: empty until a bitmap was chosen.
