@@ -33,6 +33,14 @@ std::string userWindowSocketPath()
     return folder.toStdString() + "/" + kSocketName;
 }
 
+std::string windowPortHolder(const std::string& path)
+{
+    WindowConnection window;
+    if (window.open(path, 1000) != WindowConnection::Open::Connected)
+        return {};
+    return "zvx7246labTool (pid " + std::to_string(window.hello().pid) + "); add --window to send the commands through it";
+}
+
 WindowConnection::~WindowConnection()
 {
     if (fd_ >= 0)

@@ -14,6 +14,11 @@ namespace zvx {
 // instance lock is in) or, without one, the runtime folder Qt would choose.
 std::string userWindowSocketPath();
 
+// Who holds the parallel port, when this user's window answers at path within
+// about a second: "zvx7246labTool (pid 4242); add --window to send the
+// commands through it". Empty when no window answers.
+std::string windowPortHolder(const std::string& path);
+
 class WindowConnection {
 public:
     WindowConnection() = default;
