@@ -9,7 +9,9 @@
 // the window's caption).
 
 #include "app/WindowServer.h"
+#include "device/ChipDevice.h"
 
+#include <bitset>
 #include <memory>
 #include <string>
 
@@ -30,6 +32,10 @@ public:
     WindowAnswer run(const WindowCommand& command);
 
 private:
+    // Reads the chip's registers 0 to 7 back into its panel (an unwritten
+    // edit stays, unless replace names its register) and its lock lamps.
+    void showChip(Device d, std::bitset<9> replace);
+
     LabApp& app_;
     WindowServer server_;
 };

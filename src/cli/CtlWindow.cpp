@@ -1,0 +1,132 @@
+#include "cli/CtlWindow.h"
+
+#include "app/AppOptions.h"
+#include "app/StopSignals.h"
+#include "cli/Ctl.h"
+#include "cli/CtlScript.h"
+#include "cli/WindowConnection.h"
+
+#include <algorithm>
+#include <ostream>
+
+#include <climits>
+#include <unistd.h>
+
+namespace zvx {
+
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kGone = 1;  // the window went away before the script's end
+constexpr int kUsage = 2;
+
+// Option words up to a bare "--", as parseAppOptions takes them.
+std::vector<std::string> optionWords(const std::vector<std::string>& args)
+{
+    std::vector<std::string> words;
+    for (const std::string& arg : args) {
+        if (arg == "--")
+            break;
+        if (arg.rfind("--", 0) == 0)
+            words.push_back(arg);
+    }
+    return words;
+}
+
+std::string currentFolder()
+{
+    char buffer[PATH_MAX];
+    return ::getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
+}
+
+} // namespace
+
+std::string windowOptionRefusal(const std::vector<std::string>& args)
+{
+    for (const std::string& word : optionWords(args)) {
+        const std::string name = word.substr(0, word.find('='));
+        for (const char* bus : {"--port", "--lpt", "--sim-rev", "--delay", "--no-ack", "--capture"})
+            if (name == bus)
+                return name + " chooses the bus; with --window the commands run on the window's bus, "
+                              "with the window's own settings";
+    }
+    return {};
+}
+
+int runThroughWindow(const std::vector<std::string>& args, const AppOptions& options, CtlEnvironment& env)
+{
+    if (const std::string refusal = windowOptionRefusal(args); !refusal.empty()) {
+        env.err << "zvx7246ctl: " << refusal << "\n";
+        return kUsage;
+    }
+    auto stopSignal = [&env] { return env.stopSignal ? env.stopSignal() : 0; };
+    WindowConnection window;
+    switch (window.open(env.windowSocket.empty() ? userWindowSocketPath() : env.windowSocket, -1, env.stopWakeFd)) {
+    case WindowConnection::Open::Connected:
+        break;
+    case WindowConnection::Open::NoWindow:
+        env.err << "zvx7246ctl: no zvx7246labTool window is running for this user\n";
+        return kUsage;
+    case WindowConnection::Open::Failed:
+        if (window.interrupted())
+            return exitStatusForSignal(stopSignal());
+        env.err << "zvx7246ctl: " << window.error() << "\n";
+        return kUsage;
+    }
+    env.err << window.hello().status << " (through the zvx7246labTool window, pid " << window.hello().pid << ")\n";
+
+    std::vector<std::string> forwarded = optionWords(args);
+    forwarded.erase(std::remove(forwarded.begin(), forwarded.end(), std::string("--window")), forwarded.end());
+    if (!window.send("options", joinWords(forwarded)) || !window.send("folder", currentFolder())) {
+        env.err << "zvx7246ctl: " << window.error() << "\n";
+        return kGone;
+    }
+
+    int worst = kOk;
+    int ended = kOk;  // the window went, a stop signal came or standard output failed
+    auto runOne = [&](const std::vector<std::string>& words, int lineNumber) {
+        const std::string where = lineNumber > 0 ? " before it answered line " + std::to_string(lineNumber) : "";
+        if (!window.send("run", encodeRunPayload(lineNumber, words))) {
+            env.err << "zvx7246ctl: the zvx7246labTool window went away" << where << "\n";
+            ended = kGone;
+            return;
+        }
+        for (;;) {
+            const auto record = window.receive(env.stopWakeFd);
+            if (!record) {
+                if (window.interrupted()) {
+                    // The window finishes the command by itself.
+                    ended = exitStatusForSignal(stopSignal());
+                } else {
+                    env.err << "zvx7246ctl: the zvx7246labTool window went away" << where << " ("
+                            << window.error() << ")\n";
+                    ended = kGone;
+                }
+                return;
+            }
+            if (record->name == "out") {
+                env.out << record->payload;
+            } else if (record->name == "err") {
+                env.err << record->payload;
+            } else if (record->name == "status") {
+                worst = std::max(worst, std::atoi(record->payload.c_str()));
+                break;
+            } else if (record->name == "bye") {
+                env.err << "zvx7246ctl: " << record->payload << where << "\n";
+                ended = kGone;
+                return;
+            }
+        }
+        if (const int output = flushOutput(env.out, env.err); output != kOk)
+            ended = output;
+    };
+    if (options.arguments.size() == 1 && options.arguments[0] == "-")
+        worst = std::max(worst, runScriptLines(env.in, env.err, [&] { return ended != kOk || stopSignal() != 0; }, runOne));
+    else
+        runOne(options.arguments, 0);
+    if (ended == kOk && stopSignal() != 0)
+        ended = exitStatusForSignal(stopSignal());
+    return ended != kOk ? std::max(ended, worst) : worst;
+}
+
+} // namespace zvx
