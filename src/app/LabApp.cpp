@@ -107,6 +107,10 @@ bool LabApp::Main()
     // 4. A setup file named on the command line is opened before the bus is.
     if (!options_.commandLine.isEmpty())
         openCommandLine(fileWindow(), options_.commandLine);
+    // A stop signal may end the program from any message box of the start-up
+    // (mnuExit_Click): the start-up goes no further then.
+    if (exited_)
+        return true;
 
     // 5. Every tool window, created hidden.
     createToolWindows();
@@ -118,11 +122,14 @@ bool LabApp::Main()
     QCoreApplication::processEvents();
 
     // 8. Which chips are on the board.
-    mainWindow_->inPanel()->checkChipRevision(false);
-    mainWindow_->outPanel()->checkChipRevision(false);
+    if (!exited_)
+        mainWindow_->inPanel()->checkChipRevision(false);
+    if (!exited_)
+        mainWindow_->outPanel()->checkChipRevision(false);
 
     // 9. Scripts may drive the window from now on (zvx7246ctl --window).
-    listenForScripts();
+    if (!exited_)
+        listenForScripts();
     return true;
 }
 

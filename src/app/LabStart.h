@@ -9,6 +9,7 @@
 #include "app/LabApp.h"
 #include "app/ProgramPort.h"
 
+#include <QSocketNotifier>
 #include <QString>
 #include <functional>
 #include <iosfwd>
@@ -18,6 +19,7 @@ namespace zvx {
 
 class BusCapture;
 class DialogPolicy;
+class StopSignals;
 
 struct LabStartEnvironment {
     explicit LabStartEnvironment(std::ostream& errors, QString lockFile = {}, DialogPolicy* dialogPolicy = nullptr)
@@ -32,6 +34,10 @@ struct LabStartEnvironment {
     std::function<ProgramPort(const AppOptions& options)> openPort;
     // The program's exit ends the application's event loop (main() only).
     bool quitOnExit = false;
+    // SIGTERM, SIGINT and SIGHUP end the program as File > Exit does,
+    // without questions, also from a message box or during the start-up
+    // (main() only).
+    StopSignals* stopSignals = nullptr;
 };
 
 struct LabStart {
@@ -41,12 +47,18 @@ struct LabStart {
     // loop ends; a write that fails says so at once on err and in the
     // status bar.
     BusCapture* capture = nullptr;
+    // Wakes the event loop when a stop signal arrives.
+    std::unique_ptr<QSocketNotifier> stopNotifier;
 };
 
 // The options' --port, --sim-rev, --capture, --lpt (the port the bus starts
 // on), --delay (the bus delay count), --no-ack and --trace (the bus monitor's
 // text streamed to err) all take effect; what is left of the command line
-// names a setup file, in the file system's own bytes.
+// names a setup file, in the file system's own bytes. A capture file that
+// another program is writing is left alone: the program says so and runs
+// without a capture. The capture is written out each time the program
+// returns to the event loop, so what is on disk is whole up to the last
+// transaction.
 LabStart startLabTool(const AppOptions& options, LabStartEnvironment& env);
 
 } // namespace zvx

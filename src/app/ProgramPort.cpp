@@ -32,6 +32,22 @@ ProgramPort openProgramPort(const AppOptions& options, const ProgramPortSystem& 
         result.error = kind.error;
         return result;
     }
+    // A bad --sim-rev is refused whatever the bus; the message names the
+    // option itself.
+    SimRevisionChoice revisions;
+    if (options.simRev) {
+        const SimRevisionParse parsed = parseSimRevisions(*options.simRev);
+        if (!parsed.ok()) {
+            result.error = parsed.error;
+            return result;
+        }
+        revisions = *parsed.choice;
+    }
+    auto simRevUnused = [&](const std::string& bus) {
+        if (options.simRev)
+            result.warnings.push_back("--sim-rev has no effect " + bus +
+                                      " (it sets the revisions of the simulated board's chips)");
+    };
     if (kind.kind == PortKind::I2cDev) {
         // Refused before anything is opened, so a capture file is not even created.
         result.error = lineOptionsRefusal(options);
@@ -45,16 +61,8 @@ ProgramPort openProgramPort(const AppOptions& options, const ProgramPortSystem& 
         result.status = choice.adapter->file ? "Port: " + choice.adapter->description()
                                               : "Port: none — " + choice.adapter->why;
         result.adapter = std::move(choice.adapter);
+        simRevUnused("over an I2C adapter");
         return result;
-    }
-    SimRevisionChoice revisions;
-    if (options.simRev) {
-        const SimRevisionParse parsed = parseSimRevisions(*options.simRev);
-        if (!parsed.ok()) {
-            result.error = "--sim-rev: " + parsed.error;
-            return result;
-        }
-        revisions = *parsed.choice;
     }
     auto makeSimulated = [revisions]() -> std::unique_ptr<PortIo> {
         auto board = std::make_unique<SimBoard>();
@@ -68,9 +76,16 @@ ProgramPort openProgramPort(const AppOptions& options, const ProgramPortSystem& 
     result.status = choice.status;
     result.note = choice.note;
     result.port = std::move(choice.port);
+    if (!choice.simulated)
+        simRevUnused("without the simulated board");
 
     if (options.capture) {
         CaptureResult capture = captureTo(std::move(result.port), *options.capture);
+        if (!capture.heldBy.empty()) {
+            result.port = std::move(capture.port);
+            result.captureRefused = capture.heldBy;
+            return result;
+        }
         if (!capture.error.empty()) {
             result.error = "--capture: " + capture.error;
             return result;

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zvx {
 
@@ -23,6 +24,13 @@ struct ProgramPort {
     std::string status;            // one line naming the backend, or why hardware is absent
     std::string note;              // why the simulated board stands in (PortChoice::note)
     std::string error;             // a bad option value: the program must stop
+    // Set when the capture file is being written by another program: the
+    // port is open without a capture, and this says so ("bus.vcd is being
+    // written by another program (pid 4711)").
+    std::string captureRefused;
+    // Options that were taken but do nothing on this bus (--sim-rev on
+    // hardware), one line each.
+    std::vector<std::string> warnings;
     BusCapture* capture = nullptr;  // the --capture inside `port`, if any
 };
 

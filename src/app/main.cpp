@@ -2,6 +2,7 @@
 
 #include "app/AppOptions.h"
 #include "app/LabStart.h"
+#include "app/StopSignals.h"
 #include "transport/BusCapture.h"
 
 #include <QApplication>
@@ -26,8 +27,10 @@ int main(int argc, char** argv)
     if (!options.errors.empty())
         return 2;
 
+    zvx::StopSignals stop;  // TERM, INT, HUP: the program ends as File > Exit ends it
     zvx::LabStartEnvironment env(std::cerr);
     env.quitOnExit = true;
+    env.stopSignals = &stop;
     zvx::LabStart started = zvx::startLabTool(options, env);
     if (!started.app)
         return started.exitCode;

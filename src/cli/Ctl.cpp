@@ -2,33 +2,36 @@
 
 #include "app/AppOptions.h"
 #include "app/ProgramPort.h"
+#include "cli/CtlArgs.h"
 #include "cli/CtlCalc.h"
 #include "cli/CtlPort.h"
+#include "cli/CtlScript.h"
+#include "app/StopSignals.h"
 #include "app/TraceStream.h"
 #include "device/ChipAddresses.h"
 #include "device/ChipDevice.h"
-#include "device/EchoText.h"
 #include "device/RegisterCodecs.h"
-#include "setup/AtomicFile.h"
 #include "setup/SetupApply.h"
 #include "setup/SetupFile.h"
 #include "transport/BusCapture.h"
 #include "transport/I2cBus.h"
+#include "transport/PortSelect.h"
 
 #include <algorithm>
-#include <charconv>
-#include <iomanip>
 #include <istream>
 #include <optional>
 #include <ostream>
-#include <sstream>
 
-#include <cerrno>
-#include <sys/stat.h>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <variant>
 
 namespace zvx {
 
 namespace {
+
+using namespace ctl;  // the checked command words
 
 constexpr int kOk = 0;
 constexpr int kMissingAck = 1;
@@ -55,6 +58,7 @@ const char* const kUsageText =
     "  port read data|status|control   read a register of the parallel port, print the byte\n"
     "  port write data|control VALUE   write a byte to a register of the parallel port\n"
     "  -                         read one command per line from standard input\n"
+    "                            (calc too; a line holds at most 64 KiB)\n"
     "Options:\n"
     "  --port=auto|sim|ppdev|direct  port backend (also ZVX7246_PORT)\n"
     "  --port=i2c-dev[:/dev/i2c-N]   a Linux I2C adapter as the bus (alone: the only one)\n"
@@ -65,79 +69,8 @@ const char* const kUsageText =
     "  --delay=N                 bus delay count (default 10)\n"
     "  --no-ack                  do not wait for acknowledges\n"
     "  --help, --version\n"
-    "numbers take 0x hex or decimal; exit status 0 done, 1 missing acknowledge, 2 bad usage\n";
-
-struct UsageError {
-    std::string message;
-};
-
-// Arguments quoted back in messages: cut and escaped (device/EchoText.h).
-std::string echo(std::string_view text) { return echoText(text); }
-
-int parseNumber(const std::string& text, const char* what, int min, int max)
-{
-    int value = 0;
-    const char* first = text.data();
-    const char* last = text.data() + text.size();
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        first += 2;
-        base = 16;
-    }
-    const auto [ptr, ec] = std::from_chars(first, last, value, base);
-    if (ec != std::errc() || ptr != last || first == last || value < min || value > max) {
-        std::ostringstream msg;
-        msg << "bad " << what << " '" << echo(text) << "' (expected " << min << ".." << max << ", decimal or 0x hex)";
-        throw UsageError{msg.str()};
-    }
-    return value;
-}
-
-Device parseDevice(const std::string& text)
-{
-    std::string upper = text;
-    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
-    if (upper == "U1")
-        return Device::U1;
-    if (upper == "U4")
-        return Device::U4;
-    throw UsageError{"bad device '" + echo(text) + "' (expected U1 or U4)"};
-}
-
-// The devices a setup-file command works on: U1, U4 or both (the default).
-std::vector<Device> parseDevices(const std::vector<std::string>& words, std::size_t index)
-{
-    if (words.size() <= index)
-        return {Device::U1, Device::U4};
-    std::string lower = words[index];
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (lower == "both")
-        return {Device::U1, Device::U4};
-    if (lower == "u1" || lower == "u4")
-        return {parseDevice(words[index])};
-    throw UsageError{"bad device '" + echo(words[index]) + "' (expected U1, U4 or both)"};
-}
-
-SetupReadResult readSetupOrThrow(const std::string& path)
-{
-    // The window opens a missing file as one without keys; a script naming
-    // a file that is not there has a typo, and is told so. Any other reason
-    // the name cannot be followed (a symbolic link loop, a folder without
-    // permission) is the reading's to report, as what it is.
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 && errno == ENOENT)
-        throw UsageError{readError(echo(path), "No such file or directory").message};
-    auto read = readSetupFile(path);
-    if (!read)
-        throw UsageError{readError(echo(path), read.error().reason).message};
-    // Applying a file without a single setup section would write nothing and
-    // still say "written".
-    if (!read->hasSetupSection)
-        throw UsageError{"\"" + echo(path) + "\" is not a setup file: it has none of the sections [" +
-                         std::string(kInputRegistersSection) + "], [" + std::string(kOutputRegistersSection) +
-                         "], [" + std::string(kLoopFilterSection) + "], [" + std::string(kMiscellaneousSection) + "]"};
-    return std::move(read).value();
-}
+    "numbers take 0x hex or decimal; exit status 0 done, 1 missing acknowledge, 2 bad usage,\n"
+    "128+N ended by signal N (after the command under way)\n";
 
 const SetupDevice& sectionFor(const SetupFileData& data, Device d)
 {
@@ -147,12 +80,6 @@ const SetupDevice& sectionFor(const SetupFileData& data, Device d)
 std::string hex2(int value)
 {
     return showHexByte(value & 0xFF);
-}
-
-void expectArgs(const std::vector<std::string>& words, std::size_t min, std::size_t max)
-{
-    if (words.size() - 1 < min || words.size() - 1 > max)
-        throw UsageError{"wrong number of arguments for '" + echo(words[0]) + "'"};
 }
 
 class Session {
@@ -170,96 +97,157 @@ public:
         if (options.delay)
             bus_.lines.delayCount = *options.delay;
         bus_.engine.ackNotRequired = options.noAck;
-        lenient_ = options.lenient;
         bus_.initLPTport(static_cast<std::int16_t>(options.lpt - 1));
         addresses_.setDefaults();
         if (!bus_.adapterFound())
             env_.err << "warning: " << bus_.adapterMessage() << "\n";
     }
 
-    // Runs one command; returns its exit status.
-    int run(const std::vector<std::string>& words)
+    // A command checked and ready to run on a session. Everything a typo
+    // can be caught in (the command, its numbers and devices, the setup file
+    // it names) is checked here, before anything is opened, so a mistyped
+    // command line leaves the port, the bus and the capture file alone.
+    // `adapter`: where the I2C adapter is, when the bus is one (empty when
+    // no node was named).
+    using Prepared = std::function<int(Session&)>;
+    // `lenient`: --lenient was given, and apply writes odd values as read.
+    static Prepared prepare(const std::vector<std::string>& words, const std::optional<std::string>& adapter,
+                            bool lenient)
     {
-        const unsigned missingBefore = chips_.missingAcks();
         const std::string& cmd = words[0];
-        if (cmd == "port" && bus_.overAdapter())
-            throw UsageError{"'port' drives the parallel port's pins; the bus is the I2C adapter " + bus_.where()};
         if (cmd == "write") {
             expectArgs(words, 3, 3);
             const int addr = parseNumber(words[1], "address", 0, 255);
             const int reg = parseNumber(words[2], "register", 0, 255);
             const int value = parseNumber(words[3], "value", 0, 255);
-            chips_.i2cWriteRegister(addr, reg, value);
-        } else if (cmd == "read") {
+            return [=](Session& s) { return s.chips_.i2cWriteRegister(addr, reg, value), kOk; };
+        }
+        if (cmd == "read") {
             expectArgs(words, 2, 2);
             const int addr = parseNumber(words[1], "address", 0, 255);
             const int reg = parseNumber(words[2], "register", 0, 255);
             // Either address form names the chip: 0x4C and 0x4D both read U1.
-            env_.out << hex2(chips_.i2cReadRegister(addr | 1, addr & 0xFE, reg)) << "\n";
-        } else if (cmd == "dump") {
+            return [=](Session& s) {
+                s.env_.out << hex2(s.chips_.i2cReadRegister(addr | 1, addr & 0xFE, reg)) << "\n";
+                return kOk;
+            };
+        }
+        if (cmd == "dump") {
             expectArgs(words, 1, 3);
             const int addr = parseNumber(words[1], "address", 0, 255);
             const int first = words.size() > 2 ? parseNumber(words[2], "first register", 0, 255) : 0;
             const int last = words.size() > 3 ? parseNumber(words[3], "last register", first, 255)
                                               : std::max(first, reg::LockStatus);
-            dump(addr, first, last);
-        } else if (cmd == "read-all") {
+            return [=](Session& s) { return s.dump(addr, first, last), kOk; };
+        }
+        if (cmd == "read-all") {
             expectArgs(words, 1, 1);
-            readAll(parseDevice(words[1]));
-        } else if (cmd == "lock") {
+            const Device d = parseDevice(words[1]);
+            return [=](Session& s) { return s.readAll(d), kOk; };
+        }
+        if (cmd == "lock") {
             expectArgs(words, 1, 1);
-            ChipDevice& device = chip(parseDevice(words[1]));
-            const int status = device.readLockStatus();
-            if (!device.answered())
-                notAnswering(device);
-            else
-                env_.out << "PLL " << (isPllLockedBit(status) ? "locked" : "unlocked") << ", DPA "
-                         << (isDpaLockedBit(status) ? "locked" : "unlocked") << "\n";
-        } else if (cmd == "revision") {
+            const Device d = parseDevice(words[1]);
+            return [=](Session& s) {
+                ChipDevice& device = s.chip(d);
+                const int status = device.readLockStatus();
+                if (!device.answered())
+                    s.notAnswering(device);
+                else
+                    s.env_.out << "PLL " << (isPllLockedBit(status) ? "locked" : "unlocked") << ", DPA "
+                               << (isDpaLockedBit(status) ? "locked" : "unlocked") << "\n";
+                return kOk;
+            };
+        }
+        if (cmd == "revision") {
             expectArgs(words, 1, 1);
-            ChipDevice& device = chip(parseDevice(words[1]));
-            const auto probe = device.probeRevision();
-            if (!device.answered())
-                notAnswering(device);
-            else
-                env_.out << plainHex(probe.version) << " "
-                         << (probe.revision ? std::string(revisionLetter(*probe.revision)) : std::string("unknown"))
-                         << "\n";
-        } else if (cmd == "reset") {
+            const Device d = parseDevice(words[1]);
+            return [=](Session& s) {
+                ChipDevice& device = s.chip(d);
+                const auto probe = device.probeRevision();
+                if (!device.answered())
+                    s.notAnswering(device);
+                else
+                    s.env_.out << plainHex(probe.version) << " "
+                               << (probe.revision ? std::string(revisionLetter(*probe.revision))
+                                                  : std::string("unknown"))
+                               << "\n";
+                return kOk;
+            };
+        }
+        if (cmd == "reset") {
             expectArgs(words, 2, 2);
-            ChipDevice& device = chip(parseDevice(words[1]));
+            const Device d = parseDevice(words[1]);
             std::string which = words[2];
             std::transform(which.begin(), which.end(), which.begin(), [](unsigned char c) { return std::tolower(c); });
+            int byte = 0;
             if (which == "pll")
-                device.writeRegister(reg::Reset, kPllResetByte);
+                byte = kPllResetByte;
             else if (which == "dpa")
-                device.writeRegister(reg::Reset, kDpaResetByte);
+                byte = kDpaResetByte;
             else if (which == "both")
-                device.writeRegister(reg::Reset, kBothResetByte);
+                byte = kBothResetByte;
             else
                 throw UsageError{"bad reset '" + echo(words[2]) + "' (expected pll, dpa or both)"};
-        } else if (cmd == "apply") {
+            return [=](Session& s) { return s.chip(d).writeRegister(reg::Reset, byte), kOk; };
+        }
+        if (cmd == "apply") {
             // --lenient on a script line, as on the command line.
             std::vector<std::string> args = words;
             const auto flag = std::remove(args.begin() + 1, args.end(), std::string("--lenient"));
-            const bool lenient = lenient_ || flag != args.end();
+            const bool lenientHere = lenient || flag != args.end();
             args.erase(flag, args.end());
             expectArgs(args, 1, 2);
             const auto devices = parseDevices(args, 2);
-            apply(readSetupOrThrow(args[1]), devices, lenient ? nullptr : &args[1]);
-        } else if (cmd == "diff") {
+            const auto read = std::make_shared<const SetupReadResult>(readSetupOrThrow(args[1]));
+            if (!lenientHere)
+                refuseOddValues(*read, args[1]);
+            return [=](Session& s) { return s.apply(*read, devices), kOk; };
+        }
+        if (cmd == "diff") {
             expectArgs(words, 1, 2);
             const auto devices = parseDevices(words, 2);
-            const bool differs = diff(readSetupOrThrow(words[1]), devices);
-            const int status = chips_.missingAcks() != missingBefore ? kMissingAck : kOk;
-            return std::max(status, differs ? kDiffers : kOk);
-        } else if (cmd == "port") {
-            if (auto error = runPortCommand(words, bus_.port(), bus_.lines.portSet(), env_.out))
-                throw UsageError{*error};
-        } else {
-            throw UsageError{"unknown command '" + echo(cmd) + "'"};
+            const auto read = std::make_shared<const SetupReadResult>(readSetupOrThrow(words[1]));
+            return [=](Session& s) { return s.diff(*read, devices) ? kDiffers : kOk; };
         }
-        return chips_.missingAcks() != missingBefore ? kMissingAck : kOk;
+        if (cmd == "port") {
+            if (adapter)
+                throw UsageError{"'port' drives the parallel port's pins; the bus is " +
+                                 (adapter->empty() ? "an I2C adapter" : "the I2C adapter " + *adapter)};
+            auto parsed = parsePortCommand(words);
+            if (const auto* error = std::get_if<std::string>(&parsed))
+                throw UsageError{*error};
+            const PortCommand command = std::get<PortCommand>(parsed);
+            return [=](Session& s) {
+                runPortCommand(command, s.bus_.port(), s.bus_.lines.portSet(), s.env_.out);
+                return kOk;
+            };
+        }
+        throw UsageError{"unknown command '" + echo(cmd) + "'"};
+    }
+
+    // Where the I2C adapter is when the bus is one, for prepare.
+    std::optional<std::string> adapter() const
+    {
+        return bus_.overAdapter() ? std::optional<std::string>(bus_.where()) : std::nullopt;
+    }
+
+    // Runs a prepared command; returns its exit status.
+    int run(const Prepared& command)
+    {
+        const unsigned missingBefore = chips_.missingAcks();
+        const int status = command(*this);
+        return std::max(status, chips_.missingAcks() != missingBefore ? kMissingAck : kOk);
+    }
+
+    // Registers 0 to 7 of a chip for calc --from-chip in a script: the
+    // script's own bus, not a second one. Nothing when the chip is silent.
+    std::optional<std::array<std::int16_t, 8>> readRegisters(Device d)
+    {
+        const auto regs = chip(d).readRegisters0to7();
+        if (!chip(d).answered())
+            return std::nullopt;
+        return regs;
     }
 
     void close(bool traced)
@@ -312,16 +300,9 @@ private:
             env_.err << "warning: " << w.text() << "\n";
     }
 
-    // refuseOdd: the file's name when values that are not what they say
-    // (the warnings) must not reach a chip; null with --lenient.
-    void apply(const SetupReadResult& read, const std::vector<Device>& devices, const std::string* refuseOdd)
+    void apply(const SetupReadResult& read, const std::vector<Device>& devices)
     {
         warn(read);
-        if (refuseOdd && !read.warnings.empty())
-            throw UsageError{"\"" + echo(*refuseOdd) + "\" not applied because of the " +
-                             (read.warnings.size() == 1 ? std::string("value")
-                                                        : std::to_string(read.warnings.size()) + " values") +
-                             " above (--lenient applies the file as read)"};
         for (Device d : devices) {
             const unsigned missingBefore = chips_.missingAcks();
             const ApplyResult result = applySetupDevice(chip(d), sectionFor(read.data, d), image_);
@@ -417,17 +398,7 @@ private:
     ChipDevice u1_;
     ChipDevice u4_;
     RegisterImage image_{};
-    bool lenient_ = false;  // --lenient: apply writes odd values as read
 };
-
-std::vector<std::string> splitWords(const std::string& line)
-{
-    std::istringstream in(line);
-    std::vector<std::string> words;
-    for (std::string w; in >> w;)
-        words.push_back(w);
-    return words;
-}
 
 } // namespace
 
@@ -462,11 +433,35 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
     }
 
     const bool fromStdin = options.arguments.size() == 1 && options.arguments[0] == "-";
+    Session::Prepared command;
+    if (!fromStdin) {
+        const PortKindChoice kind = resolvePortSpec(options.portSpec(), std::getenv(kPortEnvironmentVariable));
+        try {
+            command = Session::prepare(options.arguments,
+                                       kind.error.empty() && kind.kind == PortKind::I2cDev
+                                           ? std::optional<std::string>(kind.device)
+                                           : std::nullopt,
+                                       options.lenient);
+        } catch (const UsageError& e) {
+            env.err << e.preface << "zvx7246ctl: " << e.message << "\n";
+            return kUsage;
+        }
+    }
+    auto stopSignal = [&env] { return env.stopSignal ? env.stopSignal() : 0; };
+    if (const int signal = stopSignal())
+        return exitStatusForSignal(signal);
+
     ProgramPort port = env.openPort ? env.openPort(options) : openProgramPort(options);
     if (!port.error.empty()) {
         env.err << "zvx7246ctl: " << port.error << "\n";
         return kUsage;
     }
+    if (!port.captureRefused.empty()) {
+        env.err << "zvx7246ctl: --capture: " << port.captureRefused << "\n";
+        return kUsage;
+    }
+    for (const std::string& warning : port.warnings)
+        env.err << "zvx7246ctl: warning: " << warning << "\n";
     env.err << port.status << "\n";
     BusCapture* const capture = port.capture;
     if (capture)
@@ -482,36 +477,45 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
     Session session(std::move(port), options, env);
 
     int worst = kOk;
+    int ended = kOk;  // set when standard output failed: the run ends with it
     // lineNumber: the input line of a command read from standard input, 0
     // for the command line.
     auto runOne = [&](const std::vector<std::string>& words, int lineNumber) {
         try {
-            worst = std::max(worst, session.run(words));
+            if (lineNumber > 0 && words[0] == "calc")
+                worst = std::max(worst, runCalcLine(words, lineNumber, env, [&session](Device d) {
+                                     return session.readRegisters(d);
+                                 }));
+            else if (command)
+                worst = std::max(worst, session.run(command));
+            else
+                worst = std::max(worst, session.run(Session::prepare(words, session.adapter(), options.lenient)));
         } catch (const UsageError& e) {
-            env.err << "zvx7246ctl: ";
+            env.err << e.preface << "zvx7246ctl: ";
             if (lineNumber > 0)
                 env.err << "line " << lineNumber << ": ";
             env.err << e.message << "\n";
             worst = std::max(worst, kUsage);
         }
+        // What is on disk holds every finished command, for a viewer
+        // reading along and for a program that is killed.
+        if (capture)
+            capture->flush();
+        ended = flushOutput(env.out, env.err);
     };
-    if (fromStdin) {
-        int lineNumber = 0;
-        for (std::string line; std::getline(env.in, line);) {
-            ++lineNumber;
-            const auto words = splitWords(line);
-            if (!words.empty() && words[0][0] != '#')
-                runOne(words, lineNumber);
-        }
-    } else {
+    if (fromStdin)
+        worst = std::max(worst,
+                         runScriptLines(env.in, env.err, [&] { return ended != kOk || stopSignal() != 0; }, runOne));
+    else
         runOne(options.arguments, 0);
-    }
     session.close(options.trace);
     // A capture that could not be written in full fails the run.
     constexpr int kCaptureFailed = 1;
     if (capture && !capture->flush())
         worst = std::max(worst, kCaptureFailed);
-    return worst;
+    if (const int signal = stopSignal())
+        return exitStatusForSignal(signal);
+    return std::max(worst, ended);
 }
 
 } // namespace zvx

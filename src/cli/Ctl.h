@@ -3,10 +3,14 @@
 // i2c-tools, over the same transport and device code as the window.
 
 #include "app/ProgramPort.h"
+#include "device/RegisterCodecs.h"
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +19,9 @@ namespace zvx {
 struct AppOptions;
 struct ProgramPort;
 
+// A chip's registers 0 to 7, or nothing when it did not answer.
+using ChipReader = std::function<std::optional<std::array<std::int16_t, 8>>(Device)>;
+
 struct CtlEnvironment {
     std::istream& in;
     std::ostream& out;
@@ -22,10 +29,19 @@ struct CtlEnvironment {
     // Opens the port backend the options ask for; empty = the program's own
     // choice (openProgramPort). Tests hand in a board they keep.
     std::function<ProgramPort(const AppOptions& options)> openPort;
+    // The stop signal that arrived (SIGTERM, SIGINT, SIGHUP), or 0; looked
+    // at before each command. Empty: none ever arrives.
+    std::function<int()> stopSignal = {};
+    // Where calc --from-chip reads a chip: empty = a bus of its own; a
+    // script's calc line reads the script's bus.
+    ChipReader readChip = {};
 };
 
 // Runs one invocation; args excludes the program name. Exit status: 0 done,
-// 1 an acknowledge was missing, 2 bad usage.
+// 1 an acknowledge was missing, 2 bad usage, 128 + the signal's number when
+// a stop signal ended it (after the command under way), 141 (128 + SIGPIPE)
+// when standard output's reader went away. The whole command line is checked
+// before the port, the capture or the bus is opened.
 int runCtl(const std::vector<std::string>& args, CtlEnvironment& env);
 
 } // namespace zvx

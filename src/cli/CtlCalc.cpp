@@ -237,6 +237,12 @@ int runLoopFilter(const CalcArgs& a, CtlEnvironment& env)
 // written. Null when the chip did not answer.
 std::optional<std::array<std::int16_t, 8>> readChip(Device device, const CalcArgs& a, CtlEnvironment& env)
 {
+    if (env.readChip) {  // a script's calc line: the script's own bus
+        auto regs = env.readChip(device);
+        if (!regs)
+            env.err << "zvx7246ctl: " << deviceName(device) << " did not answer\n";
+        return regs;
+    }
     const AppOptions options = parseAppOptions(a.common);
     ProgramPort port = env.openPort ? env.openPort(options) : openProgramPort(options);
     if (!port.error.empty())
@@ -316,7 +322,8 @@ int runClock(const CalcArgs& a, CtlEnvironment& env)
         if (!regs)
             return kImpossible;
         const auto& reg = *regs;
-        total = total.value_or(horizTotalFromDivider(feedbackDivider(reg[2], reg[3])));
+        // Register 3 holds divider bits 11..8 in its low four bits only.
+        total = total.value_or(horizTotalFromDivider(feedbackDivider(reg[2], getBitField(3, 0, reg[3]))));
         psd = psd.value_or(decodePsdIndex(reg[1]));
         dpa = dpa.value_or(decodeDpaOption(reg[5]).value_or(-1));  // code 2: no option
         offset = offset.value_or(decodeDpaOffset(reg[4]));

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 #include <ostream>
 
 namespace zvx {
@@ -37,40 +38,49 @@ std::optional<int> byteValue(const std::string& text)
 
 } // namespace
 
-std::optional<std::string> runPortCommand(const std::vector<std::string>& words, PortIo& port,
-                                          const PortSet& ports, std::ostream& out)
+std::variant<PortCommand, std::string> parsePortCommand(const std::vector<std::string>& words)
 {
     if (words.size() < 2)
         return "wrong number of arguments for 'port'";
     const std::string action = lower(words[1]);
     if (action != "read" && action != "write")
         return "bad port command '" + words[1] + "' (expected read or write)";
-    const bool write = action == "write";
-    if (words.size() != (write ? 4u : 3u))
+    PortCommand command;
+    command.write = action == "write";
+    if (words.size() != (command.write ? 4u : 3u))
         return "wrong number of arguments for 'port " + action + "'";
 
     const std::string reg = lower(words[2]);
-    std::uint16_t address = 0;
     if (reg == "data")
-        address = ports.dataPortAddr;
-    else if (reg == "status" && !write)
-        address = ports.statusPortAddr;
+        command.reg = PortCommand::Register::Data;
+    else if (reg == "status" && !command.write)
+        command.reg = PortCommand::Register::Status;
     else if (reg == "control")
-        address = ports.controlPortAddr;
+        command.reg = PortCommand::Register::Control;
     else if (reg == "status")
         return "bad register 'status' for write (the status register is read-only; expected data or control)";
     else
-        return "bad register '" + words[2] + "' (expected " + (write ? "data or control" : "data, status or control") + ")";
+        return "bad register '" + words[2] + "' (expected " +
+               (command.write ? "data or control" : "data, status or control") + ")";
 
-    if (!write) {
-        out << showHexByte(port.portIn(address)) << "\n";
-        return std::nullopt;
+    if (command.write) {
+        const auto value = byteValue(words[3]);
+        if (!value)
+            return "bad value '" + words[3] + "' (expected 0..255, decimal or 0x hex)";
+        command.value = static_cast<std::uint8_t>(*value);
     }
-    const auto value = byteValue(words[3]);
-    if (!value)
-        return "bad value '" + words[3] + "' (expected 0..255, decimal or 0x hex)";
-    port.portOut(address, static_cast<std::uint8_t>(*value));
-    return std::nullopt;
+    return command;
+}
+
+void runPortCommand(const PortCommand& command, PortIo& port, const PortSet& ports, std::ostream& out)
+{
+    const std::uint16_t address = command.reg == PortCommand::Register::Data     ? ports.dataPortAddr
+                                  : command.reg == PortCommand::Register::Status ? ports.statusPortAddr
+                                                                                 : ports.controlPortAddr;
+    if (command.write)
+        port.portOut(address, command.value);
+    else
+        out << showHexByte(port.portIn(address)) << "\n";
 }
 
 } // namespace zvx

@@ -6,9 +6,10 @@
 //                                     is read-only)
 // The registers are those of the port chosen with --lpt.
 
+#include <cstdint>
 #include <iosfwd>
-#include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace zvx {
@@ -16,9 +17,17 @@ namespace zvx {
 class PortIo;
 struct PortSet;
 
-// words[0] is "port". Returns the bad-usage message (one line, naming the
-// bad argument), or nothing when the command ran.
-std::optional<std::string> runPortCommand(const std::vector<std::string>& words, PortIo& port,
-                                          const PortSet& ports, std::ostream& out);
+struct PortCommand {
+    enum class Register { Data, Status, Control };
+    bool write = false;
+    Register reg = Register::Data;
+    std::uint8_t value = 0;  // the byte a write puts there
+};
+
+// words[0] is "port". The command, or the bad-usage message (one line,
+// naming the bad argument). Nothing is opened to check it.
+std::variant<PortCommand, std::string> parsePortCommand(const std::vector<std::string>& words);
+
+void runPortCommand(const PortCommand& command, PortIo& port, const PortSet& ports, std::ostream& out);
 
 } // namespace zvx

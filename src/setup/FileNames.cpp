@@ -1,6 +1,7 @@
 #include "setup/FileNames.h"
 
 #include <array>
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -60,20 +61,40 @@ bool isSetupFileExtension(std::string_view path)
     return getFileExtension(path) == "zvx";
 }
 
-bool fileExists(std::string_view path)
+namespace {
+
+// stripQuotes, then one trailing separator removed; nothing when no name is left.
+std::optional<std::string> existenceName(std::string_view path)
 {
     std::string name = stripQuotes(path);
     if (!name.empty() && kSeparators.find(name.back()) != std::string_view::npos)
         name.pop_back();
     if (name.empty() || name.find('\0') != std::string::npos)
+        return std::nullopt;
+    return name;
+}
+
+} // namespace
+
+bool fileExists(std::string_view path)
+{
+    const auto name = existenceName(path);
+    if (!name)
         return false;
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    const int fd = ::open(name->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return false;
     struct stat info {};
     const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     ::close(fd);
     return regular;
+}
+
+bool nameExists(std::string_view path)
+{
+    const auto name = existenceName(path);
+    struct stat info {};
+    return name && ::stat(name->c_str(), &info) == 0;
 }
 
 std::string setupFileCaption(std::string_view path)

@@ -35,6 +35,11 @@ bool isSetupFileExtension(std::string_view path);
 // any error reads as false. Never blocks on a pipe.
 bool fileExists(std::string_view path);
 
+// The same name rules as fileExists, but whether the name is there at all,
+// as whatever it is (a folder, a FIFO, a file without read permission); it
+// is looked up, never opened.
+bool nameExists(std::string_view path);
+
 // The main window caption for a setup file:
 // "Velmora Clockworks Company, Inc.                 .zvx File: " + getFileName(path).
 std::string setupFileCaption(std::string_view path);

@@ -147,7 +147,10 @@ void openSetupFile(frmOpen& files, const QString& path)
 
 void openCommandLine(frmOpen& files, const QString& commandLine)
 {
-    if (fileExists(nativeFileName(commandLine)))
+    // A name that is there but cannot be read as a file (a folder, a FIFO,
+    // no permission) goes to the open too, which says why it is refused.
+    const std::string native = nativeFileName(commandLine);
+    if (fileExists(native) || nameExists(native))
         openSetupFile(files, commandLine);
 }
 

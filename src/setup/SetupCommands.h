@@ -61,7 +61,9 @@ void mnuSave_Click(frmOpen& files);
 void openSetupFile(frmOpen& files, const QString& path);
 
 // The command line at start-up: opened with openSetupFile, unchanged, when
-// fileExists says it names a readable file.
+// fileExists says it names a readable file, or when the name is there as
+// something else (a folder, a FIFO), so that the open says why it is
+// refused. A missing name is ignored silently.
 void openCommandLine(frmOpen& files, const QString& commandLine);
 
 // The first local file of a drag's data; nothing when it holds no file.

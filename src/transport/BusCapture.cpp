@@ -5,12 +5,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <ostream>
 #include <streambuf>
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace zvx {
@@ -91,6 +94,41 @@ bool isDevNull(const struct stat& st)
 bool isCaptureTarget(const struct stat& st)
 {
     return S_ISREG(st.st_mode) || isDevNull(st);
+}
+
+// The process holding the flock on a file, as /proc/locks lists it:
+//   "2: FLOCK  ADVISORY  WRITE 18859 fe:00:10952839 0 EOF"
+// (device numbers in hex, then the inode). A file system whose device
+// numbers differ from stat's (a btrfs subvolume) is matched by the inode
+// alone when only one lock has it.
+std::optional<long> flockHolder(const struct stat& st)
+{
+    std::FILE* locks = std::fopen("/proc/locks", "re");
+    if (!locks)
+        return std::nullopt;
+    std::optional<long> exact;
+    std::optional<long> sameInode;
+    int sameInodeCount = 0;
+    char line[512];
+    while (std::fgets(line, sizeof line, locks)) {
+        char type[16] = {};
+        char access[16] = {};
+        long pid = 0;
+        unsigned major = 0;
+        unsigned minor = 0;
+        unsigned long long inode = 0;
+        if (std::sscanf(line, "%*d: %15s %*s %15s %ld %x:%x:%llu", type, access, &pid, &major, &minor, &inode) != 6 ||
+            std::strcmp(type, "FLOCK") != 0 || std::strcmp(access, "WRITE") != 0 || inode != st.st_ino || pid <= 0)
+            continue;
+        if (makedev(major, minor) == st.st_dev)
+            exact = pid;
+        sameInode = pid;
+        ++sameInodeCount;
+    }
+    std::fclose(locks);
+    if (exact)
+        return exact;
+    return sameInodeCount == 1 ? sameInode : std::nullopt;
 }
 } // namespace
 
@@ -242,6 +280,16 @@ CaptureResult captureTo(std::unique_ptr<PortIo> port, const std::string& path)
     if (::fstat(fd, &st) != 0 || !isCaptureTarget(st)) {
         ::close(fd);
         return refuse(notAFile);
+    }
+    // One writer per file: the lock comes before the file is emptied, and a
+    // file another capture holds is left as it is. A file system without
+    // locks cannot guard the file, and the capture goes ahead.
+    if (S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        CaptureResult held{std::move(port), nullptr, {}, path + " is being written by another program"};
+        if (const auto pid = flockHolder(st))
+            held.heldBy += " (pid " + std::to_string(*pid) + ")";
+        ::close(fd);
+        return held;
     }
     if (S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) {
         const int err = errno;

@@ -83,10 +83,18 @@ private:
 // waiting (a FIFO nobody reads would otherwise hold the program at the open
 // for good) and anything else is refused. On failure the port comes back
 // unwrapped and `error` says why ("cannot write capture file ...").
+//
+// One capture file has one writer: the capture holds an exclusive advisory
+// lock (flock) on a regular file for as long as it lives, taken before the
+// file is emptied. A file another capture holds is left as it is, and
+// `heldBy` says so: "bus.vcd is being written by another program (pid
+// 4711)" (the pid from /proc/locks, which lists every flock with its
+// owner's pid; left out when it cannot be found there).
 struct CaptureResult {
     std::unique_ptr<PortIo> port;
     BusCapture* capture = nullptr;  // inside `port`, lives as long as it does
     std::string error;
+    std::string heldBy = {};  // set instead of error when another program writes the file
 };
 CaptureResult captureTo(std::unique_ptr<PortIo> port, const std::string& path);
 

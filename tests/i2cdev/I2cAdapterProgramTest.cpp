@@ -151,6 +151,8 @@ TEST(I2cAdapterCtl, CommandsWorkOverTheAdapterAndLineOptionsAreRefused)
         EXPECT_NE(refused.err.find("I2C adapter"), std::string::npos) << refused.err;
     }
     EXPECT_FALSE(fs::exists(vcd));
+    EXPECT_NE(ctl(sys, {"--port=i2c-dev", "--sim-rev=U1:A", "lock", "U4"}).err.find("--sim-rev has no effect"),
+              std::string::npos);
 
     // A node the user may not open: said once, and every command goes unanswered.
     const CtlRun denied = ctl(sys, {"--port=i2c-dev:/dev/i2c-3", "read", "0x4E", "0x12"});
