@@ -18,6 +18,7 @@
 #include "transport/PortSelect.h"
 
 #include <algorithm>
+#include <utility>
 #include <istream>
 #include <optional>
 #include <ostream>
@@ -84,10 +85,15 @@ std::string hex2(int value)
 
 class Session {
 public:
+    // A bus of its own, on the port the options chose.
     Session(ProgramPort port, const AppOptions& options, CtlEnvironment& env)
-        : env_(env), bus_(std::move(port.port), std::move(port.adapter)), chips_(bus_.transactions()),
-          u1_(chips_, bus_.log, Device::U1, addresses_.U1readAddress, addresses_.U1writeAddress),
-          u4_(chips_, bus_.log, Device::U4, addresses_.U4readAddress, addresses_.U4writeAddress)
+        : env_(env), ownBus_(std::make_unique<I2cBus>(std::move(port.port), std::move(port.adapter))), bus_(*ownBus_),
+          chips_(bus_.transactions()),
+          ownU1_(std::make_unique<ChipDevice>(chips_, bus_.log, Device::U1, addresses_.U1readAddress,
+                                              addresses_.U1writeAddress)),
+          ownU4_(std::make_unique<ChipDevice>(chips_, bus_.log, Device::U4, addresses_.U4readAddress,
+                                              addresses_.U4writeAddress)),
+          u1_(*ownU1_), u4_(*ownU4_)
     {
         if (options.trace) {
             copyTraceTo(bus_.log, env_.err);
@@ -102,6 +108,29 @@ public:
         if (!bus_.adapterFound())
             env_.err << "warning: " << bus_.adapterMessage() << "\n";
     }
+
+    // The bus and chip devices of a program that keeps them, as they are:
+    // its port, settings and chip addresses hold. --trace copies the bus
+    // monitor for as long as the session lives.
+    Session(CtlBorrowedBus borrowed, const AppOptions& options, CtlEnvironment& env)
+        : env_(env), bus_(borrowed.bus), chips_(bus_.transactions()), u1_(borrowed.u1), u4_(borrowed.u4)
+    {
+        if (options.trace) {
+            traceCopy_ = copyTraceTo(bus_.log, env_.err);
+            traceOnBefore_ = std::exchange(bus_.log.traceOn, 1);
+        }
+    }
+
+    ~Session()
+    {
+        if (traceCopy_) {
+            bus_.log.removeListener(*traceCopy_);
+            bus_.log.traceOn = traceOnBefore_;
+        }
+    }
+
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
 
     // A command checked and ready to run on a session. Everything a typo
     // can be caught in (the command, its numbers and devices, the setup file
@@ -393,12 +422,42 @@ private:
 
     CtlEnvironment& env_;
     ChipAddresses addresses_;
-    I2cBus bus_;
+    std::unique_ptr<I2cBus> ownBus_;  // null on a borrowed bus
+    I2cBus& bus_;
     I2cTransactions& chips_;  // the transactions, bit-banged or over the adapter
-    ChipDevice u1_;
-    ChipDevice u4_;
+    std::unique_ptr<ChipDevice> ownU1_;
+    std::unique_ptr<ChipDevice> ownU4_;
+    ChipDevice& u1_;
+    ChipDevice& u4_;
     RegisterImage image_{};
+    std::optional<BusLog::ListenerId> traceCopy_;  // --trace on a borrowed bus
+    int traceOnBefore_ = 0;
 };
+
+// One command on a session: a prepared one, or a script line prepared here.
+// A usage error is said on err, with the script line it came from.
+int runLine(Session& session, const Session::Prepared& command, const std::vector<std::string>& words,
+            int lineNumber, bool lenient, CtlEnvironment& env)
+{
+    try {
+        if (!command && words[0] == "calc") {
+            // calc --from-chip reads the session's bus, not one of its own.
+            ChipReader readChip = [&session](Device d) { return session.readRegisters(d); };
+            if (lineNumber > 0)
+                return runCalcLine(words, lineNumber, env, std::move(readChip));
+            CtlEnvironment calcEnv{env.in, env.out, env.err, env.openPort};
+            calcEnv.readChip = std::move(readChip);
+            return runCalc(words, calcEnv);
+        }
+        return session.run(command ? command : Session::prepare(words, session.adapter(), lenient));
+    } catch (const UsageError& e) {
+        env.err << e.preface << "zvx7246ctl: ";
+        if (lineNumber > 0)
+            env.err << "line " << lineNumber << ": ";
+        env.err << e.message << "\n";
+        return kUsage;
+    }
+}
 
 } // namespace
 
@@ -481,22 +540,7 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
     // lineNumber: the input line of a command read from standard input, 0
     // for the command line.
     auto runOne = [&](const std::vector<std::string>& words, int lineNumber) {
-        try {
-            if (lineNumber > 0 && words[0] == "calc")
-                worst = std::max(worst, runCalcLine(words, lineNumber, env, [&session](Device d) {
-                                     return session.readRegisters(d);
-                                 }));
-            else if (command)
-                worst = std::max(worst, session.run(command));
-            else
-                worst = std::max(worst, session.run(Session::prepare(words, session.adapter(), options.lenient)));
-        } catch (const UsageError& e) {
-            env.err << e.preface << "zvx7246ctl: ";
-            if (lineNumber > 0)
-                env.err << "line " << lineNumber << ": ";
-            env.err << e.message << "\n";
-            worst = std::max(worst, kUsage);
-        }
+        worst = std::max(worst, runLine(session, command, words, lineNumber, options.lenient, env));
         // What is on disk holds every finished command, for a viewer
         // reading along and for a program that is killed.
         if (capture)
@@ -516,6 +560,15 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
     if (const int signal = stopSignal())
         return exitStatusForSignal(signal);
     return std::max(worst, ended);
+}
+
+int runCtlLine(const std::vector<std::string>& words, int lineNumber, const AppOptions& options,
+               CtlBorrowedBus bus, CtlEnvironment& env)
+{
+    if (words.empty())
+        return kOk;
+    Session session(bus, options, env);
+    return runLine(session, {}, words, lineNumber, options.lenient, env);
 }
 
 } // namespace zvx

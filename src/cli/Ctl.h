@@ -37,6 +37,24 @@ struct CtlEnvironment {
     ChipReader readChip = {};
 };
 
+class ChipDevice;
+class I2cBus;
+
+// The bus and chip devices of a program that keeps them (the window's).
+struct CtlBorrowedBus {
+    I2cBus& bus;
+    ChipDevice& u1;
+    ChipDevice& u4;
+};
+
+// Runs one command on a borrowed bus exactly as a direct run runs it: the
+// same output and messages on env, the same exit status. lineNumber: the
+// script line the command came from, 0 for a command line. Of the options
+// only --lenient and --trace mean something here; the bus keeps its own
+// port, settings and chip addresses.
+int runCtlLine(const std::vector<std::string>& words, int lineNumber, const AppOptions& options,
+               CtlBorrowedBus bus, CtlEnvironment& env);
+
 // Runs one invocation; args excludes the program name. Exit status: 0 done,
 // 1 an acknowledge was missing, 2 bad usage, 128 + the signal's number when
 // a stop signal ended it (after the command under way), 141 (128 + SIGPIPE)
