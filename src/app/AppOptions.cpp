@@ -76,6 +76,8 @@ void parseOption(std::string_view arg, AppOptions& o)
         flag(o.trace);
     } else if (name == "--lenient") {
         flag(o.lenient);
+    } else if (name == "--window") {
+        flag(o.window);
     } else if (name == "--help") {
         flag(o.help);
     } else if (name == "--version") {

@@ -26,6 +26,7 @@ struct AppOptions {
     bool noAck = false;                  // --no-ack (ackNotRequired)
     bool trace = false;                  // --trace
     bool lenient = false;                // --lenient (zvx7246ctl apply: a file with odd values)
+    bool window = false;                 // --window (zvx7246ctl: the commands go to the running window)
     bool help = false;                   // --help
     bool version = false;                // --version
 

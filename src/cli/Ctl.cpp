@@ -6,6 +6,8 @@
 #include "cli/CtlCalc.h"
 #include "cli/CtlPort.h"
 #include "cli/CtlScript.h"
+#include "cli/CtlWindow.h"
+#include "cli/WindowConnection.h"
 #include "app/StopSignals.h"
 #include "app/TraceStream.h"
 #include "device/ChipAddresses.h"
@@ -69,6 +71,9 @@ const char* const kUsageText =
     "  --capture=FILE.vcd        record the bus lines as a Value Change Dump\n"
     "  --delay=N                 bus delay count (default 10)\n"
     "  --no-ack                  do not wait for acknowledges\n"
+    "  --window                  send the commands to this user's running zvx7246labTool\n"
+    "                            window, which runs them on its bus and shows what they did\n"
+    "                            (not with --port, --lpt, --sim-rev, --delay, --no-ack, --capture)\n"
     "  --help, --version\n"
     "numbers take 0x hex or decimal; exit status 0 done, 1 missing acknowledge, 2 bad usage,\n"
     "128+N ended by signal N (after the command under way)\n";
@@ -463,9 +468,10 @@ int runLine(Session& session, const Session::Prepared& command, const std::vecto
 
 int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
 {
-    if (isCalcCommand(args))
+    const bool throughWindow = hasWindowOption(args);
+    if (isCalcCommand(args) && !throughWindow)
         return runCalc(args, env);
-    const AppOptions options = parseAppOptions(args);
+    const AppOptions options = parseAppOptions(throughWindow ? windowOptionWords(args) : args);
     if (options.help) {
         env.out << kUsageText;
         return kOk;
@@ -482,6 +488,8 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
         env.err << "zvx7246ctl: --renderer is an option of zvx7246labTool (the pattern generator)\n";
         return kUsage;
     }
+    if (throughWindow)
+        return runThroughWindow(args, options, env);
     if (options.arguments.empty()) {
         env.err << "zvx7246ctl: no command (try --help)\n";
         return kUsage;
@@ -510,7 +518,12 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
     if (const int signal = stopSignal())
         return exitStatusForSignal(signal);
 
-    ProgramPort port = env.openPort ? env.openPort(options) : openProgramPort(options);
+    // A parallel port held by this user's window is named with the way out.
+    ProgramPortSystem system;
+    system.portHolder = [&env] {
+        return windowPortHolder(env.windowSocket.empty() ? userWindowSocketPath() : env.windowSocket);
+    };
+    ProgramPort port = env.openPort ? env.openPort(options) : openProgramPort(options, system);
     if (!port.error.empty()) {
         env.err << "zvx7246ctl: " << port.error << "\n";
         return kUsage;

@@ -35,6 +35,12 @@ struct CtlEnvironment {
     // Where calc --from-chip reads a chip: empty = a bus of its own; a
     // script's calc line reads the script's bus.
     ChipReader readChip = {};
+    // --window: where the window listens; empty = this user's window
+    // (userWindowSocketPath). Tests point it at a window of their own.
+    std::string windowSocket = {};
+    // Readable once a stop signal arrived (StopSignals::wakeFd), so a wait for
+    // the window's answer ends at once; -1: none.
+    int stopWakeFd = -1;
 };
 
 class ChipDevice;

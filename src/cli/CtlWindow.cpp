@@ -3,6 +3,7 @@
 #include "app/AppOptions.h"
 #include "app/StopSignals.h"
 #include "cli/Ctl.h"
+#include "cli/CtlCalc.h"
 #include "cli/CtlScript.h"
 #include "cli/WindowConnection.h"
 
@@ -20,17 +21,13 @@ constexpr int kOk = 0;
 constexpr int kGone = 1;  // the window went away before the script's end
 constexpr int kUsage = 2;
 
-// Option words up to a bare "--", as parseAppOptions takes them.
-std::vector<std::string> optionWords(const std::vector<std::string>& args)
+// The words of the command itself: calc with all its own options, or what
+// is not an option.
+std::vector<std::string> commandWords(const std::vector<std::string>& args)
 {
-    std::vector<std::string> words;
-    for (const std::string& arg : args) {
-        if (arg == "--")
-            break;
-        if (arg.rfind("--", 0) == 0)
-            words.push_back(arg);
-    }
-    return words;
+    if (isCalcCommand(args))
+        return std::vector<std::string>(std::find(args.begin(), args.end(), std::string("calc")), args.end());
+    return parseAppOptions(args).arguments;
 }
 
 std::string currentFolder()
@@ -41,9 +38,28 @@ std::string currentFolder()
 
 } // namespace
 
+std::vector<std::string> windowOptionWords(const std::vector<std::string>& args)
+{
+    const bool calc = isCalcCommand(args);
+    std::vector<std::string> words;
+    for (const std::string& arg : args) {
+        if (arg == "--" || (calc && arg == "calc"))
+            break;
+        if (arg.rfind("--", 0) == 0)
+            words.push_back(arg);
+    }
+    return words;
+}
+
+bool hasWindowOption(const std::vector<std::string>& args)
+{
+    const auto words = windowOptionWords(args);
+    return std::find(words.begin(), words.end(), std::string("--window")) != words.end();
+}
+
 std::string windowOptionRefusal(const std::vector<std::string>& args)
 {
-    for (const std::string& word : optionWords(args)) {
+    for (const std::string& word : windowOptionWords(args)) {
         const std::string name = word.substr(0, word.find('='));
         for (const char* bus : {"--port", "--lpt", "--sim-rev", "--delay", "--no-ack", "--capture"})
             if (name == bus)
@@ -57,6 +73,15 @@ int runThroughWindow(const std::vector<std::string>& args, const AppOptions& opt
 {
     if (const std::string refusal = windowOptionRefusal(args); !refusal.empty()) {
         env.err << "zvx7246ctl: " << refusal << "\n";
+        return kUsage;
+    }
+    const std::vector<std::string> words = commandWords(args);
+    if (words.empty()) {
+        env.err << "zvx7246ctl: no command (try --help)\n";
+        return kUsage;
+    }
+    if (options.lenient && words[0] != "apply" && words[0] != "-") {
+        env.err << "zvx7246ctl: --lenient goes with apply\n";
         return kUsage;
     }
     auto stopSignal = [&env] { return env.stopSignal ? env.stopSignal() : 0; };
@@ -75,7 +100,7 @@ int runThroughWindow(const std::vector<std::string>& args, const AppOptions& opt
     }
     env.err << window.hello().status << " (through the zvx7246labTool window, pid " << window.hello().pid << ")\n";
 
-    std::vector<std::string> forwarded = optionWords(args);
+    std::vector<std::string> forwarded = windowOptionWords(args);
     forwarded.erase(std::remove(forwarded.begin(), forwarded.end(), std::string("--window")), forwarded.end());
     if (!window.send("options", joinWords(forwarded)) || !window.send("folder", currentFolder())) {
         env.err << "zvx7246ctl: " << window.error() << "\n";
@@ -120,10 +145,10 @@ int runThroughWindow(const std::vector<std::string>& args, const AppOptions& opt
         if (const int output = flushOutput(env.out, env.err); output != kOk)
             ended = output;
     };
-    if (options.arguments.size() == 1 && options.arguments[0] == "-")
+    if (words.size() == 1 && words[0] == "-")
         worst = std::max(worst, runScriptLines(env.in, env.err, [&] { return ended != kOk || stopSignal() != 0; }, runOne));
     else
-        runOne(options.arguments, 0);
+        runOne(words, 0);
     if (ended == kOk && stopSignal() != 0)
         ended = exitStatusForSignal(stopSignal());
     return ended != kOk ? std::max(ended, worst) : worst;

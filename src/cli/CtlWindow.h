@@ -11,13 +11,19 @@ namespace zvx {
 struct AppOptions;
 struct CtlEnvironment;
 
+// --window is among the options of args.
+bool hasWindowOption(const std::vector<std::string>& args);
+// The option words of args (up to a bare "--"; before calc's own options for
+// a calc command), which zvx7246ctl takes for itself and hands to the window.
+std::vector<std::string> windowOptionWords(const std::vector<std::string>& args);
+
 // The options given in args that choose the bus (--port, --lpt, --sim-rev,
 // --delay, --no-ack, --capture), which the window's own settings replace:
 // the one-line refusal, or empty when none was given.
 std::string windowOptionRefusal(const std::vector<std::string>& args);
 
-// Runs the invocation through the window. The options are checked already;
-// args is the whole command line, options is what it parsed to.
+// Runs the invocation through the window. args is the whole command line,
+// options what windowOptionWords(args) parsed to, checked already.
 int runThroughWindow(const std::vector<std::string>& args, const AppOptions& options, CtlEnvironment& env);
 
 } // namespace zvx

@@ -22,6 +22,7 @@ int main(int argc, char** argv)
     std::ostream out(&output);
     zvx::CtlEnvironment env{in, out, std::cerr, {}};
     env.stopSignal = [&stop] { return stop.received(); };
+    env.stopWakeFd = stop.wakeFd();
     const int status = zvx::runCtl(args, env);
     out.flush();
     return status;
