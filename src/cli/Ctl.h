@@ -41,6 +41,9 @@ struct CtlEnvironment {
     // Readable once a stop signal arrived (StopSignals::wakeFd), so a wait for
     // the window's answer ends at once; -1: none.
     int stopWakeFd = -1;
+    // The descriptor `in` reads (standard input), or -1: zvx7246ctl --window
+    // then also notices a window that closes while the script waits for a line.
+    int inFd = -1;
 };
 
 class ChipDevice;

@@ -8,6 +8,8 @@
 #include "cli/WindowConnection.h"
 
 #include <algorithm>
+#include <istream>
+#include <optional>
 #include <ostream>
 
 #include <climits>
@@ -145,10 +147,26 @@ int runThroughWindow(const std::vector<std::string>& args, const AppOptions& opt
         if (const int output = flushOutput(env.out, env.err); output != kOk)
             ended = output;
     };
-    if (words.size() == 1 && words[0] == "-")
-        worst = std::max(worst, runScriptLines(env.in, env.err, [&] { return ended != kOk || stopSignal() != 0; }, runOne));
-    else
+    if (words.size() == 1 && words[0] == "-") {
+        // Standard input read so that a window closing while the script
+        // waits for its next line ends the wait.
+        std::optional<StopAwareInput> watched;
+        std::optional<std::istream> watchedIn;
+        if (env.inFd >= 0) {
+            watched.emplace(env.inFd, env.stopWakeFd, window.fd());
+            watchedIn.emplace(&*watched);
+        }
+        std::istream& in = watchedIn ? *watchedIn : env.in;
+        worst = std::max(worst, runScriptLines(in, env.err, [&] { return ended != kOk || stopSignal() != 0; }, runOne));
+        if (ended == kOk && stopSignal() == 0 && window.readable()) {
+            const auto record = window.receive(-1, 0);
+            env.err << "zvx7246ctl: " << (record && record->name == "bye" ? record->payload : "the zvx7246labTool window went away")
+                    << "; the script ends here\n";
+            ended = kGone;
+        }
+    } else {
         runOne(words, 0);
+    }
     if (ended == kOk && stopSignal() != 0)
         ended = exitStatusForSignal(stopSignal());
     return ended != kOk ? std::max(ended, worst) : worst;

@@ -94,6 +94,14 @@ WindowConnection::Open WindowConnection::open(const std::string& path, int timeo
     return Open::Connected;
 }
 
+bool WindowConnection::readable() const
+{
+    if (reader_.pending() || fd_ < 0)
+        return true;
+    pollfd fds{fd_, POLLIN, 0};
+    return ::poll(&fds, 1, 0) > 0;
+}
+
 bool WindowConnection::send(std::string_view name, std::string_view payload)
 {
     if (fd_ < 0)

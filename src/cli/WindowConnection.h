@@ -43,6 +43,10 @@ public:
     // signal: interrupted() is then true). wakeFd -1: none.
     std::optional<WindowRecord> receive(int wakeFd = -1, int timeoutMs = -1);
     bool interrupted() const { return interrupted_; }
+    // The socket, for a wait on it beside other descriptors; -1 once closed.
+    int fd() const { return fd_; }
+    // The window said something or went: a record or the end is waiting.
+    bool readable() const;
 
 private:
     int fd_ = -1;

@@ -23,6 +23,7 @@ int main(int argc, char** argv)
     zvx::CtlEnvironment env{in, out, std::cerr, {}};
     env.stopSignal = [&stop] { return stop.received(); };
     env.stopWakeFd = stop.wakeFd();
+    env.inFd = STDIN_FILENO;
     const int status = zvx::runCtl(args, env);
     out.flush();
     return status;
