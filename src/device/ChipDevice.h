@@ -8,11 +8,12 @@
 // Addresses are held by reference (normally the members of ChipAddresses), so
 // a change in the address dialog applies to the very next transaction.
 //
-// The window composes the panels into bytes and refreshes them from bytes
-// (RegisterCodecs); this class only moves the bytes. Where a refresh can
-// itself write (setting a control raises its handler, and with automatic
-// write on the handler writes the chip), the window runs the refresh between
-// the calls below, so the bus order stays the one the bench has always seen.
+// The window composes the panels into bytes (RegisterCodecs) and refreshes
+// them from a whole decoded image (PanelFields); this class only moves the
+// bytes. Where a refresh can itself write (setting a control raises its
+// handler, and with automatic write on the handler writes the chip), the
+// window runs the refresh between the calls below, so the bus order stays
+// the one the bench has always seen.
 //
 // Write All, as the window runs it for one device:
 //   1. logHeading("Write All")                      (U1 only)

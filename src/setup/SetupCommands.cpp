@@ -47,20 +47,13 @@ SetupDevice composeDevice(Lab& app, DevicePanel& panel)
     return device;
 }
 
-void showDevice(Lab& app, DevicePanel& panel, const SetupDevice& device)
+void showDevice(DevicePanel& panel, const SetupDevice& device)
 {
-    for (std::size_t reg = 0; reg < kLoadedRegisterCount; ++reg) {
-        if (const auto value = device.registers[reg]) {
-            panel.showRegister(static_cast<int>(reg), *value);
-            // The raw register editor mirrors U1's registers 0 to 7.
-            if (panel.isU1() && reg < 8 && app.links.rawEditorUpdate)
-                app.links.rawEditorUpdate(static_cast<int>(reg), *value);
-        }
-        // The total follows the divider boxes, whether or not the file
-        // held registers 2 and 3.
-        if (reg == reg::FdBk1)
-            panel.showHorizTotal();
-    }
+    PanelRegisters registers{};
+    for (std::size_t reg = 0; reg < kLoadedRegisterCount; ++reg)
+        if (const auto value = device.registers[reg])
+            registers[reg] = *value;
+    panel.showSetupRegisters(registers);
 }
 
 } // namespace
@@ -102,9 +95,9 @@ void showSetupInWindow(Lab& app, const SetupFileData& data, bool u1, bool u4)
 {
     MainWindow& window = *app.mainWindow();
     if (u1)
-        showDevice(app, *window.inPanel(), data.in);
+        showDevice(*window.inPanel(), data.in);
     if (u4)
-        showDevice(app, *window.outPanel(), data.out);
+        showDevice(*window.outPanel(), data.out);
     if (!u1)
         return;
     window.txtR->setText(qs(data.r));
