@@ -178,12 +178,7 @@ void WindowCommands::showChip(Device d, std::bitset<9> replace)
         panel->showLockStatusUnknown();
         return;
     }
-    {
-        AutoWriteHeldOff held(app_);
-        for (int k = 0; k < 8; ++k)
-            if (!panel->hasUnwrittenEdits(k) || replace.test(std::size_t(k)))
-                panel->showRegister(k, regs[std::size_t(k)]);
-    }
+    panel->showChipRegisters(regs, replace);
     panel->getAndUpdateLockStatus();
     if (d == Device::U1 && app_.links.calculatorUpdate)
         app_.links.calculatorUpdate();

@@ -73,10 +73,17 @@ TEST_F(ScriptThroughWindow, WritesReadsAScriptAndApplyLeaveThePanelsAsTheChips)
     CtlRun run = w.ctl({"--window", "write", "0x4C", "4", "0x2A"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(w.lab.board().u1().readRegister(4), 0x2A);
-    EXPECT_NE(w.lab.trace.find("[START] 4C [a] 04 [a] 2A [a] [STOP]"), std::string::npos) << "in the bus monitor";
+    const std::string monitor = w.lab.takeTrace();
+    EXPECT_NE(monitor.find("[START] 4C [a] 04 [a] 2A [a] [STOP]"), std::string::npos) << "in the bus monitor";
+    EXPECT_EQ(monitor.find("4C [a] 04 [a]", monitor.find("2A [a] [STOP]")), std::string::npos)
+        << "the panel shows the chip without writing it back:\n" << monitor;
+    EXPECT_EQ(monitor.find("4C [a] 08 [a]"), std::string::npos) << "nor resetting it";
     EXPECT_EQ(box("txtIn_DPAoffset")->text(), "2A");
     EXPECT_EQ(box("txtIn_OscDiv")->text(), "40") << "the typed edit stays";
     EXPECT_TRUE(w.lab.u1().hasUnwrittenEdits(7)) << "and keeps its mark";
+    for (int r = 0; r < 7; ++r)
+        EXPECT_FALSE(w.lab.u1().hasUnwrittenEdits(r)) << "what the chip holds is no edit: register " << r;
+    EXPECT_EQ(w.lab.board().u1().readRegister(7), 0) << "the edit is not written";
     expectPanelsMatchChips();
 
     run = w.ctl({"--window", "read", "0x4D", "4"});
