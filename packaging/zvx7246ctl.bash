@@ -7,7 +7,7 @@ _zvx7246ctl()
 {
     local cur=${COMP_WORDS[COMP_CWORD]}
     local commands="write read dump read-all lock revision reset apply diff calc -"
-    local options="--port= --lpt= --sim-rev= --capture= --delay= --trace --no-ack --help --version"
+    local options="--port= --lpt= --sim-rev= --capture= --delay= --trace --no-ack --window --help --version"
     local calc_clock="--hsync --osc --oscdiv --total --psd --dpa --offset --outscl --from-chip --rev-a"
     local calc_loop="--pfd --r --c1 --c2 --n --kv --kd"
     local calc_valued=" ${calc_clock/ --rev-a/} $calc_loop "
