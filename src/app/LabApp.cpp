@@ -384,8 +384,10 @@ void LabApp::mnuExit_Click()
     if (exited_)
         return;
     exited_ = true;
-    // A script waiting for an answer is told the window is gone.
-    windowCommands_.reset();
+    // A script waiting for an answer is told the window is gone (and a
+    // command that is running, a lock watch, ends at its next look).
+    if (windowCommands_)
+        windowCommands_->server().close("the zvx7246labTool window was closed");
     bus_.closeI2Cbus();
     if (debugWin_)
         debugWin_->hide();

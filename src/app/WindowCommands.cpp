@@ -71,6 +71,26 @@ private:
     std::string error_;
 };
 
+// Standard output of a command in the window: kept for the answer, and sent
+// ahead whenever the command flushes it (a lock watch reports as it goes).
+class ForwardedOutput final : public std::stringbuf {
+public:
+    explicit ForwardedOutput(std::function<void(std::string_view)> send) : send_(std::move(send)) {}
+
+protected:
+    int sync() override
+    {
+        if (send_) {
+            send_(view());
+            str({});
+        }
+        return 0;
+    }
+
+private:
+    std::function<void(std::string_view)> send_;
+};
+
 // An apply command's file and chips, as zvx7246ctl reads them; nothing for
 // any other command.
 struct ApplyWords {
@@ -126,9 +146,11 @@ WindowAnswer WindowCommands::run(const WindowCommand& command)
         return {{}, "zvx7246ctl: " + options.errors.front() + "\n", kUsage};
 
     std::istringstream in;
-    std::ostringstream out;
+    ForwardedOutput forwarded(command.streamOut);
+    std::ostream out(&forwarded);
     std::ostringstream err;
     CtlEnvironment env{in, out, err, {}};
+    env.stopSignal = command.stopSignal;
     InClientFolder folder(command.folder);
     if (!folder.error().empty())
         return {{}, "zvx7246ctl: " + folder.error() + "\n", kUsage};
@@ -162,7 +184,7 @@ WindowAnswer WindowCommands::run(const WindowCommand& command)
             continue;
         showChip(d, replace[i]);
     }
-    answer.out = out.str();
+    answer.out = forwarded.str();
     answer.err = err.str();
     return answer;
 }

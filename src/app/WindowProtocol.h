@@ -18,6 +18,8 @@
 //                      folder   the folder relative file names are taken from
 //                      run      "LINE" NUL word NUL word ...: one command, with
 //                               its script line number (0: the command line)
+//                      stop     the number of the stop signal the client got: the
+//                               command under way ends as a direct run's would
 
 #include <cstddef>
 #include <optional>

@@ -3,7 +3,10 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 
@@ -162,6 +165,9 @@ void WindowServer::read(QLocalSocket* socket)
             client.options = splitWordsAtNul(record->payload);
         } else if (record->name == "folder") {
             client.folder = record->payload;
+        } else if (record->name == "stop") {
+            client.stop = std::max(1, std::atoi(record->payload.c_str()));
+            stopQueued(socket, client.stop);
         } else if (record->name == "run") {
             auto request = decodeRunPayload(record->payload);
             if (!request) {
@@ -169,7 +175,7 @@ void WindowServer::read(QLocalSocket* socket)
                 drop(socket);
                 return;
             }
-            Queued queued{socket, WindowCommand{std::move(*request), client.options, client.folder}, {}, {}};
+            Queued queued{socket, WindowCommand{std::move(*request), client.options, client.folder, {}, {}}, {}, {}};
             queued.since.start();
             queue_.push_back(std::move(queued));
             scheduleQueue();
@@ -230,6 +236,15 @@ void WindowServer::runQueue()
         return;
     }
     const qint64 waited = next.since.elapsed();
+    QPointer<QLocalSocket> socket = next.socket;
+    next.command.streamOut = [this, socket](std::string_view text) {
+        if (socket && clients_.count(socket.data()) && !text.empty())
+            send(socket.data(), "out", text);
+    };
+    next.command.stopSignal = [this, socket] {
+        const auto client = socket ? clients_.find(socket.data()) : clients_.end();
+        return client == clients_.end() ? SIGHUP : client->second.stop;
+    };
     running_ = true;
     WindowAnswer answer = hooks_.run ? hooks_.run(next.command) : WindowAnswer{{}, {}, 2};
     running_ = false;
@@ -240,15 +255,25 @@ void WindowServer::runQueue()
         answer.err = "zvx7246ctl: waited " + std::string(seconds) + " s for the end of " + what + "\n" + answer.err;
     }
     // The client may have gone while its command ran.
-    if (QLocalSocket* socket = next.socket.data(); socket && clients_.count(socket)) {
+    if (socket && clients_.count(socket.data())) {
         if (!answer.out.empty())
-            send(socket, "out", answer.out);
+            send(socket.data(), "out", answer.out);
         if (!answer.err.empty())
-            send(socket, "err", answer.err);
-        send(socket, "status", std::to_string(answer.status));
+            send(socket.data(), "err", answer.err);
+        send(socket.data(), "status", std::to_string(answer.status));
     }
     if (!queue_.empty())
         scheduleQueue();
+}
+
+void WindowServer::stopQueued(QLocalSocket* socket, int signal)
+{
+    std::erase_if(queue_, [this, socket, signal](const Queued& q) {
+        if (q.socket != socket)
+            return false;
+        send(socket, "status", std::to_string(128 + signal));
+        return true;
+    });
 }
 
 void WindowServer::send(QLocalSocket* socket, std::string_view name, std::string_view payload)

@@ -33,6 +33,12 @@ struct WindowCommand {
     RunRequest request;                // the words and their script line
     std::vector<std::string> options;  // option words for every command of the connection
     std::string folder;                // where the client's relative file names are
+    // While the command runs (set by the server): sends standard output
+    // written so far, for a command that reports as it goes (a lock watch);
+    // and the stop signal the script got, SIGHUP once it is gone, 0 while
+    // neither happened.
+    std::function<void(std::string_view)> streamOut;
+    std::function<int()> stopSignal;
 };
 
 struct WindowAnswer {
@@ -82,6 +88,7 @@ private:
         WindowRecordReader reader;
         std::vector<std::string> options;
         std::string folder;
+        int stop = 0;  // the stop signal the script passed on
     };
     struct Queued {
         QPointer<QLocalSocket> socket;
@@ -97,6 +104,8 @@ private:
     void scheduleQueue();
     void runQueue();
     void send(QLocalSocket* socket, std::string_view name, std::string_view payload);
+    // The client's commands not started yet end at once with the signal's status.
+    void stopQueued(QLocalSocket* socket, int signal);
 
     WindowServerHooks hooks_;
     std::unique_ptr<QLocalServer> server_;

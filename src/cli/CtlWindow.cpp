@@ -22,6 +22,8 @@ namespace {
 constexpr int kOk = 0;
 constexpr int kGone = 1;  // the window went away before the script's end
 constexpr int kUsage = 2;
+// How long the window has to answer after a stop signal.
+constexpr int kStopAnswerMs = 5000;
 
 // The words of the command itself: calc with all its own options, or what
 // is not an option.
@@ -118,12 +120,21 @@ int runThroughWindow(const std::vector<std::string>& args, const AppOptions& opt
             ended = kGone;
             return;
         }
+        bool stopping = false;
         for (;;) {
-            const auto record = window.receive(env.stopWakeFd);
+            // Once a stop signal came, the window is told and has a few
+            // seconds to end the command as a direct run would (a watch
+            // prints its summary); a second signal changes nothing.
+            const auto record = stopping ? window.receive(-1, kStopAnswerMs) : window.receive(env.stopWakeFd);
+            if (!record && window.interrupted() && !stopping) {
+                stopping = true;
+                ended = exitStatusForSignal(stopSignal());
+                if (window.send("stop", std::to_string(stopSignal())))
+                    continue;
+            }
             if (!record) {
-                if (window.interrupted()) {
+                if (stopping) {
                     // The window finishes the command by itself.
-                    ended = exitStatusForSignal(stopSignal());
                 } else {
                     env.err << "zvx7246ctl: the zvx7246labTool window went away" << where << " ("
                             << window.error() << ")\n";
@@ -132,7 +143,7 @@ int runThroughWindow(const std::vector<std::string>& args, const AppOptions& opt
                 return;
             }
             if (record->name == "out") {
-                env.out << record->payload;
+                env.out << record->payload << std::flush;  // a watch's lines as they come
             } else if (record->name == "err") {
                 env.err << record->payload;
             } else if (record->name == "status") {
