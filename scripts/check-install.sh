@@ -45,9 +45,8 @@ for page in "$tree"/share/man/man1/*.1.gz; do
   warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
   [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
 done
-reply=$(bash -c 'source "$1"; COMP_WORDS=(zvx7246ctl reset U1 ""); COMP_CWORD=3; _zvx7246ctl; echo "${COMPREPLY[*]}"' \
-        _ "$tree/share/bash-completion/completions/zvx7246ctl")
-[ "$reply" = "pll dpa both" ] || fail "completion of 'zvx7246ctl reset U1 ': '$reply'"
+scripts/check-completion.sh "$tree/share/bash-completion/completions/zvx7246ctl" >/dev/null ||
+  fail "the installed bash completion does not complete as expected"
 
 # From here on the build folder is gone.
 away=$root/$build.away.$$

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests, the program and the
-# packaging (manual pages, icon, desktop entry, the .deb) need.
+# packaging (manual pages, icon, desktop entry, the .deb) need; with
+# --lintian also lintian, for the package check (scripts/check-package.sh).
 # Installs only what is missing, so running it again costs nothing.
+# As root it runs apt-get itself, otherwise through sudo; where there is no
+# sudo it prints the one command to run as root and stops with status 1.
 set -euo pipefail
 
 packages=(
@@ -13,6 +16,12 @@ packages=(
   clang libclang-rt-14-dev
   help2man desktop-file-utils librsvg2-bin man-db dpkg-dev file
 )
+for arg in "$@"; do
+  case $arg in
+    --lintian) packages+=(lintian) ;;
+    *) echo "usage: scripts/install-deps.sh [--lintian]" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
@@ -20,11 +29,18 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
+((${#missing[@]})) || exit 0
 
-if ((${#missing[@]})); then
-  echo "Installing: ${missing[*]}"
-  sudo_cmd=()
-  if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    echo "install-deps: these Debian packages are missing, and there is no sudo to install them." >&2
+    echo "install-deps: run this as root (e.g. after 'su -'), then run the script again:" >&2
+    echo "apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
+    exit 1
+  fi
+  sudo_cmd=(sudo)
 fi
+echo "Installing: ${missing[*]}"
+"${sudo_cmd[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -12,7 +12,9 @@
 #include "device/NumberText.h"
 #include "mainwindow/DevicePanel.h"
 #include "mainwindow/DialogPolicy.h"
+#include "mainwindow/FocusedButtonEnter.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/ProgramIcon.h"
 #include "mainwindow/SoundHotKeys.h"
 #include "mainwindow/SoundPlayer.h"
 #include "mainwindow/Steppers.h"
@@ -51,6 +53,12 @@ LabApp::LabApp(LabOptions options)
       u4_(bus_.transactions(), bus_.log, Device::U4, addresses.U4readAddress, addresses.U4writeAddress)
 {
     bus_.setBeep([] { QApplication::beep(); });
+    // Every window, message box and file dialog shows the program's icon,
+    // and Enter presses the button that has the focus.
+    QApplication::setWindowIcon(programIcon());
+    // Wayland task bars find the icon through the desktop entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("zvx7246labTool"));
+    new FocusedButtonEnter(this);
     bus_.backendNote = options_.portNote.toStdString();
 
     // The raw register editor: the "J" hot key, U1 Read All and setup files
@@ -331,9 +339,14 @@ void LabApp::connectLoopResponse()
             return static_cast<double>(oscToPFDfreq(*mainWindow_, calc)) / 1000.0;
         return textValue(calc.txtHsync->text().toStdString());
     };
+    links.loopFilterPageText = [this](const char* box) {
+        const auto* edit = calculator().findChild<QLineEdit*>(QString::fromLatin1(box));
+        return edit ? edit->text() : QString();
+    };
     LoopResponseWindow* loop = &loopResponseWindow();
     frmCalculator& calc = calculator();
-    for (QLineEdit* box : {calc.txtHsync, calc.txtOscillator, calc.txtPhaseDetector, mainWindow_->inPanel()->txtOscDiv})
+    for (QLineEdit* box : {calc.txtHsync, calc.txtOscillator, calc.txtPhaseDetector, mainWindow_->inPanel()->txtOscDiv,
+                           calc.txt_R, calc.txt_C1, calc.txt_C2, calc.txt_PFD, calc.txt_N})
         connect(box, &QLineEdit::textChanged, loop, [loop] { loop->followU1(); });
     // A switch between Hsync and oscillator mode changes the figure too.
     links.setCalculatorInputMode = [setMode = links.setCalculatorInputMode, loop] {

@@ -12,16 +12,17 @@
 
 int main(int argc, char** argv)
 {
+    // --help and --version are answered before the window system is touched:
+    // they work over SSH and in a build without a display.
+    if (const zvx::AppOptions early = zvx::parseAppOptions(argc, argv); early.help || early.version) {
+        if (early.help)
+            std::printf("Usage: zvx7246labTool [options] [setup-file.zvx]\nOptions:\n%s", zvx::appOptionsHelp());
+        else
+            std::printf("zvx7246labTool %s\n", ZVX_VERSION_STRING);
+        return 0;
+    }
     QApplication qapp(argc, argv);
     const zvx::AppOptions options = zvx::parseAppOptions(argc, argv);
-    if (options.help) {
-        std::printf("Usage: zvx7246labTool [options] [setup-file.zvx]\nOptions:\n%s", zvx::appOptionsHelp());
-        return 0;
-    }
-    if (options.version) {
-        std::printf("zvx7246labTool %s\n", ZVX_VERSION_STRING);
-        return 0;
-    }
     for (const std::string& e : options.errors)
         std::fprintf(stderr, "zvx7246labTool: %s\n", e.c_str());
     if (!options.errors.empty())

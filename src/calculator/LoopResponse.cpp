@@ -1,128 +1,23 @@
 #include "calculator/LoopResponse.h"
 
-#include "calculator/NumberFormat.h"
+#include "calculator/LoopNumerics.h"
+#include "calculator/PolynomialRoots.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <cstdio>
+#include <charconv>
 #include <numbers>
+#include <optional>
 
 namespace zvx {
 
 namespace {
 
-using Mat = std::array<std::array<double, 3>, 3>;
-using Vec = std::array<double, 3>;
+using Complex = std::complex<double>;
 
 constexpr double kPi = std::numbers::pi;
 constexpr double kRadToDeg = 180.0 / kPi;
-
-Mat multiply(const Mat& a, const Mat& b)
-{
-    Mat c{};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            for (int m = 0; m < 3; ++m)
-                c[i][j] += a[i][m] * b[m][j];
-    return c;
-}
-
-Vec apply(const Mat& a, const Vec& v)
-{
-    Vec r{};
-    for (int i = 0; i < 3; ++i)
-        for (int m = 0; m < 3; ++m)
-            r[i] += a[i][m] * v[m];
-    return r;
-}
-
-// exp(a t) by scaling and squaring: the matrix is halved until its norm is
-// at most 1/2, where 20 terms of the series are exact to the last bit, and
-// the result squared back up. Stiff loops (a tiny C2) only cost more
-// squarings.
-Mat expm(const Mat& a, double t)
-{
-    double norm = 0;
-    for (const auto& row : a)
-        norm = std::max(norm, std::fabs(row[0] * t) + std::fabs(row[1] * t) + std::fabs(row[2] * t));
-    int squarings = 0;
-    double scale = t;
-    while (norm > 0.5 && squarings < 1100) {
-        norm /= 2;
-        scale /= 2;
-        ++squarings;
-    }
-    Mat x{};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            x[i][j] = a[i][j] * scale;
-    Mat sum{}, term{};
-    for (int i = 0; i < 3; ++i)
-        sum[i][i] = term[i][i] = 1;
-    for (int n = 1; n <= 20; ++n) {
-        term = multiply(term, x);
-        for (auto& row : term)
-            for (double& e : row)
-                e /= n;
-        for (int i = 0; i < 3; ++i)
-            for (int j = 0; j < 3; ++j)
-                sum[i][j] += term[i][j];
-    }
-    for (int s = 0; s < squarings; ++s)
-        sum = multiply(sum, sum);
-    return sum;
-}
-
-// The loop in time measured in 1/wn, with a = tau2 wn and b = tau1 wn:
-//   G(s) = (1 + b s) / (s^2 (1 + a s)).
-// Its state equations are those of the circuit itself (VCO phase, voltage on
-// C2, voltage on C1, with C1 + C2 = 1), which stay well scaled where the
-// textbook companion form would not. The state is the distance from the
-// settled loop (phase 1, both voltages 0), so the step starts at (-1, 0, 0)
-// and the state simply decays: y = 1 + state[0].
-struct NormalisedLoop {
-    Mat m{};
-    double a = 0;
-    double b = 0;
-
-    NormalisedLoop(double a_, double b_) : a(a_), b(b_)
-    {
-        if (a > 0) {
-            // C2 / (C1 + C2) = a / b, R C1 = b, R C2 = a b / (b - a).
-            const double rc2 = a * b / (b - a);
-            m[0] = {0, 1, 0};                          // phase' = VCO control voltage
-            m[1] = {-b / a, -1 / rc2, 1 / rc2};        // pump current less the current into R, on C2
-            m[2] = {0, 1 / b, -1 / b};                 // C1 charges through R
-        } else {
-            // Without C2 the control voltage is the C1 voltage plus R times
-            // the pump current; two states.
-            m[0] = {-b, 1, 0};
-            m[1] = {-1, 0, 0};
-            m[2] = {0, 0, 0};
-        }
-    }
-
-    static constexpr Vec kStart{-1, 0, 0};
-
-    double y(const Vec& s) const { return 1 + s[0]; }
-    double slope(const Vec& s) const { return a > 0 ? s[1] : s[1] - b * s[0]; }
-};
-
-// A root of f between lo and hi, where f(lo) and f(hi) differ in sign.
-template <class F>
-double bisect(double lo, double hi, F&& f)
-{
-    const bool loPositive = f(lo) > 0;
-    for (int i = 0; i < 200 && hi - lo > 1e-15 * std::max(std::fabs(lo), std::fabs(hi)); ++i) {
-        const double mid = 0.5 * (lo + hi);
-        if ((f(mid) > 0) == loPositive)
-            lo = mid;
-        else
-            hi = mid;
-    }
-    return 0.5 * (lo + hi);
-}
+constexpr double kToKHz = 1.0 / (2 * kPi * 1000);
 
 std::complex<double> normalisedOpen(double a, double b, double w)
 {
@@ -147,19 +42,7 @@ double normalisedCrossover(double a, double b)
         lo /= 2;
     for (int i = 0; i < 2000 && gain(hi) > 1; ++i)
         hi *= 2;
-    return std::exp(bisect(std::log(lo), std::log(hi), [&](double x) { return gain(std::exp(x)) - 1; }));
-}
-
-std::string patterned(double value, const char* pattern)
-{
-    return std::isfinite(value) ? formatNumber(value, pattern) : std::string("?");
-}
-
-std::string csvNumber(double value)
-{
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.9g", value);
-    return buf;
+    return std::exp(loopnum::bisect(std::log(lo), std::log(hi), [&](double x) { return gain(std::exp(x)) - 1; }));
 }
 
 } // namespace
@@ -242,177 +125,262 @@ double bandwidthOmega(const LoopConstants& k)
     }
     if (excess(lo) < 0)
         return k.wn * wc;  // cannot happen, see above; the crossover is the nearest answer
-    return k.wn * bisect(lo, hi, excess);
+    return k.wn * loopnum::bisect(lo, hi, excess);
 }
 
-StepResponse stepResponse(const LoopConstants& k, int points)
+std::vector<std::complex<double>> closedLoopPoles(const LoopConstants& k)
+{
+    const double a = k.tau2 * k.wn, b = k.tau1 * k.wn;
+    auto poles = a > 0 ? polynomialRoots({a, 1, b, 1}) : polynomialRoots({1, b, 1});
+    for (Complex& p : poles)
+        p *= k.wn;
+    return poles;
+}
+
+ClosedLoopPeak closedLoopPeak(const LoopConstants& k)
+{
+    const double a = k.tau2 * k.wn, b = k.tau1 * k.wn;
+    // |H|^2 = (1 + b^2 x) / ((1 - x)^2 + x (b - a x)^2) with x = w^2 (time in
+    // 1/wn); its slope in x vanishes where
+    //     2 a^2 b^2 x^3 + (b^2 - 2 a b^3 + 3 a^2) x^2 + 2 (1 - 2 a b) x - 2 = 0,
+    // which has a positive root for every loop (the left side starts at -2).
+    // (A pole the step models leave out is left out here too: it only
+    // spoils the coefficients.)
+    const double used = loopnum::usedFilterPole(a, b);
+    const std::vector<double> c = {2 * used * used * b * b, b * b - 2 * used * b * b * b + 3 * used * used,
+                                   2 * (1 - 2 * used * b), -2};
+    auto gain = [a, b](double w) { return std::abs(normalisedClosed(a, b, w)); };
+    // The slope of |H|^2 in w, from H' = (N' D - N D') / D^2 at s = jw.
+    auto slope = [a, b](double w) {
+        const Complex s(0, w);
+        const Complex n = 1.0 + b * s, d = s * s * (1.0 + a * s) + n;
+        const Complex dd = 3.0 * a * s * s + 2.0 * s + b;
+        const Complex h = n / d, dh = Complex(0, 1) * (b * d - n * dd) / (d * d);
+        return 2 * (std::conj(h) * dh).real();
+    };
+    ClosedLoopPeak best{0, 0};
+    for (const Complex& x : polynomialRoots(c)) {
+        if (!(x.real() > 0) || std::fabs(x.imag()) > 1e-6 * x.real())
+            continue;
+        // Polished on the slope itself, which the coefficients cannot spoil.
+        double w = std::sqrt(x.real());
+        for (double spread = 1e-9; spread < 1; spread *= 4) {
+            const double lo = w / (1 + spread), hi = w * (1 + spread);
+            if (slope(lo) > 0 && slope(hi) < 0) {
+                w = std::exp(loopnum::bisect(std::log(lo), std::log(hi), [&](double l) { return slope(std::exp(l)); }));
+                break;
+            }
+        }
+        if (gain(w) > best.gain)
+            best = {w, gain(w)};
+    }
+    if (best.omega == 0) {
+        // No usable root (cannot happen, see above): the highest point of a
+        // fine scan around the crossover.
+        const double wc = normalisedCrossover(a, b);
+        for (int i = -4000; i <= 4000; ++i)
+            if (const double w = wc * std::pow(10.0, i / 1000.0); gain(w) > best.gain)
+                best = {w, gain(w)};
+    }
+    best.omega *= k.wn;
+    return best;
+}
+
+namespace {
+
+// The sampled loop of these constants, or why there is none.
+std::optional<SampledLoop> sampledLoop(const LoopConstants& k, double pfdKHz, std::string& problem)
 {
     const double b = k.tau1 * k.wn;
-    double a = k.tau2 * k.wn;
-    // A filter pole ten million times faster than the loop moves the step by
-    // less than that fraction; leaving it out spares the exponential a
-    // stiffness that would cost it its precision.
-    if (a * std::max(1.0, b) < 1e-7)
-        a = 0;
-    const NormalisedLoop loop(a, b);
-    auto size = [](const Vec& v) { return v[0] * v[0] + v[1] * v[1] + v[2] * v[2]; };
-
-    // March in steps of a twentieth of the loop's fastest time constant,
-    // noting the highest sample and the last one outside the 1 % band (with
-    // the states to refine them from), until the step has stayed within a
-    // tenth of the band for as long again as it took to get there, its state
-    // no larger than then. A loop that never gets there within 200000 steps
-    // (some 10000 natural periods) has hardly any damping; its curve ends
-    // there, unsettled.
-    const double h = 0.05 / std::max(1.0, b);
-    const Mat step = expm(loop.m, h);
-    constexpr long kMaxSteps = 200'000;
-    constexpr long kMinSteps = 600;
-    Vec s = NormalisedLoop::kStart;
-    Vec peakFrom = s, outsideFrom = s;
-    long i = 0, peak = 0, lastOutside = 0, lastLoose = 0;
-    double peakY = 0, looseSize = 1;
-    bool quiet = false;
-    while (i < kMaxSteps) {
-        const Vec before = s;
-        s = apply(step, s);
-        ++i;
-        const double y = loop.y(s);
-        if (y > peakY) {
-            peakY = y;
-            peak = i;
-            peakFrom = before;
-        }
-        if (!(std::fabs(y - 1) <= 0.01)) {
-            lastOutside = i;
-            outsideFrom = s;
-        }
-        if (!(std::fabs(y - 1) <= 0.001)) {
-            lastLoose = i;
-            looseSize = size(s);
-        }
-        if (i >= std::max(2 * lastLoose, kMinSteps) && size(s) <= looseSize) {
-            quiet = true;
-            break;
-        }
+    const double period = k.wn / (pfdKHz * 1000);
+    if (!(period >= 1e-250) || !(period <= 1e50)) {
+        problem = period > 1 ? "PFD is too low for the sampled model" : "PFD is too high for the sampled model";
+        return std::nullopt;
     }
-    const double end = static_cast<double>(i) * h;
-
-    // The peak and the settling time between their samples, by bisection on
-    // the exact state a fraction of a step on.
-    auto from = [&loop](const Vec& start, double dt) { return apply(expm(loop.m, dt), start); };
-    StepResponse r;
-    double peakT = static_cast<double>(peak) * h;
-    if (peak > 0 && peak < i) {
-        const double dt = bisect(0.0, 2 * h, [&](double t) { return loop.slope(from(peakFrom, t)); });
-        peakT = static_cast<double>(peak - 1) * h + dt;
-        r.overshoot = std::max(0.0, loop.y(from(peakFrom, dt)) - 1);
-    } else {
-        r.overshoot = std::max(0.0, peakY - 1);
-    }
-    r.settled = quiet;
-    double settleT = end;
-    if (quiet) {
-        const double dt = bisect(0.0, h, [&](double t) { return std::fabs(loop.y(from(outsideFrom, t)) - 1) - 0.01; });
-        settleT = static_cast<double>(lastOutside) * h + dt;
-    }
-
-    // The curve: through the settling time and twice the peak time, with
-    // margin; each sample reached in steps no longer than the march's.
-    const double span = std::max(quiet ? std::max(1.5 * settleT, 2 * peakT) : end, h);
-    points = std::max(points, 2);
-    const double dt = span / (points - 1);
-    const long substeps = static_cast<long>(std::ceil(dt / h));
-    const Mat sub = expm(loop.m, dt / static_cast<double>(substeps));
-    s = NormalisedLoop::kStart;
-    r.t.reserve(static_cast<std::size_t>(points));
-    r.y.reserve(static_cast<std::size_t>(points));
-    for (int p = 0; p < points; ++p) {
-        r.t.push_back(p * dt / k.wn);
-        r.y.push_back(loop.y(s));
-        for (long j = 0; j < substeps; ++j)
-            s = apply(sub, s);
-    }
-    r.peakTime = peakT / k.wn;
-    r.settlingTime = settleT / k.wn;
-    return r;
+    return SampledLoop(loopnum::usedFilterPole(k.tau2 * k.wn, b), b, period);
 }
+
+// What the sampled loop does, beside the continuous step (whose figures a
+// detector too fast to tell apart takes over); no samples yet.
+SampledResponse sampledFigures(const LoopConstants& k, const SampledLoop& loop, const StepResponse& step)
+{
+    SampledResponse s;
+    const double b = k.tau1 * k.wn;
+    const LoopConstants normalised{1, b, loopnum::usedFilterPole(k.tau2 * k.wn, b)};
+    double fastest = 0;
+    for (const Complex& p : closedLoopPoles(normalised))
+        fastest = std::max(fastest, std::abs(p));
+    const SampledFigures f = analyseSampledLoop(loop, crossoverOmega(normalised), fastest);
+    s.periodS = loop.period() / k.wn;
+    s.poles = loop.poles();
+    s.stable = f.stable;
+    s.worstPole = loop.worstPole();
+    s.hasCrossover = f.hasCrossover;
+    s.crossoverKHz = f.crossoverTheta / loop.period() * k.wn * kToKHz;
+    s.phaseMarginDeg = f.phaseMarginDeg;
+    s.likeContinuous = f.likeContinuous;
+    if (f.likeContinuous) {
+        s.settled = step.settled;
+        s.overshoot = step.overshoot;
+        s.peakTime = step.peakTime;
+        s.settlingTime = step.settlingTime;
+    } else {
+        s.settled = f.settled;
+        s.overshoot = f.overshoot;
+        s.peakTime = f.peakTime / k.wn;
+        s.settlingTime = f.settlingTime / k.wn;
+    }
+    return s;
+}
+
+// The frequencies of the Bode curves, in kHz (see LoopResponse::bode).
+std::vector<double> bodeFrequencies(const LoopResponse& r, double pfd, int points)
+{
+    const LoopConstants& k = r.constants;
+    const double fzero = kToKHz / k.tau1;
+    const double features[] = {fzero, r.crossoverKHz, r.peakKHz, r.bandwidthKHz};
+    const double lowest = *std::min_element(std::begin(features), std::end(features));
+    double highest = *std::max_element(std::begin(features), std::end(features));
+    if (loopnum::usedFilterPole(k.tau2 * k.wn, k.tau1 * k.wn) > 0)
+        highest = std::max(highest, kToKHz / k.tau2);
+    const double fLow = lowest / 100;
+    double fHigh = 3 * highest;
+    if (pfd <= 1000 * fHigh)
+        fHigh = std::max(fHigh, pfd);
+    const double decades = std::log10(fHigh / fLow);
+    const int n = std::max({points, static_cast<int>(std::ceil(40 * decades)), 2});
+    std::vector<double> f;
+    for (int i = 0; i < n; ++i)
+        f.push_back(fLow * std::pow(fHigh / fLow, static_cast<double>(i) / (n - 1)));
+    f.back() = fHigh;
+    for (double extra : {r.crossoverKHz, r.peakKHz, pfd / 2})
+        if (extra > fLow && extra < fHigh)
+            f.insert(std::upper_bound(f.begin(), f.end(), extra), extra);
+    f.erase(std::unique(f.begin(), f.end()), f.end());
+    return f;
+}
+
+std::string csvNumber(double value)
+{
+    // Locale-free, as printf's %.9g in the C locale.
+    char buf[64];
+    return std::string(buf, std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 9).ptr);
+}
+
+} // namespace
 
 LoopResponse computeLoopResponse(const LoopFilterInputs& in, int bodePoints, int stepPoints)
 {
     LoopResponse r;
     r.page = computeLoopFilter(in);
     r.problem = loopInputProblem(in);
-    if (!r.ok())
+    if (!r.ok()) {
+        describeLoop(r, in);
         return r;
+    }
     const LoopConstants k = loopConstants(in);
     const double a = k.tau2 * k.wn, b = k.tau1 * k.wn;
     if (!std::isfinite(k.wn) || !(k.wn > 0) || !std::isfinite(k.tau1) || !(k.tau1 > 0) ||
         !std::isfinite(a) || !std::isfinite(b) || !(b > a) || b > 1e12 || b < 1e-12) {
         r.problem = "the inputs are out of range";
+        describeLoop(r, in);
         return r;
     }
     r.constants = k;
+    r.pfdKHz = in.pfd;
 
-    const double toKHz = 1.0 / (2 * kPi * 1000);
-    r.crossoverKHz = crossoverOmega(k) * toKHz;
+    r.crossoverKHz = crossoverOmega(k) * kToKHz;
     r.phaseMarginDeg = phaseMarginDeg(k);
-    r.bandwidthKHz = bandwidthOmega(k) * toKHz;
+    r.bandwidthKHz = bandwidthOmega(k) * kToKHz;
+    const ClosedLoopPeak peak = closedLoopPeak(k);
+    r.peakKHz = peak.omega * kToKHz;
+    r.peakingDb = 20 * std::log10(peak.gain);
+
+    // The step over the time both loops need to settle (the sampled one up
+    // to four times the continuous one's span), with the samples on it.
     r.step = stepResponse(k, stepPoints);
-
-    // From two decades below the filter zero up to the phase detector's
-    // frequency, which bounds what a sampled loop can follow; at least two
-    // decades wide.
-    const double fLow = toKHz / k.tau1 / 100;
-    const double fHigh = std::max(in.pfd, fLow * 100);
-    bodePoints = std::max(bodePoints, 2);
-    for (int i = 0; i < bodePoints; ++i) {
-        const double f = fLow * std::pow(fHigh / fLow, static_cast<double>(i) / (bodePoints - 1));
-        const double w = f / toKHz;
-        r.bode.push_back({f, 20 * std::log10(std::abs(openLoopGain(k, w))), openLoopPhaseDeg(k, w),
-                          20 * std::log10(std::abs(closedLoopGain(k, w)))});
+    const std::optional<SampledLoop> loop = sampledLoop(k, in.pfd, r.sampled.problem);
+    if (loop) {
+        r.sampled = sampledFigures(k, *loop, r.step);
+        const double shown = r.step.t.back();
+        const double wanted = std::min(1.5 * r.sampled.settlingTime, 4 * shown);
+        if (r.sampled.settled && !r.sampled.likeContinuous && wanted > shown)
+            r.step = stepResponse(k, stepPoints, wanted);
+        if (!r.sampled.likeContinuous) {
+            sampledStepCurve(*loop, r.step.t.back() * k.wn, r.sampled.peakTime * k.wn, kMaxSampledPoints, r.sampled.t,
+                             r.sampled.y);
+            for (double& t : r.sampled.t)
+                t /= k.wn;
+        }
     }
 
-    r.figures = {
-        {"crossover", patterned(r.crossoverKHz, "###.000"), "kHz"},
-        {"phase margin", patterned(r.phaseMarginDeg, "###.0"), "deg"},
-        {"-3 dB bandwidth", patterned(r.bandwidthKHz, "###.000"), "kHz"},
-        {"overshoot", patterned(r.step.overshoot * 100, "###.0"), "%"},
-        {"settling 1 %", r.step.settled ? patterned(r.step.settlingTime * 1e3, "###.000") : "?", "ms"},
-    };
-    for (int i : {0, 1, 2, 3, 5}) {
-        const std::string text = r.page.figureText(i);
-        r.figures.push_back({kLoopFilterFigures[i].name, text.empty() ? "?" : text, kLoopFilterFigures[i].unit});
+    const double nyquistKHz = in.pfd / 2;
+    for (double f : bodeFrequencies(r, in.pfd, bodePoints)) {
+        const double w = f / kToKHz;
+        BodePoint p{f, 20 * std::log10(std::abs(openLoopGain(k, w))), openLoopPhaseDeg(k, w),
+                    20 * std::log10(std::abs(closedLoopGain(k, w)))};
+        if (loop && f <= nyquistKHz * (1 + 1e-12)) {
+            const double theta = std::min(kPi, f / nyquistKHz * kPi);
+            p.sampled = true;
+            p.sampledDb = 20 * std::log10(std::abs(loop->openLoop(theta)));
+            p.sampledDeg = loop->openLoopPhaseDeg(theta);
+            p.sampledClosedDb = 20 * std::log10(std::abs(loop->closedLoop(theta)));
+        }
+        r.bode.push_back(p);
     }
 
-    if (r.phaseMarginDeg < kMinPhaseMarginDeg)
-        r.warnings.push_back("phase margin " + std::to_string(std::lround(r.phaseMarginDeg)) +
-                             "\xC2\xB0: the loop will ring");
-    if (r.crossoverKHz > in.pfd / kMaxCrossoverRatio)
-        r.warnings.push_back("crossover " + r.figures[0].value + " kHz is above PFD/10 (" +
-                             patterned(in.pfd / kMaxCrossoverRatio, "###.000") +
-                             " kHz): the phase detector samples too rarely for this loop, which will "
-                             "ring more than shown or lose lock");
-    if (!r.step.settled)
-        r.warnings.push_back("the step response does not settle within the time shown");
+    describeLoop(r, in);
     return r;
+}
+
+std::string curveProblem(const LoopResponse& r)
+{
+    for (const BodePoint& p : r.bode) {
+        const std::string at = " at " + csvNumber(p.fKHz) + " kHz";
+        if (!std::isfinite(p.fKHz) || !std::isfinite(p.openDb) || !std::isfinite(p.openDeg))
+            return "|G|" + at + " is beyond the computable range";
+        if (!std::isfinite(p.closedDb))
+            return "|H|" + at + " is beyond the computable range";
+        if (p.sampled && (!std::isfinite(p.sampledDb) || !std::isfinite(p.sampledDeg) ||
+                          !std::isfinite(p.sampledClosedDb)))
+            return "the sampled loop" + at + " is beyond the computable range";
+    }
+    for (std::size_t i = 0; i < r.step.t.size(); ++i)
+        if (!std::isfinite(r.step.t[i]) || !std::isfinite(r.step.y[i]))
+            return "the step response is beyond the computable range";
+    for (std::size_t i = 0; i < r.sampled.t.size(); ++i)
+        if (!std::isfinite(r.sampled.t[i]) || !std::isfinite(r.sampled.y[i]))
+            return "the sampled step is beyond the computable range";
+    return {};
 }
 
 std::string loopResponseCsv(const LoopResponse& r)
 {
-    std::string out = "frequency_kHz,open_loop_dB,open_loop_deg,closed_loop_dB,time_ms,step\n";
-    const std::size_t rows = std::max(r.bode.size(), r.step.t.size());
+    if (!curveProblem(r).empty())
+        return {};
+    std::string out = "frequency_kHz,open_loop_dB,open_loop_deg,closed_loop_dB,time_ms,step,"
+                      "sampled_open_loop_dB,sampled_open_loop_deg,sampled_closed_loop_dB,sample_time_ms,sampled_step\n";
+    const std::size_t rows = std::max({r.bode.size(), r.step.t.size(), r.sampled.t.size()});
     for (std::size_t i = 0; i < rows; ++i) {
-        if (i < r.bode.size()) {
-            const BodePoint& p = r.bode[i];
-            out += csvNumber(p.fKHz) + ',' + csvNumber(p.openDb) + ',' + csvNumber(p.openDeg) + ',' +
-                   csvNumber(p.closedDb);
-        } else {
+        const BodePoint* p = i < r.bode.size() ? &r.bode[i] : nullptr;
+        if (p)
+            out += csvNumber(p->fKHz) + ',' + csvNumber(p->openDb) + ',' + csvNumber(p->openDeg) + ',' +
+                   csvNumber(p->closedDb);
+        else
             out += ",,,";
-        }
         out += ',';
         if (i < r.step.t.size())
             out += csvNumber(r.step.t[i] * 1e3) + ',' + csvNumber(r.step.y[i]);
+        else
+            out += ',';
+        out += ',';
+        if (p && p->sampled)
+            out += csvNumber(p->sampledDb) + ',' + csvNumber(p->sampledDeg) + ',' + csvNumber(p->sampledClosedDb);
+        else
+            out += ",,";
+        out += ',';
+        if (i < r.sampled.t.size())
+            out += csvNumber(r.sampled.t[i] * 1e3) + ',' + csvNumber(r.sampled.y[i]);
         else
             out += ',';
         out += '\n';

@@ -1,5 +1,6 @@
 #include "calculator/LoopResponseWindow.h"
 
+#include "calculator/LoopResponseCharts.h"
 #include "device/NumberText.h"
 #include "mainwindow/ControlRule.h"
 #include "mainwindow/DevicePanel.h"
@@ -7,25 +8,21 @@
 #include "mainwindow/Lab.h"
 #include "mainwindow/MainWindow.h"
 
-#include <QChart>
-#include <QChartView>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLegendMarker>
 #include <QLineEdit>
-#include <QLineSeries>
-#include <QLogValueAxis>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSaveFile>
-#include <QScatterSeries>
-#include <QValueAxis>
+#include <QScreen>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -48,100 +45,68 @@ constexpr InputInfo kInputs[LoopResponseWindow::kInputCount] = {
     {"txtKv", "Kv (MHz/V)", "250"},
 };
 
-// The value labels, in the order of LoopResponse::figures.
-constexpr const char* kFigureLabels[] = {
-    "lblCrossover", "lblPhaseMargin", "lblBandwidth", "lblOvershoot", "lblSettling",
-    "lbl_fzero",    "lbl_fp2",        "lbl_fn",       "lbl_fin_fzero", "lbl_zeta",
+// The value labels, in the order of LoopResponse::figures, and their rows.
+struct FigureRow {
+    const char* objectName;
+    const char* caption;
+    int row;
 };
-constexpr const char* kFigureCaptions[] = {
-    "crossover", "phase margin", "-3 dB bandwidth", "overshoot", "settling (1 %)",
-    "fzero",     "fp2",          "fn",              "fin/fzero", "zeta",
+constexpr FigureRow kFigureRows[kLoopFigureCount] = {
+    {"lblCrossover", "crossover", 0},
+    {"lblPhaseMargin", "phase margin", 1},
+    {"lblBandwidth", "-3 dB bandwidth", 2},
+    {"lblOvershoot", "overshoot", 4},
+    {"lblSettling", "settling (1 %)", 5},
+    {"lbl_fzero", "fzero", 9},
+    {"lbl_fp2", "fp2", 10},
+    {"lbl_fn", "fn", 11},
+    {"lbl_fin_fzero", "fin/fzero", 12},
+    {"lbl_zeta", "zeta", 13},
+    {"lblPeaking", "peaking", 3},
+    {"lblSampledPhaseMargin", "sampled phase margin", 6},
+    {"lblSampledOvershoot", "sampled overshoot", 7},
+    {"lblSampledStable", "sampled stable", 8},
 };
+
+// The calculator's loop-filter page boxes that stand in for the program's
+// values while it has none (a fresh start, before a Read All or an Open).
+constexpr const char* kPageBoxes[LoopResponseWindow::kInputCount] = {"txt_R", "txt_C1", "txt_C2", "txt_PFD",
+                                                                     "txt_N", nullptr,  nullptr};
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
-QString figureText(const Figure& f)
-{
-    if (f.unit.empty() || f.value == "?")
-        return q(f.value);
-    if (f.unit == "deg")
-        return q(f.value) + QStringLiteral("\u00B0");
-    return q(f.value + " " + f.unit);
-}
+// A result label that never widens the window: a text too long for its
+// room is drawn ending in "..."; text() and the tooltip hold the whole of it.
+class FigureLabel : public QLabel {
+public:
+    using QLabel::QLabel;
 
-template <class Series>
-Series* addSeries(QChart* chart, std::initializer_list<QAbstractAxis*> axes, Qt::PenStyle style = Qt::SolidLine)
-{
-    auto* s = new Series;
-    chart->addSeries(s);
-    for (QAbstractAxis* axis : axes)
-        s->attachAxis(axis);
-    if (style != Qt::SolidLine) {
-        QPen pen = s->pen();
-        pen.setStyle(style);
-        pen.setWidthF(1.2);
-        s->setPen(pen);
+    QSize sizeHint() const override
+    {
+        QSize size = QLabel::sizeHint();
+        size.setWidth(std::min(size.width(), kWidest));
+        return size;
     }
-    return s;
-}
+    QSize minimumSizeHint() const override
+    {
+        QSize size = QLabel::minimumSizeHint();
+        size.setWidth(std::min(size.width(), kNarrowest));
+        return size;
+    }
 
-QLogValueAxis* frequencyAxis(QChart* chart)
-{
-    auto* axis = new QLogValueAxis;
-    axis->setBase(10);
-    axis->setLabelFormat(QStringLiteral("%g"));
-    axis->setTitleText(QStringLiteral("frequency (kHz)"));
-    axis->setMinorTickCount(8);
-    chart->addAxis(axis, Qt::AlignBottom);
-    return axis;
-}
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        const QRect room = contentsRect();
+        style()->drawItemText(&painter, room, static_cast<int>(alignment()), palette(), isEnabled(),
+                              fontMetrics().elidedText(text(), Qt::ElideRight, room.width()), foregroundRole());
+    }
 
-QValueAxis* valueAxis(QChart* chart, const QString& title, Qt::Alignment side)
-{
-    auto* axis = new QValueAxis;
-    axis->setTitleText(title);
-    axis->setLabelFormat(QStringLiteral("%g"));
-    chart->addAxis(axis, side);
-    return axis;
-}
-
-void hideFromLegend(QChart* chart, QAbstractSeries* series)
-{
-    for (QLegendMarker* m : chart->legend()->markers(series))
-        m->setVisible(false);
-}
-
-// A tick spacing of 1, 2 or 5 times a power of ten, about a fifth of the span.
-double niceStep(double span)
-{
-    const double rough = span / 5;
-    const double decade = std::pow(10.0, std::floor(std::log10(rough)));
-    for (double m : {1.0, 2.0, 5.0})
-        if (rough <= m * decade)
-            return m * decade;
-    return 10 * decade;
-}
-
-// A value axis from lo to hi with ticks at round numbers.
-void setTicks(QValueAxis* axis, double lo, double hi)
-{
-    if (!(hi > lo))
-        hi = lo + 1;
-    axis->setTickType(QValueAxis::TicksDynamic);
-    axis->setTickAnchor(0);
-    axis->setTickInterval(niceStep(hi - lo));
-    axis->setRange(lo, hi);
-}
-
-// A dB range in whole tens around the values, at most 160 dB tall.
-std::pair<double, double> decibelRange(double lo, double hi)
-{
-    hi = std::ceil(hi / 10) * 10;
-    lo = std::max(std::floor(lo / 10) * 10, hi - 160);
-    if (hi - lo < 20)
-        lo = hi - 20;
-    return {lo, hi};
-}
+private:
+    static constexpr int kWidest = 160;
+    static constexpr int kNarrowest = 40;
+};
 
 } // namespace
 
@@ -173,12 +138,14 @@ LoopResponseWindow::LoopResponseWindow(Lab& app) : app_(app)
     lblWarnings->setWordWrap(true);
     lblWarnings->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold"));
     lblWarnings->setMaximumWidth(260);
+    lblWarnings->setMinimumWidth(0);
     left->addWidget(lblWarnings);
     left->addStretch(1);
 
     auto* right = new QVBoxLayout;
     columns->addLayout(right, 1);
-    buildPlots();
+    charts_ = std::make_unique<LoopResponseCharts>();
+    plotArea = charts_->area();
     right->addWidget(plotArea, 1);
     lblProblem = new QLabel(client);
     lblProblem->setObjectName(QStringLiteral("lblProblem"));
@@ -230,110 +197,18 @@ void LoopResponseWindow::buildInputs(QWidget* parent, QVBoxLayout* column)
     results->setObjectName(QStringLiteral("fraResults"));
     auto* figures = new QGridLayout(results);
     for (std::size_t i = 0; i < figureLabels.size(); ++i) {
-        const int row = static_cast<int>(i);
-        figures->addWidget(new QLabel(QString::fromLatin1(kFigureCaptions[i]), results), row, 0);
-        auto* value = new QLabel(QStringLiteral("?"), results);
-        value->setObjectName(QString::fromLatin1(kFigureLabels[i]));
+        const FigureRow& f = kFigureRows[i];
+        figures->addWidget(new QLabel(QString::fromLatin1(f.caption), results), f.row, 0);
+        auto* value = new FigureLabel(QStringLiteral("?"), results);
+        value->setObjectName(QString::fromLatin1(f.objectName));
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        figures->addWidget(value, row, 1);
+        figures->addWidget(value, f.row, 1);
         figureLabels[i] = value;
     }
     column->addWidget(results);
 }
 
-// The charts, their axes and series are made once; a recompute only
-// replaces points, ranges and names, which Qt Charts redraws quickly.
-struct LoopResponseWindow::Curves {
-    QLogValueAxis* openF = nullptr;
-    QValueAxis* openDb = nullptr;
-    QValueAxis* openDeg = nullptr;
-    QLineSeries* openMag = nullptr;
-    QLineSeries* openPhase = nullptr;
-    QLineSeries* zeroDb = nullptr;
-    QLineSeries* crossover = nullptr;
-    QScatterSeries* margin = nullptr;
-
-    QLogValueAxis* closedF = nullptr;
-    QValueAxis* closedDb = nullptr;
-    QLineSeries* closedMag = nullptr;
-    QLineSeries* minus3Db = nullptr;
-    QScatterSeries* bandwidth = nullptr;
-
-    QValueAxis* time = nullptr;
-    QValueAxis* level = nullptr;
-    QLineSeries* step = nullptr;
-    QLineSeries* bandHigh = nullptr;
-    QLineSeries* bandLow = nullptr;
-    QScatterSeries* peak = nullptr;
-    QLineSeries* settling = nullptr;
-};
-
 LoopResponseWindow::~LoopResponseWindow() = default;
-
-void LoopResponseWindow::buildPlots()
-{
-    plotArea = new QWidget;
-    plotArea->setObjectName(QStringLiteral("plotArea"));
-    auto* stack = new QVBoxLayout(plotArea);
-    stack->setContentsMargins(0, 0, 0, 0);
-    auto view = [&](const char* name, const QString& title) {
-        auto* chart = new QChart;
-        chart->setTitle(title);
-        chart->legend()->setAlignment(Qt::AlignRight);
-        chart->setMargins(QMargins(4, 4, 4, 4));
-        auto* v = new QChartView(chart, plotArea);
-        v->setObjectName(QString::fromLatin1(name));
-        v->setRenderHint(QPainter::Antialiasing);
-        v->setMinimumHeight(230);
-        stack->addWidget(v, 1);
-        return chart;
-    };
-    curves_ = std::make_unique<Curves>();
-    Curves& c = *curves_;
-
-    // Open loop: magnitude on the left axis, phase on the right, the
-    // crossover as a dashed line and the phase margin as a point on the phase.
-    QChart* open = view("chartOpenLoop", QStringLiteral("Open loop G"));
-    c.openF = frequencyAxis(open);
-    c.openDb = valueAxis(open, QStringLiteral("|G| (dB)"), Qt::AlignLeft);
-    c.openDeg = valueAxis(open, QStringLiteral("phase (deg)"), Qt::AlignRight);
-    c.openDeg->setRange(-180, -90);
-    c.openDeg->setTickCount(7);
-    c.openMag = addSeries<QLineSeries>(open, {c.openF, c.openDb});
-    c.openMag->setName(QStringLiteral("|G|"));
-    c.openPhase = addSeries<QLineSeries>(open, {c.openF, c.openDeg});
-    c.openPhase->setName(QStringLiteral("phase"));
-    c.zeroDb = addSeries<QLineSeries>(open, {c.openF, c.openDb}, Qt::DotLine);
-    hideFromLegend(open, c.zeroDb);
-    c.crossover = addSeries<QLineSeries>(open, {c.openF, c.openDb}, Qt::DashLine);
-    c.margin = addSeries<QScatterSeries>(open, {c.openF, c.openDeg});
-    c.margin->setMarkerSize(9);
-
-    QChart* closed = view("chartClosedLoop", QStringLiteral("Closed loop H (output phase / N)"));
-    c.closedF = frequencyAxis(closed);
-    c.closedDb = valueAxis(closed, QStringLiteral("|H| (dB)"), Qt::AlignLeft);
-    c.closedMag = addSeries<QLineSeries>(closed, {c.closedF, c.closedDb});
-    c.closedMag->setName(QStringLiteral("|H|"));
-    c.minus3Db = addSeries<QLineSeries>(closed, {c.closedF, c.closedDb}, Qt::DotLine);
-    c.minus3Db->setName(QStringLiteral("-3 dB"));
-    c.bandwidth = addSeries<QScatterSeries>(closed, {c.closedF, c.closedDb});
-    c.bandwidth->setMarkerSize(9);
-
-    // Step response with the 1 % band, the peak and the settling time.
-    QChart* step = view("chartStep", QStringLiteral("Step response (output phase / N)"));
-    c.time = valueAxis(step, QStringLiteral("time (ms)"), Qt::AlignBottom);
-    c.level = valueAxis(step, QStringLiteral("output / final"), Qt::AlignLeft);
-    c.step = addSeries<QLineSeries>(step, {c.time, c.level});
-    c.step->setName(QStringLiteral("step"));
-    c.bandHigh = addSeries<QLineSeries>(step, {c.time, c.level}, Qt::DotLine);
-    c.bandHigh->setName(QStringLiteral("\u00B11 %"));
-    c.bandLow = addSeries<QLineSeries>(step, {c.time, c.level}, Qt::DotLine);
-    c.bandLow->setPen(c.bandHigh->pen());
-    hideFromLegend(step, c.bandLow);
-    c.peak = addSeries<QScatterSeries>(step, {c.time, c.level});
-    c.peak->setMarkerSize(9);
-    c.settling = addSeries<QLineSeries>(step, {c.time, c.level}, Qt::DashLine);
-}
 
 void LoopResponseWindow::watchProgram()
 {
@@ -349,21 +224,34 @@ void LoopResponseWindow::watchProgram()
 
 QString LoopResponseWindow::programValue(Input input) const
 {
+    const QString value = mainWindowValue(input);
+    if (!value.isEmpty() || !kPageBoxes[input] || !app_.links.loopFilterPageText)
+        return value;
+    return app_.links.loopFilterPageText(kPageBoxes[input]);
+}
+
+QString LoopResponseWindow::mainWindowValue(Input input) const
+{
     const MainWindow* main = app_.mainWindow();
     if (!main)
         return boxes[input]->text();
     switch (input) {
-    case R: return main->txtR->text();
-    case C1: return main->txtC1->text();
-    case C2: return main->txtC2->text();
-    case PFD:
-        if (app_.links.phaseDetectorKHz)
-            return QString::number(app_.links.phaseDetectorKHz(), 'g', 7);
-        return QString::number(textValue(main->txtHsync->text().toStdString()), 'g', 7);
+    case R: return main->txtR->text().trimmed();
+    case C1: return main->txtC1->text().trimmed();
+    case C2: return main->txtC2->text().trimmed();
+    case PFD: {
+        // An empty Hsync box, or an oscillator divider of 0, gives no
+        // phase-detector frequency.
+        const double pfd = app_.links.phaseDetectorKHz ? app_.links.phaseDetectorKHz()
+                                                       : textValue(main->txtHsync->text().toStdString());
+        return pfd > 0 ? QString::number(pfd, 'g', 7) : QString();
+    }
     case N: {
         // The feedback divider: pixels per line times the PSD divisor, as
         // the calculator's VCO speed counts it.
         const DevicePanel* u1 = main->inPanel();
+        if (u1->txtHorizTotal->text().trimmed().isEmpty())
+            return {};
         const double total = decimalTextValue(u1->txtHorizTotal->text().toStdString());
         return QString::number(total * psdDivisor(u1->obPSD->selectedIndex()), 'g', 12);
     }
@@ -452,74 +340,46 @@ void LoopResponseWindow::recompute()
     const bool ok = response_.ok();
     for (std::size_t i = 0; i < figureLabels.size(); ++i) {
         QLabel* label = figureLabels[i];
-        label->setText(ok && i < response_.figures.size() ? figureText(response_.figures[i]) : QStringLiteral("?"));
-        label->setToolTip(ok && i >= 5 && response_.figures[i].value == "?" ? q(response_.page.cause) : QString());
+        const Figure* f = ok ? &response_.figures[i] : nullptr;
+        label->setText(f ? loopFigureText(*f) : QStringLiteral("?"));
+        // The whole figure, and why it is unknown.
+        label->setToolTip(!f ? QString() : f->cause.empty() ? label->text() : label->text() + ": " + q(f->cause));
+        label->setEnabled(true);
+    }
+    const SampledResponse& sampled = response_.sampled;
+    const bool unstable = ok && sampled.problem.empty() && !sampled.stable;
+    figureLabels[kSampledStableFigure]->setStyleSheet(unstable ? QStringLiteral("color: #b00000; font-weight: bold")
+                                                               : QString());
+    if (unstable) {
+        // The continuous loop settles; the sampled one does not.
+        QLabel* settling = figureLabels[kSettlingFigure];
+        settling->setEnabled(false);
+        settling->setToolTip(settling->text() + QStringLiteral(": the continuous loop's; unstable when sampled at PFD"));
     }
     QStringList warnings;
     for (const std::string& w : response_.warnings)
         warnings << q(w);
     lblWarnings->setText(warnings.join(QLatin1Char('\n')));
+    lblWarnings->setToolTip(lblWarnings->text());
     lblProblem->setText(ok ? QString() : QStringLiteral("No plot: %1.").arg(q(response_.problem)));
     lblProblem->setVisible(!ok);
     plotArea->setVisible(ok);
     mnuSavePlot->setEnabled(ok);
     mnuSaveCurves->setEnabled(ok);
     if (ok)
-        drawCharts();
+        charts_->draw(response_);
+    keepOnScreen();
 }
 
-void LoopResponseWindow::drawCharts()
+void LoopResponseWindow::keepOnScreen()
 {
-    const LoopResponse& r = response_;
-    const std::vector<Figure>& fig = r.figures;
-    Curves& c = *curves_;
-
-    const double fLow = r.bode.front().fKHz, fHigh = r.bode.back().fKHz;
-    double openLo = 1e300, openHi = -1e300, closedLo = 1e300, closedHi = -1e300;
-    QList<QPointF> openMag, openPhase, closedMag, step;
-    for (const BodePoint& p : r.bode) {
-        openLo = std::min(openLo, p.openDb);
-        openHi = std::max(openHi, p.openDb);
-        closedLo = std::min(closedLo, p.closedDb);
-        closedHi = std::max(closedHi, p.closedDb);
-        openMag.append({p.fKHz, p.openDb});
-        openPhase.append({p.fKHz, p.openDeg});
-        closedMag.append({p.fKHz, p.closedDb});
-    }
-    for (std::size_t i = 0; i < r.step.t.size(); ++i)
-        step.append({r.step.t[i] * 1e3, r.step.y[i]});
-
-    c.openF->setRange(fLow, fHigh);
-    const auto [openBottom, openTop] = decibelRange(openLo, openHi);
-    setTicks(c.openDb, openBottom, openTop);
-    c.openMag->replace(openMag);
-    c.openPhase->replace(openPhase);
-    c.zeroDb->replace({{fLow, 0}, {fHigh, 0}});
-    c.crossover->setName(QStringLiteral("crossover %1").arg(figureText(fig[0])));
-    c.crossover->replace({{r.crossoverKHz, openBottom}, {r.crossoverKHz, openTop}});
-    c.margin->setName(QStringLiteral("phase margin %1").arg(figureText(fig[1])));
-    c.margin->replace({{r.crossoverKHz, r.phaseMarginDeg - 180}});
-
-    c.closedF->setRange(fLow, fHigh);
-    const auto [closedBottom, closedTop] = decibelRange(std::max(closedLo, -60.0), closedHi + 3);
-    setTicks(c.closedDb, closedBottom, closedTop);
-    c.closedMag->replace(closedMag);
-    c.minus3Db->replace({{fLow, -3}, {fHigh, -3}});
-    c.bandwidth->setName(QStringLiteral("bandwidth %1").arg(figureText(fig[2])));
-    c.bandwidth->replace({{r.bandwidthKHz, -3}});
-
-    const double tEnd = r.step.t.back() * 1e3;
-    const double top = std::max(1.2, std::ceil((1 + r.step.overshoot) * 10 + 0.5) / 10);
-    setTicks(c.time, 0, tEnd);
-    setTicks(c.level, 0, top);
-    c.step->replace(step);
-    c.bandHigh->replace({{0, 1.01}, {tEnd, 1.01}});
-    c.bandLow->replace({{0, 0.99}, {tEnd, 0.99}});
-    c.peak->setName(QStringLiteral("overshoot %1").arg(figureText(fig[3])));
-    c.peak->replace({{r.step.peakTime * 1e3, 1 + r.step.overshoot}});
-    c.settling->setName(QStringLiteral("settling %1").arg(figureText(fig[4])));
-    c.settling->setVisible(r.step.settled);
-    c.settling->replace({{r.step.settlingTime * 1e3, 0}, {r.step.settlingTime * 1e3, top}});
+    // No figure, however long, makes the window wider than the screen.
+    const QScreen* s = screen();
+    if (!s)
+        return;
+    const QRect room = s->availableGeometry();
+    if (width() > room.width() || height() > room.height())
+        resize(std::min(width(), room.width()), std::min(height(), room.height()));
 }
 
 bool LoopResponseWindow::saveFile(const QString& title, const QString& filter, const QString& extension,
@@ -577,6 +437,12 @@ void LoopResponseWindow::saveCurves()
         recompute();
     if (!response_.ok())
         return;
+    // Curves holding an infinity or a NaN are refused, never written.
+    if (const std::string problem = curveProblem(response_); !problem.empty()) {
+        app_.dialogs().message(this, QMessageBox::Warning, QStringLiteral("Save Curves"),
+                               QStringLiteral("The curves cannot be saved: %1.").arg(q(problem)), QMessageBox::Ok);
+        return;
+    }
     saveFile(QStringLiteral("Save Curves"), QStringLiteral("CSV Files (*.csv)|*.csv"), QStringLiteral(".csv"),
              [this](const QString& name, QString& error) {
                  const std::string text = loopResponseCsv(response_);

@@ -1,15 +1,17 @@
 #pragma once
 // The Loop Response window: the U1 PLL's open-loop Bode plot with crossover
 // and phase margin, its closed-loop magnitude with the -3 dB bandwidth and
-// its normalised step response with overshoot and 1 % settling time, for the
-// loop filter on the main window and the U1 settings. The arithmetic is
-// calculator/LoopResponse; this window reads the boxes, draws the curves and
-// saves them.
+// the peak, and its normalised step response with overshoot and 1 % settling
+// time, each beside the loop as the phase detector samples it, for the loop
+// filter on the main window and the U1 settings. The arithmetic is
+// calculator/LoopResponse, the plots calculator/LoopResponseCharts; this
+// window reads the boxes, shows the figures and saves the curves.
 //
 // R, C1, C2, PFD and N follow the program (the main window's loop-filter
 // boxes, the calculator's phase-detector figure, U1's total times its PSD
-// divisor) until the user edits that box here; "From U1" makes all five
-// follow again. Kd and Kv start at the loop-filter page's 64 and 250. The
+// divisor; where the main window has none, as on a fresh start, the
+// calculator's loop-filter page) until the user edits that box here;
+// "From U1" makes all five follow again. Kd and Kv start at the loop-filter page's 64 and 250. The
 // window is created hidden and, like every tool window, hides on close.
 // While hidden it only notes that its inputs changed and computes when
 // shown, so stepping the U1 total costs the main window nothing.
@@ -30,6 +32,7 @@ class QVBoxLayout;
 namespace zvx {
 
 class Lab;
+class LoopResponseCharts;
 
 class LoopResponseWindow : public QMainWindow {
     Q_OBJECT
@@ -57,7 +60,9 @@ public:
     QWidget* plotArea = nullptr;
     QLabel* lblProblem = nullptr;   // instead of the plots: which input is missing
     QLabel* lblWarnings = nullptr;
-    std::array<QLabel*, 10> figureLabels{};  // lblCrossover .. lbl_zeta, in the order of LoopResponse::figures
+    // lblCrossover .. lbl_zeta, lblPeaking, lblSampledPhaseMargin,
+    // lblSampledOvershoot, lblSampledStable: in the order of LoopResponse::figures.
+    std::array<QLabel*, kLoopFigureCount> figureLabels{};
     QAction* mnuSavePlot = nullptr;
     QAction* mnuSaveCurves = nullptr;
     QAction* mnuClose = nullptr;
@@ -68,13 +73,15 @@ protected:
 
 private:
     void buildInputs(QWidget* parent, QVBoxLayout* column);
-    void buildPlots();
     void watchProgram();
     // Computes and draws now when shown, later (at show) when hidden.
     void inputsChanged();
     void recompute();
-    void drawCharts();
+    void keepOnScreen();
+    // The program's value of a followed input: the main window's, or where
+    // it has none the calculator's loop-filter page's.
     QString programValue(Input input) const;
+    QString mainWindowValue(Input input) const;
     bool saveFile(const QString& title, const QString& filter, const QString& extension,
                   const std::function<bool(const QString& file, QString& error)>& write);
 
@@ -83,8 +90,7 @@ private:
     bool stale_ = true;
     bool loading_ = false;
     LoopResponse response_;
-    struct Curves;
-    std::unique_ptr<Curves> curves_;
+    std::unique_ptr<LoopResponseCharts> charts_;
 };
 
 } // namespace zvx

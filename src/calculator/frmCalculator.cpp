@@ -304,7 +304,14 @@ void frmCalculator::updateClockOutputs(float& f)
             lb->setText(qs(w.text));
         else if (auto* e = qobject_cast<QLineEdit*>(target))
             e->setText(qs(w.text));
-        if (target)
+        if (!target)
+            continue;
+        // The main window's figures sit in a narrow place: their tooltip
+        // holds the whole text, and the cause when there is one.
+        const bool onMainWindow = w.target == ClockTarget::MainClockOutput || w.target == ClockTarget::MainDPAdelay;
+        if (onMainWindow)
+            target->setToolTip(qs(w.text).trimmed() + (w.cause.empty() ? QString() : QLatin1Char('\n') + qs(w.cause)));
+        else
             target->setToolTip(qs(w.cause));
     }
 }

@@ -42,11 +42,12 @@ frmSetFrequency::frmSetFrequency(Lab& app, frmCalculator& calculator) : app_(app
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    // OK is the default button; a focused Cancel takes Enter itself (an
+    // auto-default button is the default while it has the focus).
     cmdOK->setDefault(true);
     place(cmdOK, 960, 1740, 1200, 405);
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setAutoDefault(false);
     place(cmdCancel, 2520, 1740, 1200, 405);
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });

@@ -400,7 +400,7 @@ private:
             std::string s;
             for (std::size_t i = 0; i < captions.size(); ++i)
                 if (isBitSet(value, static_cast<int>(i)))
-                    s += (s.empty() ? "" : " ") + std::string(captions[i]);
+                    s.append(s.empty() ? "" : " ").append(captions[i]);
             return s.empty() ? std::string("-") : s;
         };
         line(0, regs[0], flags(regs[0], kInputCntlCaptions));

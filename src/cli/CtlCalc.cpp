@@ -223,13 +223,15 @@ int runLoopFilter(const CalcArgs& a, CtlEnvironment& env)
     in.kv = parseDecimal("kv", required(a, "kv"));
     in.kd = parseDecimal("kd", required(a, "kd"));
 
+    // With --bode the page's figures come with the loop model's, which
+    // takes C2 = 0 as the second-order loop it is.
+    if (const auto bode = optional(a, "bode"))
+        return runLoopFilterBode(in, *bode, env.out, env.err);
     const LoopFilterResult r = computeLoopFilter(in);
     int status = kOk;
     for (int i = 0; i <= r.computed && i < LoopFilterResult::kFigureCount; ++i)
         status = std::max(status, printFigure(env, kLoopFilterFigures[i].name, r.figureText(i),
                                               kLoopFilterFigures[i].unit, i == r.computed ? r.cause : ""));
-    if (const auto bode = optional(a, "bode"))
-        status = std::max(status, writeBodeCurves(in, *bode, env.out, env.err));
     return status;
 }
 
@@ -382,8 +384,10 @@ const char* calcUsage()
            "                            --total 9..4095, --offset 0..3F, --c2 0 or above, every\n"
            "                            other number above 0\n"
            "  calc loop-filter ... --bode FILE.csv\n"
-           "                            also the loop's Bode and step curves as CSV, and its\n"
-           "                            crossover and phase margin\n";
+           "                            also the loop's Bode and step curves, continuous and\n"
+           "                            sampled at PFD, as CSV, and its figures: crossover, phase\n"
+           "                            margin, bandwidth, peaking, overshoot, settling, sampled\n"
+           "                            phase margin, sampled overshoot, sampled stable\n";
 }
 
 int runCalc(const std::vector<std::string>& args, CtlEnvironment& env)

@@ -61,6 +61,7 @@ std::string_view registerCaption(int index)
     case reg::OscDiv: return "Osc Div (7)";
     case reg::Reset: return "RESET (8)";
     case reg::ChipVer: return "Chip Ver(10):";
+    case reg::ChipId2: return "Unused (11)";
     case reg::LockStatus: return "Lock Status (12)";
     default: return {};
     }

@@ -56,7 +56,9 @@ inline constexpr int LastBlockRegister = 7;
 } // namespace reg
 
 // Panel caption of a register ("Input Control (0)", "FdBk Div (3,2)" for
-// both 2 and 3, "Chip Ver(10):", ...); empty for 0x11 and unknown indices.
+// both 2 and 3, "Chip Ver(10):", ...). Register 0x11 has no panel; it is
+// named "Unused (11)", as it is read along with 0x10 and 0x12 and never
+// used. Empty for unknown indices.
 std::string_view registerCaption(int index);
 
 // -------------------------------------------------------------- bit tools --

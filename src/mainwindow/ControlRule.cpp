@@ -51,13 +51,16 @@ bool keepRightmost(QLineEdit* box, int maxChars)
     return true;
 }
 
-void onLimitedTextChange(QLineEdit* box, int maxChars, std::function<void()> handler)
+void onLimitedTextChange(QLineEdit* box, int maxChars, std::function<void()> handler, CaretAtLimit caret)
 {
-    onTextChange(box, [box, maxChars, h = std::move(handler)] {
+    onTextChange(box, [box, maxChars, caret, h = std::move(handler)] {
         // The cut sets the text again, which runs this handler (and h) for
         // the cut text; the too-long text is never handled.
-        if (!keepRightmost(box, maxChars))
-            h();
+        if (keepRightmost(box, maxChars))
+            return;
+        if (caret == CaretAtLimit::EndWhenFull && box->text().size() == maxChars)
+            box->setCursorPosition(maxChars);
+        h();
     });
 }
 

@@ -31,10 +31,18 @@ void onTextChange(QLineEdit* box, std::function<void()> handler);
 // gives "23"). Returns true when it cut; the cut is itself a change.
 bool keepRightmost(QLineEdit* box, int maxChars);
 
+// Where the caret goes after the length limit. A register panel's box moves
+// it only when it cut the text, so a digit typed into the middle of a full
+// box stays where it was typed; the raw register editor's hex boxes always put
+// it at the end of a full box, so the next digit typed always pushes out the
+// first one ("74" with the caret anywhere, then "1", gives "41").
+enum class CaretAtLimit { EndWhenCut, EndWhenFull };
+
 // onTextChange with the box's length limit in front: a text that is too long
 // is cut, and the handler then runs once, for the cut text (the cut raises
 // the change again), never for the text that was too long.
-void onLimitedTextChange(QLineEdit* box, int maxChars, std::function<void()> handler);
+void onLimitedTextChange(QLineEdit* box, int maxChars, std::function<void()> handler,
+                         CaretAtLimit caret = CaretAtLimit::EndWhenCut);
 
 // Runs handler whenever the box's state flips, from a click or from
 // setChecked(); setting the state it already has runs nothing.

@@ -35,6 +35,9 @@ struct WindowLinks {
     // The calculator's phase-detector figure in kHz; empty = the main
     // window's Hsync box, which the calculator mirrors in Hsync mode.
     std::function<double()> phaseDetectorKHz;
+    // The text of the calculator's loop-filter page box of that objectName
+    // ("txt_R"): the Loop Response's inputs where the main window has none.
+    std::function<QString(const char* box)> loopFilterPageText;
 };
 
 class Lab {

@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QStatusBar>
 
+#include <algorithm>
+
 namespace zvx {
 
 MainWindow::MainWindow(Lab& app) : app_(app)
@@ -183,6 +185,30 @@ void MainWindow::buildClientArea()
         frmTabs[i]->move(twips(90), twips(i == 0 ? 810 : 810 + 4485 + 120));
     }
     frmTabs[1]->setVisible(false);
+    fitClockFigures(client);
+}
+
+void MainWindow::fitClockFigures(QWidget* client)
+{
+    // The U1 panel's clock output and DPA delay figures get the width their
+    // longest figure takes in the window's own font (a four-digit MHz clock,
+    // a five-digit delay); the panels and the client area grow by what that
+    // needs beyond their design. The calculator gives each figure its whole
+    // text as tooltip, for a figure longer still.
+    DevicePanel* in = inPanel();
+    int grow = 0;
+    for (auto [figure, longest] : {std::pair{in->lblClockOutput, " =  8888.888 MHz"},
+                                   std::pair{in->lblDPAdelay, " =  88888 psec"}}) {
+        const int width = figure->fontMetrics().horizontalAdvance(QString::fromLatin1(longest))
+                          + 2 * (figure->margin() + figure->frameWidth()) + figure->fontMetrics().averageCharWidth();
+        figure->resize(std::max(width, figure->width()), figure->height());
+        grow = std::max(grow, figure->geometry().right() + 1 - in->width());
+    }
+    if (grow <= 0)
+        return;
+    for (DevicePanel* panel : frmTabs)
+        panel->resize(panel->width() + grow, panel->height());
+    client->setFixedSize(client->width() + grow, client->height());
 }
 
 void MainWindow::Form_Load()

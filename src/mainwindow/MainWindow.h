@@ -109,6 +109,7 @@ protected:
 private:
     void buildMenus();
     void buildClientArea();
+    void fitClockFigures(QWidget* client);
     // Form_KeyPress: true when the key was a hot key (and is used up).
     bool Form_KeyPress(const QString& key);
 

@@ -77,7 +77,7 @@ constexpr std::size_t kTemporarySuffixLength = 12;
 // enough for the file system's name limit.
 std::string temporaryPrefixFor(const std::string& baseName)
 {
-    return "." + baseName.substr(0, 200) + ".tmp-";
+    return std::string(".").append(baseName, 0, 200).append(".tmp-");
 }
 
 std::string inFolder(const std::string& folder, const std::string& name)

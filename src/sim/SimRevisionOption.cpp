@@ -50,7 +50,7 @@ SimRevisionParse parseSimRevisions(std::string_view value)
 
         const std::size_t colon = item.find(':');
         if (colon == std::string_view::npos)
-            return failure(value, "\"" + std::string(item) + "\" is not DEVICE:REVISION" + std::string(kExample));
+            return failure(value, std::string("\"").append(item).append("\" is not DEVICE:REVISION").append(kExample));
         const std::string device = upper(trimBlanks(item.substr(0, colon)));
         const std::string_view letter = trimBlanks(item.substr(colon + 1));
 

@@ -2,6 +2,7 @@
 
 #include "mainwindow/DialogPolicy.h"
 #include "mainwindow/Lab.h"
+#include "mainwindow/ProgramIcon.h"
 #include "tools/frmSysInfo.h"
 #include "transport/I2cBus.h"
 
@@ -27,7 +28,8 @@ frmAbout::frmAbout(Lab& app, QWidget* parent) : QDialog(parent), app_(app)
 
     picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
-    picIcon->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(48, 48));
+    const QIcon icon = programIcon();
+    picIcon->setPixmap((icon.isNull() ? style()->standardIcon(QStyle::SP_ComputerIcon) : icon).pixmap(48, 48));
     lblTitle = new QLabel(this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
     QFont serif(QStringLiteral("Times New Roman"));

@@ -97,9 +97,9 @@ void frmI2C::buildControls()
         hexRow->addWidget(hex);
         hexRow->addWidget(new QLabel(QStringLiteral("hex"), frame));
         col->addLayout(hexRow);
-        // A box keeps its last two characters, so a digit typed at the end
-        // pushes the first one out.
-        onLimitedTextChange(hex, 2, [this, reg] { hexChanged(reg); });
+        // A box keeps its last two characters with the caret at the end, so
+        // a digit typed anywhere in a full box pushes the first one out.
+        onLimitedTextChange(hex, 2, [this, reg] { hexChanged(reg); }, CaretAtLimit::EndWhenFull);
         auto* write = new QPushButton(QStringLiteral("Write"), frame);
         write->setObjectName(QStringLiteral("cmdReg_%1").arg(reg));
         cmdReg[reg] = write;

@@ -1,90 +1,41 @@
-// zvx7246ctl calc: the same figures as the window, for scripts.
-#include "support/TestLab.h"
+// zvx7246ctl calc: the figures the calculator window shows, for scripts.
+#include "support/CtlRunner.h"
 
-#include "app/AppOptions.h"
-#include "app/ProgramPort.h"
-#include "calculator/frmCalculator.h"
-#include "cli/Ctl.h"
 #include "device/RegisterCodecs.h"
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QRadioButton>
 #include <gtest/gtest.h>
-#include <sstream>
 
 using namespace zvx;
+using zvx::test::CtlRun;
 
 namespace {
 
-struct CalcRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CalcRun calc(std::vector<std::string> args, const std::function<void(SimBoard&)>& prepare = {})
+CtlRun calc(std::vector<std::string> args, const std::function<void(SimBoard&)>& prepare = {})
 {
-    std::istringstream in;
-    std::ostringstream out, err;
-    CtlEnvironment env{in, out, err, [&](const AppOptions&) {
-                           auto board = std::make_unique<SimBoard>();
-                           if (prepare)
-                               prepare(*board);
-                           ProgramPort p;
-                           p.port = std::move(board);
-                           p.status = "Port: simulated evaluation board";
-                           return p;
-                       }};
+    SimBoard board;
+    if (prepare)
+        prepare(board);
     args.insert(args.begin(), "calc");
-    CalcRun r;
-    r.status = runCtl(args, env);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
+    return test::runCtlOn(board, args);
 }
 
 const std::vector<std::string> kBench = {"clock", "--hsync", "31.5", "--total", "800", "--psd", "4",
                                          "--dpa", "16", "--offset", "10", "--outscl", "2"};
 
-// The figure lines the window's captions stand for: each caption with its
-// prefix taken off, as "name value unit".
-std::string windowLines(frmCalculator& c)
-{
-    auto figure = [](const QLabel* l) {
-        QString t = l->text();
-        t.remove(0, 4);  // " =  " or "=   "
-        return t.toStdString();
-    };
-    return "phase-detector " + c.txtPhaseDetector->text().toStdString() + " kHz\n" +
-           "vco-speed " + figure(c.lblClockOutput) + "\n" + "clk " + figure(c.lblCLK) + "\n" +
-           "clk/2 " + figure(c.lblCLK_2) + "\n" + "clk+- " + figure(c.lblCLK_pn) + "\n" +
-           "clk/2+- " + figure(c.lblCLK_2pn) + "\n" + "func " + figure(c.lblFUNC) + "\n" +
-           "unit-delay " + figure(c.lblDPAdelay) + "\n" + "total-delay " + figure(c.lblDPAdelayTotal) + "\n";
-}
-
 } // namespace
 
-TEST(CalcCommand, PrintsWhatTheWindowShows)
+// The window's captions for the same settings, each without its " =  " or
+// "=   ", are checked in CalculatorWindowTest.
+TEST(CalcCommand, PrintsTheWindowsFigures)
 {
-    const CalcRun r = calc(kBench);
+    const CtlRun r = calc(kBench);
     EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "phase-detector 31.50 kHz\nvco-speed 100.800 MHz\nclk 12.600 MHz\nclk/2 12.600 MHz\n"
+                     "clk+- 25.200 MHz\nclk/2+- 12.600 MHz\nfunc 31.50 kHz\nunit-delay 584 psec\n"
+                     "total-delay 9337 psec\n");
 
-    test::TestLab lab;
-    ASSERT_TRUE(lab.start());
-    frmCalculator& c = lab.app->calculator();
-    lab.u1().txtHorizTotal->setText("800");
-    lab.u1().obPSD->select(1);
-    lab.u1().obDPA->select(0);
-    lab.u1().txtDPAoffset->setText("10");
-    lab.u1().obOutScl->select(1);
-    c.txtHsync->setText("31.5");
-    c.cmdUpdate_Click();
-    EXPECT_EQ(r.out, windowLines(c));
-    EXPECT_NE(r.out.find("total-delay 9337 psec\n"), std::string::npos) << r.out;
-
-    const CalcRun loop = calc({"loop-filter", "--pfd", "47", "--r=3.3", "--c1", "100000", "--c2", "3300", "--n", "8320",
-                           "--kv", "250", "--kd", "64"});
+    const CtlRun loop = calc({"loop-filter", "--pfd", "47", "--r=3.3", "--c1", "100000", "--c2", "3300", "--n", "8320",
+                              "--kv", "250", "--kd", "64"});
     EXPECT_EQ(loop.status, 0) << loop.err;
     EXPECT_EQ(loop.out, "fzero .482 kHz\nfp2 14.615 kHz\nfn .69 kHz\nfin/fzero 97.5\nfn/fzero 1.4238\nzeta .712\n");
 }
@@ -103,7 +54,7 @@ TEST(CalcCommand, FromChipReadsU1AndLetsGivenValuesOverrideIt)
     };
     EXPECT_EQ(calc({"clock", "--from-chip", "U1", "--hsync", "31.5"}, bench).out, calc(kBench).out);
 
-    CalcRun r = calc({"clock", "--from-chip", "u1", "--osc", "4.0", "--total", "1000"}, bench);
+    CtlRun r = calc({"clock", "--from-chip", "u1", "--osc", "4.0", "--total", "1000"}, bench);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("phase-detector 31.25 kHz\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("vco-speed 125.000 MHz\n"), std::string::npos) << r.out;
@@ -137,13 +88,13 @@ TEST(CalcCommand, BadValuesExitTwoAndImpossibleFiguresOne)
         {{"clock", "--bogus"}, "unknown option --bogus"},
     };
     for (const auto& c : bad) {
-        const CalcRun r = calc(c.args);
+        const CtlRun r = calc(c.args);
         EXPECT_EQ(r.status, 2) << c.message;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
         EXPECT_EQ(r.out, "");
     }
 
-    CalcRun r = calc({"loop-filter", "--pfd", "47", "--r", "3.3", "--c1", "100000", "--c2", "0", "--n", "8320", "--kv",
+    CtlRun r = calc({"loop-filter", "--pfd", "47", "--r", "3.3", "--c1", "100000", "--c2", "0", "--n", "8320", "--kv",
                   "250", "--kd", "64"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "fzero .482 kHz\nfp2 ?\n");

@@ -1,15 +1,14 @@
 // Impossible inputs and overflowing figures: zvx7246ctl calc refuses values
 // outside the board's ranges, and a figure beyond a 32-bit float reads "?"
 // with its cause, on the command line and in the calculator window alike.
+#include "support/CtlRunner.h"
 #include "support/TestLab.h"
 
 #include "calculator/frmCalculator.h"
-#include "cli/Ctl.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <gtest/gtest.h>
-#include <sstream>
 
 using namespace zvx;
 
@@ -20,21 +19,13 @@ const std::string kClock = "calc clock --total 800 --psd 4 --dpa 16 --offset 10 
 const std::string kOsc = "calc clock --total 800 --psd 4 --dpa 16 --offset 10 --outscl 2 --osc 4 ";
 const std::string kLoop = "calc loop-filter --pfd 47 --r 3.3 --c1 100000 --c2 3300 --n 8320 --kv 250 --kd 64 ";
 
-struct CalcRun {
-    int status = -1;
-    std::string out, err;
-};
-
-CalcRun calc(const std::string& line)
+test::CtlRun calc(const std::string& line)
 {
-    std::istringstream words(line), in;
+    std::istringstream words(line);
     std::vector<std::string> args;
     for (std::string w; words >> w;)
         args.push_back(w);
-    std::ostringstream out, err;
-    CtlEnvironment env{in, out, err, {}};
-    const int status = runCtl(args, env);
-    return {status, out.str(), err.str()};
+    return test::runCtlWith(args, {});
 }
 
 } // namespace
@@ -59,7 +50,7 @@ TEST(CalcRange, ValuesOutsideTheBoardsRangesExitTwoNamingOptionAndRange)
         {kClock + "--lenient", "--lenient goes with apply"},
     };
     for (const auto& [line, message] : rows) {
-        const CalcRun r = calc(line);
+        const test::CtlRun r = calc(line);
         EXPECT_EQ(r.status, 2) << line;
         EXPECT_EQ(r.err, "zvx7246ctl: " + message + "\n");
         EXPECT_EQ(r.out, "");
@@ -73,7 +64,7 @@ TEST(CalcRange, ValuesOutsideTheBoardsRangesExitTwoNamingOptionAndRange)
 
 TEST(CalcRange, AFigureBeyondAFloatReadsUnknownWithItsCauseOnTheCommandLineAndInTheWindow)
 {
-    CalcRun r = calc(kLoop + "--pfd 1e200");
+    test::CtlRun r = calc(kLoop + "--pfd 1e200");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "fzero .482 kHz\nfp2 14.615 kHz\nfn .69 kHz\nfin/fzero ?\n");
     EXPECT_EQ(r.err, "zvx7246ctl: fin/fzero: fin/fzero is out of range\n");

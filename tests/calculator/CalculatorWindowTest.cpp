@@ -1,78 +1,47 @@
 // The calculator and the Set Frequency dialog as the bench engineer uses
 // them: the real widgets of the whole program on a simulated board, reached
 // by objectName.
-#include "support/TestLab.h"
+#include "support/LabTest.h"
 
 #include "calculator/frmCalculator.h"
 #include "calculator/frmSetFrequency.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QFile>
 #include <QFrame>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
 
 using namespace zvx;
-using zvx::test::TestLab;
+using namespace zvx::test;
 
 namespace {
 
-struct CalcLab : TestLab {
-    CalcLab() { EXPECT_TRUE(start()); }
-
-    frmCalculator& calc() { return app->calculator(); }
-    frmSetFrequency& dialog() { return app->setFrequencyDialog(); }
-
-    template <class T>
-    T* inCalc(const char* name)
+struct CalcLab : LabTest {
+    frmCalculator& calc() { return app().calculator(); }
+    frmSetFrequency& dialog() { return app().setFrequencyDialog(); }
+    LabApp& app() { return *lab.app; }
+    QString caption(const char* name)
     {
-        T* t = calc().findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(t, nullptr) << name;
-        return t;
+        auto* l = calc().findChild<QLabel*>(QString::fromLatin1(name));
+        EXPECT_NE(l, nullptr) << name;
+        return l ? l->text() : QString();
     }
-    QString caption(const char* name) { return inCalc<QLabel>(name)->text(); }
-    QString mainCaption(const char* name) { return find<QLabel>(QString::fromLatin1(name))->text(); }
-    void click(const char* name) { find<QAbstractButton>(QString::fromLatin1(name))->click(); }
 
     // The bench example: 800 pixels, PSD 4, DPA 16, offset 10, scaler 2.
     void benchSettings()
     {
-        u1().txtHorizTotal->setText("800");
+        lab.u1().txtHorizTotal->setText("800");
         click("obIn_PSD_1");
         click("obInDPA_0");
-        u1().txtDPAoffset->setText("10");
+        lab.u1().txtDPAoffset->setText("10");
         click("obIn_OutScl_1");
     }
 };
 
 } // namespace
 
-TEST(Calculator, DesignCaptionsStatesAndStackedPages)
+TEST_F(CalcLab, StartsHiddenInHsyncModeWithTheOutputsGreyedAndTheClockPageOnTop)
 {
-    CalcLab lab;
-    frmCalculator& c = lab.calc();
-    EXPECT_EQ(c.windowTitle(), "7246 Calculator");
+    frmCalculator& c = calc();
     EXPECT_FALSE(c.isVisible());
-    EXPECT_EQ(lab.caption("Label1"), "U1 Calculator Screen");
-    const std::pair<const char*, const char*> captions[] = {
-        {"Label7", "CLK       (SSTL-3, pin 17)"}, {"Label9", "CLK/2    (SSTL-3, pin 16)"},
-        {"lable8", "CLK+-     (PECL, pins -20/+21)"}, {"Label10", "CLK/2+-  (PECL, pins -22/+23)"},
-        {"Label11", "FUNC      (SSTL-3, pin 15)"}, {"Label23", "Unit Delay"}, {"Label25", "Approx Total"},
-        {"lblOsc", "Oscillator"}, {"lblHsync", "Hsync"}, {"Label2", "Phase Detector"}, {"Label3", "VCO Speed"},
-        {"lblPhaseDetectorUnits", "kHz"}, {"lblDPAdelay", "="}, {"lbl_zeta", "="}};
-    for (auto [name, text] : captions)
-        EXPECT_EQ(lab.caption(name), text) << name;
-    EXPECT_EQ(lab.inCalc<QGroupBox>("Frame2")->title(), "Pixel Clock Outputs");
-    EXPECT_EQ(lab.inCalc<QLineEdit>("txt_C1")->text(), "100000");
-    EXPECT_EQ(lab.inCalc<QAction>("mnuClose")->text(), "&Close");
-
     // Hsync mode (the oscillator divider is off at start), outputs greyed.
     EXPECT_TRUE(c.txtHsync->isEnabled());
     EXPECT_FALSE(c.txtOscillator->isEnabled());
@@ -87,43 +56,40 @@ TEST(Calculator, DesignCaptionsStatesAndStackedPages)
     EXPECT_TRUE(c.frmTabs[0]->isVisibleTo(&c));
 
     // The dialog was loaded hidden with the Hsync proposal.
-    EXPECT_FALSE(lab.dialog().isVisible());
-    EXPECT_EQ(lab.dialog().lbl_Name->text(), "Enter Phase Detector Frequency");
-    EXPECT_EQ(lab.dialog().lbl_Units->text(), "kHz");
-    EXPECT_EQ(lab.dialog().txt_Value->text(), "31.5");
+    EXPECT_FALSE(dialog().isVisible());
+    EXPECT_EQ(dialog().txt_Value->text(), "31.5");
 }
 
-TEST(Calculator, BenchExampleOnTheWindowAndTheMainWindowWithoutEverShowingIt)
+TEST_F(CalcLab, BenchExampleOnTheWindowAndTheMainWindowWithoutEverShowingIt)
 {
-    CalcLab lab;
-    lab.benchSettings();
+    benchSettings();
     // A U1 write recomputes the calculator, shown or not.
-    lab.click("cmdIn_WriteAll");
-    EXPECT_FALSE(lab.calc().isVisible());
-    EXPECT_EQ(lab.mainCaption("lblin_ClockOutput"), " =  25.200 MHz");
-    EXPECT_EQ(lab.mainCaption("lblin_DPAdelay"), " =  584 psec");
+    click("cmdIn_WriteAll");
+    EXPECT_FALSE(calc().isVisible());
+    EXPECT_EQ(label("lblin_ClockOutput"), " =  25.200 MHz");
+    EXPECT_EQ(label("lblin_DPAdelay"), " =  584 psec");
 
-    frmCalculator& c = lab.calc();
+    frmCalculator& c = calc();
     EXPECT_EQ(c.txtPhaseDetector->text(), "31.50");
-    EXPECT_EQ(lab.caption("lblFUNC"), "=   31.50 kHz");
-    EXPECT_EQ(lab.caption("lblClockOutput"), " =  100.800 MHz");
-    EXPECT_EQ(lab.caption("lblCLK_pn"), "=   25.200 MHz");
-    EXPECT_EQ(lab.caption("lblDPAdelayTotal"), " =  9337 psec");
+    EXPECT_EQ(caption("lblFUNC"), "=   31.50 kHz");
+    EXPECT_EQ(caption("lblClockOutput"), " =  100.800 MHz");
+    EXPECT_EQ(caption("lblCLK_pn"), "=   25.200 MHz");
+    EXPECT_EQ(caption("lblDPAdelayTotal"), " =  9337 psec");
     for (const char* name : {"lblCLK", "lblCLK_2", "lblCLK_2pn"})
-        EXPECT_EQ(lab.caption(name), "=   12.600 MHz") << name;
+        EXPECT_EQ(caption(name), "=   12.600 MHz") << name;
 
     // Offset 0: the total reads zero while the unit delay is still computed.
     lab.u1().txtDPAoffset->setText("0");
     QTest::keyClick(lab.u1().txtDPAoffset, Qt::Key_Return);  // automatic write
-    EXPECT_EQ(lab.caption("lblDPAdelayTotal"), " =    0  psec");
-    EXPECT_EQ(lab.caption("lblDPAdelay"), " =  584 psec");
+    EXPECT_EQ(caption("lblDPAdelayTotal"), " =    0  psec");
+    EXPECT_EQ(caption("lblDPAdelay"), " =  584 psec");
 
     // No total: zero figures, the DPA labels keep theirs.
     lab.u1().txtHorizTotal->setText("");
     c.cmdUpdate->click();
-    EXPECT_EQ(lab.caption("lblClockOutput"), " =  .000 MHz");
-    EXPECT_EQ(lab.mainCaption("lblin_ClockOutput"), " =  .000 MHz");
-    EXPECT_EQ(lab.caption("lblDPAdelay"), " =  584 psec");
+    EXPECT_EQ(caption("lblClockOutput"), " =  .000 MHz");
+    EXPECT_EQ(label("lblin_ClockOutput"), " =  .000 MHz");
+    EXPECT_EQ(caption("lblDPAdelay"), " =  584 psec");
 
     // The loop-filter page computes though it is never shown.
     c.cmd_Calculate->click();
@@ -131,38 +97,36 @@ TEST(Calculator, BenchExampleOnTheWindowAndTheMainWindowWithoutEverShowingIt)
         {"lbl_fzero", "=   .482"}, {"lbl_fp2", "=   14.615"}, {"lbl_fn", "=   .69"},
         {"lbl_fin_fzero", "=   97.5"}, {"lbl_fn_fzero", "=   1.4238"}, {"lbl_zeta", "=   .712"}};
     for (auto [name, text] : loop)
-        EXPECT_EQ(lab.caption(name), text) << name;
+        EXPECT_EQ(caption(name), text) << name;
 }
 
-TEST(Calculator, ImpossibleFiguresShowAQuestionMarkWithTheirCause)
+TEST_F(CalcLab, ImpossibleFiguresShowAQuestionMarkWithTheirCause)
 {
-    CalcLab lab;
-    frmCalculator& c = lab.calc();
+    frmCalculator& c = calc();
     c.cmd_Calculate->click();
     c.txt_C2->setText("0");
     c.cmd_Calculate->click();
-    EXPECT_EQ(lab.caption("lbl_fzero"), "=   .482");
-    EXPECT_EQ(lab.caption("lbl_fp2"), "=   ?");
+    EXPECT_EQ(caption("lbl_fzero"), "=   .482");
+    EXPECT_EQ(caption("lbl_fp2"), "=   ?");
     EXPECT_EQ(c.lbl_fp2->toolTip(), "C2 is 0");
-    EXPECT_EQ(lab.caption("lbl_fn"), "=   .69") << "not reached: keeps its last figure";
+    EXPECT_EQ(caption("lbl_fn"), "=   .69") << "not reached: keeps its last figure";
     c.txt_C2->setText("3300");
     c.cmd_Calculate->click();
     EXPECT_EQ(c.lbl_fp2->toolTip(), "");
 
-    lab.benchSettings();
+    benchSettings();
     lab.u1().obOutScl->clear();
     c.cmdUpdate->click();
-    EXPECT_EQ(lab.caption("lblCLK"), "=   ?");
+    EXPECT_EQ(caption("lblCLK"), "=   ?");
     EXPECT_EQ(c.lblCLK->toolTip(), "no output scaler option is selected");
-    EXPECT_EQ(lab.caption("lblCLK_pn"), "=   25.200 MHz");
+    EXPECT_EQ(caption("lblCLK_pn"), "=   25.200 MHz");
 }
 
-TEST(Calculator, HsyncKeysLimitsAndTheMainWindowCopy)
+TEST_F(CalcLab, HsyncKeysLimitsAndTheMainWindowCopy)
 {
-    CalcLab lab;
-    frmCalculator& c = lab.calc();
+    frmCalculator& c = calc();
     c.show();
-    lab.benchSettings();
+    benchSettings();
     QLineEdit* mainHsync = lab.window().txtHsync;
 
     // The copy is taken before the key is applied.
@@ -178,7 +142,7 @@ TEST(Calculator, HsyncKeysLimitsAndTheMainWindowCopy)
     EXPECT_EQ(mainHsync->text(), "30.123");
     EXPECT_EQ(c.txtPhaseDetector->text(), "30.12");
 
-    lab.click("ckIn_OscDiv");
+    click("ckIn_OscDiv");
     c.txtOscillator->setText("");
     QTest::keyClicks(c.txtOscillator, "12.34567");
     EXPECT_EQ(c.txtOscillator->text(), "12.3456");
@@ -186,38 +150,36 @@ TEST(Calculator, HsyncKeysLimitsAndTheMainWindowCopy)
     // Esc and Close hide; the texts stay for the next showing.
     QTest::keyClick(c.txtOscillator, Qt::Key_Escape);
     EXPECT_FALSE(c.isVisible());
-    lab.find<QAction>("mnu_Calc")->trigger();
+    menu("mnu_Calc");
     EXPECT_TRUE(c.isVisible());
     EXPECT_EQ(c.txtOscillator->text(), "12.3456");
     c.cmdClose->click();
     EXPECT_FALSE(c.isVisible());
 }
 
-TEST(Calculator, OutputLabelsFollowTheU1EnableBoxes)
+TEST_F(CalcLab, OutputLabelsFollowTheU1EnableBoxes)
 {
-    CalcLab lab;
-    frmCalculator& c = lab.calc();
-    lab.benchSettings();
-    lab.click("ckIn_Output_1");  // OE_Tck: CLK
-    lab.click("ckIn_Output_4");  // OE_F: FUNC
+    frmCalculator& c = calc();
+    benchSettings();
+    click("ckIn_Output_1");  // OE_Tck: CLK
+    click("ckIn_Output_4");  // OE_F: FUNC
     EXPECT_TRUE(c.lblCLK->isEnabled());
     EXPECT_TRUE(c.lblFUNC->isEnabled());
     EXPECT_FALSE(c.lblCLK_pn->isEnabled());
     EXPECT_FALSE(c.lblCLK_2->isEnabled());
     c.cmdUpdate->click();
-    lab.click("ckIn_Output_1");
+    click("ckIn_Output_1");
     EXPECT_FALSE(c.lblCLK->isEnabled());
     EXPECT_EQ(c.lblCLK->text(), "=   12.600 MHz") << "greyed, with its last figure";
 }
 
-TEST(SetFrequency, OkCancelAndTheModeProposals)
+TEST_F(CalcLab, SetFrequencyOkCancelAndTheModeProposals)
 {
-    CalcLab lab;
-    frmCalculator& c = lab.calc();
-    frmSetFrequency& d = lab.dialog();
-    lab.benchSettings();
+    frmCalculator& c = calc();
+    frmSetFrequency& d = dialog();
+    benchSettings();
 
-    lab.find<QAction>("mnu_Freq")->trigger();
+    menu("mnu_Freq");
     EXPECT_TRUE(d.isVisible());
     EXPECT_FALSE(d.isModal());
     d.txt_Value->setText("30");
@@ -237,7 +199,7 @@ TEST(SetFrequency, OkCancelAndTheModeProposals)
 
     // Oscillator mode: the Hsync proposal gives way to the oscillator one.
     d.txt_Value->setText("31.5");
-    lab.click("ckIn_OscDiv");
+    click("ckIn_OscDiv");
     EXPECT_EQ(d.lbl_Name->text(), "Enter Oscillator Frequency");
     EXPECT_EQ(d.lbl_Units->text(), "MHz");
     EXPECT_EQ(d.txt_Value->text(), "4.0");
@@ -258,7 +220,7 @@ TEST(SetFrequency, OkCancelAndTheModeProposals)
     EXPECT_EQ(c.txtPhaseDetector->text(), ".00");
 
     d.txt_Value->setText("27");
-    lab.click("ckIn_OscDiv");  // back to Hsync mode
+    click("ckIn_OscDiv");  // back to Hsync mode
     EXPECT_EQ(d.txt_Value->text(), "27");
     EXPECT_EQ(d.lbl_Units->text(), "kHz");
 }
@@ -266,12 +228,8 @@ TEST(SetFrequency, OkCancelAndTheModeProposals)
 TEST(Calculator, ASetupFileOnTheCommandLineReachesTheCalculatorCreatedAfterIt)
 {
     QTemporaryDir dir;
-    const QString file = dir.filePath("bench.zvx");
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[zvx7246 input registers]\r\nregister_7=&H80\r\n[zvx7246 Miscellaneous]\r\nHSYNC_khz=29.97\r\n");
-    f.close();
-
+    const QString file = writeBytes(dir.filePath("bench.zvx"), "[zvx7246 input registers]\r\nregister_7=&H80\r\n"
+                                                               "[zvx7246 Miscellaneous]\r\nHSYNC_khz=29.97\r\n");
     TestLab lab(QString(), file);
     ASSERT_TRUE(lab.start());
     frmCalculator& c = lab.app->calculator();

@@ -3,31 +3,19 @@
 // input is missing instead of a plot.
 #include "calculator/LoopResponseWindow.h"
 #include "calculator/frmCalculator.h"
-#include "device/NumberText.h"
-#include "mainwindow/ControlRule.h"
-#include "support/TestLab.h"
+#include "support/LabTest.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QFile>
 #include <QImage>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
 
 namespace zvx::test {
 namespace {
 
-class LoopResponseWindowTest : public ::testing::Test {
+class LoopResponseWindowTest : public LabTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(lab.start());
+        LabTest::SetUp();
         // The loop-filter page's design values, through the program.
         lab.window().txtR->setText("3.3");
         lab.window().txtC1->setText("100000");
@@ -38,25 +26,16 @@ protected:
     }
 
     LoopResponseWindow& w() { return lab.app->loopResponseWindow(); }
-    QString box(const char* name) { return w().findChild<QLineEdit*>(name)->text(); }
+    QLineEdit* edit(const char* name) { return w().findChild<QLineEdit*>(name); }
+    QString box(const char* name) { return edit(name)->text(); }
     QString figure(const char* name) { return w().findChild<QLabel*>(name)->text(); }
-
-    TestLab lab;
 };
 
 TEST_F(LoopResponseWindowTest, OpensFromTheFeaturesMenuAndFollowsTheProgramUntilEdited)
 {
-    QAction* calc = lab.find<QAction>("mnu_Calc");
-    QAction* item = lab.find<QAction>("mnuLoopResponse");
-    ASSERT_TRUE(item);
-    EXPECT_EQ(item->text(), "&Loop Response...");
-    const QList<QAction*> features = lab.find<QMenu>("mnuI2C_debug")->actions();
-    EXPECT_EQ(features.indexOf(item), features.indexOf(calc) + 1);
-
     EXPECT_FALSE(w().isVisible());
-    item->trigger();
+    menu("mnuLoopResponse");
     EXPECT_TRUE(w().isVisible());
-    EXPECT_EQ(w().windowTitle(), "Loop Response");
     EXPECT_EQ(box("txtN"), "8320");
     EXPECT_EQ(box("txtPFD"), "47");
     EXPECT_EQ(box("txtKd"), "64");
@@ -78,9 +57,8 @@ TEST_F(LoopResponseWindowTest, OpensFromTheFeaturesMenuAndFollowsTheProgramUntil
     EXPECT_EQ(box("txtPFD"), "31.25");
 
     // R typed here stays until "From U1".
-    QLineEdit* r = w().findChild<QLineEdit*>("txtR");
-    r->selectAll();
-    QTest::keyClicks(r, "6.8");
+    edit("txtR")->selectAll();
+    QTest::keyClicks(edit("txtR"), "6.8");
     lab.window().txtR->setText("4.7");
     EXPECT_EQ(box("txtR"), "6.8");
     EXPECT_EQ(box("txtC1"), "100000");
@@ -90,64 +68,53 @@ TEST_F(LoopResponseWindowTest, OpensFromTheFeaturesMenuAndFollowsTheProgramUntil
     // Closing hides; the texts stay.
     w().close();
     EXPECT_FALSE(w().isVisible());
-    item->trigger();
+    menu("mnuLoopResponse");
     EXPECT_EQ(box("txtR"), "4.7");
 }
 
 TEST_F(LoopResponseWindowTest, FollowsASetupFileLoadedWhileHidden)
 {
     QTemporaryDir dir;
-    const QString file = dir.filePath("loop.zvx");
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[zvx7246 input registers]\nregister_0=&H4C\nregister_1=&H21\nregister_2=&H5F\nregister_3=&H3\n"
-            "[zvx7246 loop filter components]\nR=6.8\nC1=47000\nC2=2200\n"
-            "[zvx7246 Miscellaneous]\nHSYNC_khz=31.469\n");
-    f.close();
-    lab.dialogs.openFiles.push_back(file);
-    lab.find<QAction>("mnuOpen")->trigger();
+    lab.dialogs.openFiles.push_back(writeBytes(
+        dir.filePath("loop.zvx"), "[zvx7246 input registers]\nregister_0=&H4C\nregister_1=&H21\nregister_2=&H5F\n"
+                                  "register_3=&H3\n[zvx7246 loop filter components]\nR=6.8\nC1=47000\nC2=2200\n"
+                                  "[zvx7246 Miscellaneous]\nHSYNC_khz=31.469\n"));
+    menu("mnuOpen");
 
-    lab.find<QAction>("mnuLoopResponse")->trigger();
+    menu("mnuLoopResponse");
     EXPECT_EQ(box("txtR"), "6.8");
     EXPECT_EQ(box("txtC1"), "47000");
     EXPECT_EQ(box("txtC2"), "2200");
     EXPECT_EQ(box("txtPFD"), "31.469");
-    double psd = 0;
-    for (const char* name : {"obIn_PSD_0", "obIn_PSD_1", "obIn_PSD_2", "obIn_PSD_3"})
-        if (auto* b = lab.find<QRadioButton>(name); b->isChecked())
-            psd = b->text().toDouble();
-    EXPECT_EQ(box("txtN"), QString::number(textValue(lab.u1().txtHorizTotal->text().toStdString()) * psd));
+    EXPECT_EQ(box("txtN"), "6968") << "total 0x35F + 8 times PSD 8";
     EXPECT_TRUE(w().response().ok());
-    EXPECT_EQ(figure("lbl_fzero"), QString::fromStdString(computeLoopFilter(w().inputs()).figureText(0)) + " kHz");
+    EXPECT_EQ(figure("lbl_fzero"), ".498 kHz");
 }
 
 TEST_F(LoopResponseWindowTest, AMissingInputReplacesThePlotAndTheCurvesSave)
 {
-    lab.find<QAction>("mnuLoopResponse")->trigger();
-    QLineEdit* kd = w().findChild<QLineEdit*>("txtKd");
+    menu("mnuLoopResponse");
+    QLineEdit* kd = edit("txtKd");
     kd->clear();
     EXPECT_FALSE(w().plotArea->isVisible());
     EXPECT_TRUE(w().lblProblem->isVisible());
     EXPECT_EQ(w().lblProblem->text(), "No plot: Kd (\u00B5A) is empty.");
     EXPECT_EQ(figure("lblPhaseMargin"), "?");
     EXPECT_FALSE(w().mnuSaveCurves->isEnabled());
-    w().findChild<QLineEdit*>("txtC1")->setText("0");
+    edit("txtC1")->setText("0");
     kd->setText("64");
     EXPECT_EQ(w().lblProblem->text(), "No plot: C1 is 0.");
-    w().findChild<QLineEdit*>("txtC1")->setText("100000");
+    edit("txtC1")->setText("100000");
     EXPECT_TRUE(w().plotArea->isVisible());
 
     QTemporaryDir dir;
     lab.dialogs.saveFiles.push_back(dir.filePath("curves"));
     w().mnuSaveCurves->trigger();
-    QFile csv(dir.filePath("curves.csv"));
-    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    EXPECT_EQ(csv.readAll().toStdString(), loopResponseCsv(w().response()));
+    EXPECT_EQ(readBytes(dir.filePath("curves.csv")), loopResponseCsv(w().response()));
 
     lab.dialogs.saveFiles.push_back(dir.filePath("plot.png"));
     w().mnuSavePlot->trigger();
-    const QImage image(dir.filePath("plot.png"));
-    EXPECT_FALSE(image.isNull());
+    EXPECT_FALSE(QImage(dir.filePath("plot.png")).isNull());
     EXPECT_TRUE(lab.dialogs.messages.empty());
 }
 

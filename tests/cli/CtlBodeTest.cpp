@@ -7,11 +7,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <cmath>
 #include <sstream>
 
 using namespace zvx;
 
-TEST(CtlBode, WritesTheWindowsCurvesAndPrintsCrossoverAndPhaseMargin)
+TEST(CtlBode, WritesTheWindowsCurvesAndPrintsItsFigures)
 {
     QTemporaryDir dir;
     const LoopFilterInputs design{47, 3.3, 100000, 3300, 8320, 250, 64};
@@ -19,7 +20,9 @@ TEST(CtlBode, WritesTheWindowsCurvesAndPrintsCrossoverAndPhaseMargin)
     std::ostringstream out, err;
     EXPECT_EQ(writeBodeCurves(design, file, out, err), 0);
     const LoopResponse r = computeLoopResponse(design);
-    EXPECT_EQ(out.str(), "crossover " + r.figures[0].value + " kHz\nphase margin " + r.figures[1].value + " deg\n");
+    EXPECT_EQ(out.str(), "crossover 1.070 kHz\nphase margin 61.7 deg\nbandwidth 1.506 kHz\npeaking 2.235 dB\n"
+                         "overshoot 22.1 %\nsettling 1.165 ms\nsampled phase margin 60.8 deg\n"
+                         "sampled overshoot 22.3 %\nsampled stable yes\n");
     EXPECT_EQ(err.str(), "");
     QFile f(QString::fromStdString(file));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -38,22 +41,53 @@ TEST(CtlBode, WritesTheWindowsCurvesAndPrintsCrossoverAndPhaseMargin)
     EXPECT_EQ(writeBodeCurves(design, dir.filePath("missing/bode.csv").toStdString(), out3, err3), 1);
     EXPECT_EQ(out3.str(), "");
     EXPECT_NE(err3.str().find("missing/bode.csv"), std::string::npos) << err3.str();
+
+    // Curves holding an infinity are named, and never become CSV text.
+    LoopResponse broken = r;
+    broken.bode[7].closedDb = -INFINITY;
+    EXPECT_NE(curveProblem(broken).find("|H| at"), std::string::npos) << curveProblem(broken);
+    EXPECT_EQ(loopResponseCsv(broken), "");
 }
 
-TEST(CtlBode, CalcLoopFilterTakesTheBodeOption)
+TEST(CtlBode, CalcLoopFilterPrintsThePageTheLoopAndTheSampledLoop)
 {
-    QTemporaryDir dir;
-    const std::string file = dir.filePath("bode.csv").toStdString();
-    std::istringstream in;
-    std::ostringstream out, err;
-    CtlEnvironment env{in, out, err, {}};
-    EXPECT_EQ(runCtl({"calc", "loop-filter", "--pfd", "47", "--r", "3.3", "--c1", "100000", "--c2", "3300", "--n",
-                      "8320", "--kv", "250", "--kd", "64", "--bode", file},
-                     env),
-              0)
-        << err.str();
-    const LoopResponse r = computeLoopResponse({47, 3.3, 100000, 3300, 8320, 250, 64});
-    EXPECT_NE(out.str().find("\nzeta .712\ncrossover " + r.figures[0].value + " kHz\nphase margin "), std::string::npos)
-        << out.str();
-    EXPECT_TRUE(QFile::exists(QString::fromStdString(file)));
+    const struct {
+        const char* name;
+        std::vector<std::string> values;  // --pfd --r --c1 --c2 --n --kv --kd
+        int status;
+        const char* out;  // a part of standard output
+        const char* err;  // a part of standard error, or empty
+    } rows[] = {
+        {"design", {"47", "3.3", "100000", "3300", "8320", "250", "64"}, 0,
+         "\nzeta .712\ncrossover 1.070 kHz\nphase margin 61.7 deg\n", ""},
+        {"second order", {"47", "3.3", "100000", "0", "8320", "250", "64"}, 0,
+         "fzero .482 kHz\nfp2 ?\nfn .70 kHz\nfin/fzero 97.5\nfn/fzero 1.4471\nzeta .724\ncrossover 1.102 kHz\n",
+         "zvx7246ctl: fp2: C2 is 0: no second pole, the loop is second order\n"},
+        {"unstable sampled", {"3", "3.3", "100000", "3300", "8320", "250", "64"}, 0,
+         "sampled phase margin ?\nsampled overshoot ?\nsampled stable no\n",
+         "warning: unstable when sampled at PFD: a closed-loop pole at z = -2.452"},
+        {"beyond float", {"1e200", "3.3", "100000", "3300", "8320", "250", "64"}, 1,
+         "fin/fzero ?\ncrossover 1.070 kHz\n", "zvx7246ctl: fin/fzero: fin/fzero is out of range\n"},
+        {"slow", {"0.047", "3300", "100000", "3300", "8320", "0.25", "0.064"}, 0,
+         "fzero 0.4823 Hz\nfp2 14.61 Hz\nfn 0.6867 Hz\n", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir dir;
+        const std::string file = dir.filePath("bode.csv").toStdString();
+        std::vector<std::string> args = {"calc", "loop-filter", "--bode", file};
+        const char* names[] = {"--pfd", "--r", "--c1", "--c2", "--n", "--kv", "--kd"};
+        for (std::size_t i = 0; i < 7; ++i)
+            args.insert(args.end(), {names[i], row.values[i]});
+        std::istringstream in;
+        std::ostringstream out, err;
+        CtlEnvironment env{in, out, err, {}};
+        EXPECT_EQ(runCtl(args, env), row.status) << err.str();
+        EXPECT_NE(out.str().find(row.out), std::string::npos) << out.str();
+        EXPECT_NE(err.str().find(row.err), std::string::npos) << err.str();
+        QFile csv(QString::fromStdString(file));
+        ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+        const QByteArray text = csv.readAll();
+        EXPECT_FALSE(text.contains("inf") || text.contains("nan"));
+    }
 }

@@ -24,22 +24,8 @@ TEST(BitTools, NegativeValuesAndOddBitNumbersAreSafe)
     EXPECT_FALSE(isBitSet(1, -1));
 }
 
-TEST(RegisterFields, DecodeAndComposeTheChipsFields)
-{
-    EXPECT_EQ(kPsdCaptions[decodePsdIndex(0x17)], "4");
-    EXPECT_EQ(decodePfd(0x17), 7);
-    EXPECT_EQ(composeLoopCntl(5, std::nullopt), 0x05);
-
-    EXPECT_EQ(horizTotalFromDivider(feedbackDivider(0xFF, 0xF)), 4103);
-
-    EXPECT_EQ(decodeDpaOption(0x02), std::nullopt);
-    EXPECT_EQ(decodeDpaOption(0xFE), std::nullopt);
-
-    EXPECT_EQ(decodeOscDivShown(0x85), 7);
-    EXPECT_TRUE(decodeInputSelect(0x85));
-    EXPECT_EQ(composeOscDiv(7, true), 0x85);
-}
-
+// Decoding and composing the fields of in-range bytes is checked through the
+// panels (Read All, and Write All of what was read); here the edges.
 TEST(RegisterFields, AFieldOutsideItsRangeIsClampedAndNeverReachesItsNeighbours)
 {
     struct Case {
@@ -81,13 +67,14 @@ TEST(OutputCntl, RevisionASwapsTheMiddleScalerCodes)
     EXPECT_EQ(decodeOutputEnables(0xE5), boxes);
 }
 
-TEST(LockAndRevision, StatusColoursAndSignaturesOutsideTheTable)
+TEST(LockAndRevision, StatusColoursAndCodesOutsideTheTables)
 {
     EXPECT_EQ(pllStatusColor(0x02), kLockedColor);
     EXPECT_EQ(dpaStatusColor(0x02), kUnlockedColor);
     EXPECT_EQ(pllStatusColor(0xFC), kUnlockedColor);
     EXPECT_EQ(dpaStatusColor(0xFC), kUnlockedColor);
 
+    EXPECT_EQ(decodeDpaOption(0xFE), std::nullopt);
     EXPECT_EQ(lookupRevision(0x2E), std::nullopt);
     EXPECT_EQ(lookupRevision(0x7F), std::nullopt);
     EXPECT_EQ(revisionSignatureOf(0xFF), 0x3F);

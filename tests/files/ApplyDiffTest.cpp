@@ -1,65 +1,24 @@
 // zvx7246ctl apply and diff on a simulated board the test keeps, so the chips
 // can be looked at between the commands.
-#include "app/AppOptions.h"
-#include "app/ProgramPort.h"
-#include "cli/Ctl.h"
-#include "sim/SimBoard.h"
+#include "support/CtlRunner.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 using namespace zvx;
+using zvx::test::CtlRun;
 
 namespace {
 
-// Hands the tool a port that talks to the test's board, which outlives it.
-class BoardPort final : public PortIo {
-public:
-    explicit BoardPort(SimBoard& board) : board_(board) {}
-    std::uint8_t portIn(std::uint16_t address) override { return board_.portIn(address); }
-    void portOut(std::uint16_t address, std::uint8_t value) override { board_.portOut(address, value); }
-    void delayElapsed(std::int32_t passes) override { board_.delayElapsed(passes); }
-    std::optional<std::uint64_t> virtualTimeNs() const override { return board_.virtualTimeNs(); }
-    std::optional<bool> trueSdaLevel() const override { return board_.trueSdaLevel(); }
-    std::string description() const override { return board_.description(); }
-
-private:
-    SimBoard& board_;
-};
-
-struct CtlRun {
-    int status = -1;
-    std::string out, err;
-};
-
 class ApplyDiff : public ::testing::Test {
 protected:
-    CtlRun ctl(const std::vector<std::string>& args)
-    {
-        std::istringstream in;
-        std::ostringstream out, err;
-        CtlEnvironment env{in, out, err, [this](const AppOptions&) {
-                               ProgramPort p;
-                               p.port = std::make_unique<BoardPort>(board);
-                               p.status = "Port: simulated evaluation board";
-                               return p;
-                           }};
-        const int status = runCtl(args, env);
-        return {status, out.str(), err.str()};
-    }
-
+    CtlRun ctl(const std::vector<std::string>& args) { return test::runCtlOn(board, args); }
     std::string file(const char* name, const std::string& bytes)
     {
-        QFile f(dir.filePath(QString::fromLatin1(name)));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes.data(), static_cast<qint64>(bytes.size()));
-        return f.fileName().toStdString();
+        return test::writeBytes(dir.filePath(QString::fromLatin1(name)), bytes).toStdString();
     }
-
     static std::array<int, 8> stored(SimChip& chip)
     {
         std::array<int, 8> r{};

@@ -73,25 +73,24 @@ TEST_F(SetupFiles, DroppedFilesShowCopyAndOpenOnlyWithTheExactExtensionZvx)
 
     drop(&lab.window(), files({path("bench.ZVX")}).get());
     EXPECT_EQ(caption(), "ZVX 7246 Register Tool");
-    EXPECT_EQ(text("txtIn_InputCntl")->text(), "");
-    EXPECT_FALSE(action("mnuSave")->isEnabled());
+    EXPECT_EQ(text("txtIn_InputCntl"), "");
+    EXPECT_FALSE(control<QAction>("mnuSave")->isEnabled());
     EXPECT_TRUE(lab.dialogs.messages.empty());
 
     // On a panel, and only the first file of several counts.
     drop(&lab.u4(), files({path("bench.zvx"), path("other.zvx")}).get());
     EXPECT_EQ(caption(), captionFor("bench.zvx"));
-    EXPECT_EQ(text("txtIn_InputCntl")->text(), "4C");
-    EXPECT_EQ(text("txtR")->text(), "10");
+    EXPECT_EQ(text("txtIn_InputCntl"), "4C");
+    EXPECT_EQ(text("txtR"), "10");
     EXPECT_EQ(lab.app->settings.currentSetupFile, path("bench.zvx"));
-    EXPECT_TRUE(action("mnuSave")->isEnabled());
+    EXPECT_TRUE(control<QAction>("mnuSave")->isEnabled());
     EXPECT_EQ(lab.takeTrace(), "") << "opening never writes to the chips";
 }
 
 TEST(SetupFileCommandLine, OpensBeforeTheBusIsInitialisedAndIgnoresOtherNamesSilently)
 {
     QTemporaryDir dir;
-    const QString file = dir.filePath("bench.zvx");
-    writeBytes(file, kBench);
+    const QString file = writeBytes(dir.filePath("bench.zvx"), kBench);
     writeBytes(dir.filePath("bench.ZVX"), kBench);
 
     {
@@ -107,11 +106,17 @@ TEST(SetupFileCommandLine, OpensBeforeTheBusIsInitialisedAndIgnoresOtherNamesSil
     EXPECT_EQ(lab.window().windowTitle(), QString::fromLatin1(kCaptionPrefix) + "bench.zvx");
     EXPECT_EQ(lab.app->settings.currentSetupFile, file);
     // Nothing had moved on the port when the panels were refreshed; the
-    // bus came up afterwards, and the file's bytes never reached the chip.
+    // bus came up afterwards, and the file's bytes never reached the chip:
+    // the panel marks them unwritten until Write All.
     EXPECT_EQ(timeAtRefresh, std::optional<std::uint64_t>(0));
     EXPECT_EQ(traceAtRefresh, "");
     EXPECT_GT(*lab.board().virtualTimeNs(), 0u);
     EXPECT_EQ(lab.board().u1().storedRegister(0), 0x00);
+    EXPECT_TRUE(lab.u1().hasUnwrittenEdits(0));
+    EXPECT_FALSE(lab.u4().hasUnwrittenEdits(0));
+    QTest::mouseClick(lab.find<QPushButton>("cmdIn_WriteAll"), Qt::LeftButton);
+    EXPECT_FALSE(lab.u1().hasUnwrittenEdits(0));
+    EXPECT_EQ(lab.board().u1().storedRegister(0), 0x4C);
     }
     // Wrong case, quoted (ends in zvx"), missing, a folder.
     for (const QString& other : {dir.filePath("bench.ZVX"), "\"" + file + "\"", dir.filePath("missing.zvx"), dir.path()}) {

@@ -1,11 +1,9 @@
 // Choosing a Linux I2C adapter as the bus, and both programs over it: the
 // option, the adapter among none, one or several, the refusals, and
 // zvx7246ctl and the window working over the simulated /dev/i2c-7.
-#include "app/AppOptions.h"
-#include "app/ProgramPort.h"
-#include "cli/Ctl.h"
 #include "mainwindow/ElidedLabel.h"
 #include "sim/SimI2cDev.h"
+#include "support/CtlRunner.h"
 #include "support/TestLab.h"
 
 #include <QAction>
@@ -17,7 +15,6 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include <unistd.h>
 
@@ -60,18 +57,9 @@ struct FakeI2cSystem {
     }
 };
 
-struct CtlRun {
-    int status = -1;
-    std::string out, err;
-};
-
-CtlRun ctl(FakeI2cSystem& sys, const std::vector<std::string>& args)
+test::CtlRun ctl(FakeI2cSystem& sys, const std::vector<std::string>& args)
 {
-    std::istringstream in;
-    std::ostringstream out, err;
-    CtlEnvironment env{in, out, err, [&sys](const AppOptions& o) { return openProgramPort(o, sys.system()); }};
-    const int status = runCtl(args, env);
-    return {status, out.str(), err.str()};
+    return test::runCtlWith(args, [&sys](const AppOptions& o) { return openProgramPort(o, sys.system()); });
 }
 
 } // namespace
@@ -123,19 +111,19 @@ TEST(I2cAdapterCtl, CommandsWorkOverTheAdapterAndLineOptionsAreRefused)
 {
     FakeI2cSystem sys;
     sys.add(7, "simulated evaluation board");
-    const CtlRun all = ctl(sys, {"--port=i2c-dev", "-"});
+    const test::CtlRun all = ctl(sys, {"--port=i2c-dev", "-"});
     EXPECT_EQ(all.status, 0);
     EXPECT_EQ(all.err, "Port: i2c-dev /dev/i2c-7 (simulated evaluation board)\n");
 
     sys.board.u1().writeRegister(2, 0x90);
     sys.board.u1().writeRegister(3, 0x06);
-    const CtlRun r = ctl(sys, {"--port=i2c-dev:/dev/i2c-7", "read-all", "U1"});
+    const test::CtlRun r = ctl(sys, {"--port=i2c-dev:/dev/i2c-7", "read-all", "U1"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("Total Pixels/Line 1688"), std::string::npos) << r.out;
 
     // A silent chip: the adapter's stop follows the not-responding text; exit 1.
     sys.board.u1().setNotAnswering(true);
-    const CtlRun silent = ctl(sys, {"--port=i2c-dev:/dev/i2c-7", "--trace", "lock", "U1"});
+    const test::CtlRun silent = ctl(sys, {"--port=i2c-dev:/dev/i2c-7", "--trace", "lock", "U1"});
     EXPECT_EQ(silent.status, 1);
     EXPECT_EQ(silent.out, "U1 is not answering at 0x4C on /dev/i2c-7 (no acknowledge)\n");
     EXPECT_NE(silent.err.find("\n[START] 4C Wisp ERR001:  Device is not responding [STOP]\n"), std::string::npos)
@@ -146,7 +134,7 @@ TEST(I2cAdapterCtl, CommandsWorkOverTheAdapterAndLineOptionsAreRefused)
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"--port=i2c-dev", "--capture=" + vcd, "lock", "U4"}, {"--port=i2c-dev", "--delay=3", "lock", "U4"},
              {"--port=i2c-dev", "--no-ack", "lock", "U4"}, {"--port=i2c-dev", "port"}}) {
-        const CtlRun refused = ctl(sys, args);
+        const test::CtlRun refused = ctl(sys, args);
         EXPECT_EQ(refused.status, 2) << testing::PrintToString(args);
         EXPECT_NE(refused.err.find("I2C adapter"), std::string::npos) << refused.err;
     }
@@ -155,7 +143,7 @@ TEST(I2cAdapterCtl, CommandsWorkOverTheAdapterAndLineOptionsAreRefused)
               std::string::npos);
 
     // A node the user may not open: said once, and every command goes unanswered.
-    const CtlRun denied = ctl(sys, {"--port=i2c-dev:/dev/i2c-3", "read", "0x4E", "0x12"});
+    const test::CtlRun denied = ctl(sys, {"--port=i2c-dev:/dev/i2c-3", "read", "0x4E", "0x12"});
     EXPECT_EQ(denied.status, 1);
     EXPECT_EQ(denied.err.rfind("Port: none — /dev/i2c-3: permission denied", 0), 0u) << denied.err;
     EXPECT_EQ(denied.err.find("permission denied"), denied.err.rfind("permission denied")) << "once";

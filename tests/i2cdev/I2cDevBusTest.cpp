@@ -4,7 +4,7 @@
 // documented trace.
 #include "device/ChipAddresses.h"
 #include "device/ChipDevice.h"
-#include "sim/SimBoard.h"
+#include "support/CtlRunner.h"
 #include "sim/SimI2cDev.h"
 #include "transport/I2cBus.h"
 
@@ -33,7 +33,7 @@ struct Rig {
             adapter->node = "/dev/i2c-7";
             bus = std::make_unique<I2cBus>(nullptr, std::move(adapter));
         } else {
-            bus = std::make_unique<I2cBus>(std::make_unique<BoardPort>(*board));
+            bus = std::make_unique<I2cBus>(std::make_unique<test::BorrowedBoard>(*board));
             bus->lines.delayCount = 0;
         }
         bus->initLPTport(0);
@@ -64,15 +64,6 @@ struct Rig {
         }
         return s;
     }
-
-    // Lends the rig's board to a bus that owns its port.
-    struct BoardPort final : PortIo {
-        explicit BoardPort(SimBoard& b) : board(b) {}
-        std::uint8_t portIn(std::uint16_t a) override { return board.portIn(a); }
-        void portOut(std::uint16_t a, std::uint8_t v) override { board.portOut(a, v); }
-        std::string description() const override { return board.description(); }
-        SimBoard& board;
-    };
 
     std::unique_ptr<SimBoard> board = std::make_unique<SimBoard>();
     ChipAddresses addresses;

@@ -1,115 +1,83 @@
 // The device operations driven from the panels' buttons, checked by what the
-// chip sees on the bus.
-#include "support/TestLab.h"
-
-#include <QAction>
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
-#include <gtest/gtest.h>
+// chip sees on the bus and what the panel shows afterwards.
+#include "support/LabTest.h"
 
 using namespace zvx;
-using zvx::test::TestLab;
+using namespace zvx::test;
 
 namespace {
 
-class DeviceOperations : public ::testing::Test {
+class DeviceOperations : public LabTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(lab.start());
-        lab.find<QAction>("mnuI2C_AutoWrite")->trigger();  // automatic write off
-        lab.takeTrace();
+        LabTest::SetUp();
+        autoWriteOff();
     }
-    QLineEdit* text(const char* name) { return lab.find<QLineEdit>(name); }
-    QPushButton* button(const char* name) { return lab.find<QPushButton>(name); }
-    void typeInto(const char* name, const char* keys)
+    void retype(const char* name, const char* keys)  // typed by the user, key by key
     {
-        QLineEdit* box = text(name);
-        box->selectAll();
-        QTest::keyClick(box, Qt::Key_Backspace);
-        QTest::keyClicks(box, keys);
+        box(name)->selectAll();
+        QTest::keyClick(box(name), Qt::Key_Backspace);
+        QTest::keyClicks(box(name), keys);
     }
-    uint colour(const char* label) { return lab.find<QLabel>(label)->property("backColor").toUInt(); }
-
-    TestLab lab;
+    int u1Divider() { return lab.board().u1().storedRegister(2) + 256 * lab.board().u1().storedRegister(3); }
 };
 
 } // namespace
 
 TEST_F(DeviceOperations, RegisterOneWriteIsFollowedByAPllResetAndALockRead)
 {
-    text("txtIn_PFD")->setText("5");
-    lab.find<QRadioButton>("obIn_PSD_1")->click();
-    button("cmdIn_LoopCntl")->click();
-    EXPECT_EQ(lab.takeTrace(),
-              "[START] 4C [a] 01 [a] 15 [a] [STOP]\r\n"
-              "[START] 4C [a] 08 [a] 50 [a] [STOP]\r\n"
-              "[START] 4C [a] 12 [a] [START] 4D [a] 00 [STOP]\r\n");
-    EXPECT_EQ(lab.find<QLabel>("lblIn_LoopCntl")->text(), "15");
-    EXPECT_EQ(lab.board().u1().storedRegister(1), 0x15);
+    box("txtIn_PFD")->setText("5");
+    click("obIn_PSD_1");
+    click("cmdIn_LoopCntl");
+    EXPECT_THAT(bus(), ElementsAre("4C 01=15", "4C 08=50", "4C ?12"));
+    EXPECT_EQ(label("lblIn_LoopCntl"), "15");
 }
 
 TEST_F(DeviceOperations, DividerWriteBoundsTheTotalButWritesTheDividerTexts)
 {
     // Typed by the user, so the divider boxes do not feed the total back.
-    typeInto("txtIn_HorizTotal", "3");
-    button("cmdIn_FdBkDiv")->click();
-    EXPECT_EQ(text("txtIn_HorizTotal")->text(), "8");
-    EXPECT_EQ(text("txtIn_FdBk1")->text(), "0");
-    EXPECT_EQ(text("txtIn_FdBk0")->text(), "00");
-    EXPECT_EQ(lab.board().u1().storedRegister(2), 0x00);
+    retype("txtIn_HorizTotal", "3");
+    click("cmdIn_FdBkDiv");
+    EXPECT_EQ(text("txtIn_HorizTotal"), "8");
+    EXPECT_EQ(text("txtIn_FdBk1") + "/" + text("txtIn_FdBk0"), "0/00");
+    EXPECT_EQ(u1Divider(), 0);
 
-    text("txtIn_HorizTotal")->setText("800");
-    text("txtIn_FdBk0")->setText("18");
-    text("txtIn_FdBk1")->setText("3");
+    box("txtIn_HorizTotal")->setText("800");
+    box("txtIn_FdBk0")->setText("18");
+    box("txtIn_FdBk1")->setText("3");
     lab.takeTrace();
-    button("cmdIn_FdBkDiv")->click();
-    const std::string t = lab.takeTrace();
-    EXPECT_EQ(t.rfind("[START] 4C [a] 02 [a] 18 [a] [STOP]\r\n[START] 4C [a] 03 [a] 03 [a] [STOP]\r\n", 0), 0u) << t;
+    click("cmdIn_FdBkDiv");
+    EXPECT_THAT(bus(), ElementsAre("4C 02=18", "4C 03=03", "4C 08=50", "4C ?12"));
 
     // A total above 4095 is pulled back to 4095, and the divider agrees.
-    typeInto("txtIn_HorizTotal", "5000");
-    button("cmdIn_FdBkDiv")->click();
-    EXPECT_EQ(text("txtIn_HorizTotal")->text(), "4095");
-    EXPECT_EQ(lab.board().u1().storedRegister(2) + 256 * lab.board().u1().storedRegister(3) + 8, 4095);
+    retype("txtIn_HorizTotal", "5000");
+    click("cmdIn_FdBkDiv");
+    EXPECT_EQ(text("txtIn_HorizTotal"), "4095");
+    EXPECT_EQ(u1Divider() + 8, 4095);
 }
 
-TEST_F(DeviceOperations, WriteAllAfterReadAllSendsOneBlockAndRecoversAnUnlockedPll)
+TEST_F(DeviceOperations, WriteAllAfterReadAllSendsOneBlockAndRetriesAnUnlockedPll)
 {
-    button("cmdIn_ReadAll")->click();
+    click("cmdIn_ReadAll");
     lab.takeTrace();
-    button("cmdIn_WriteAll")->click();
-    const std::string t = lab.takeTrace();
-    // Change tests read 1, 2, 3 and 5 singly, then one eight-byte block.
-    const std::string expected =
-        "Write All\r\n"
-        "[START] 4C [a] 01 [a] [START] 4D [a] 00 [STOP]\r\n"
-        "[START] 4C [a] 02 [a] [START] 4D [a] 00 [STOP]\r\n"
-        "[START] 4C [a] 03 [a] [START] 4D [a] 00 [STOP]\r\n"
-        "[START] 4C [a] 05 [a] [START] 4D [a] 00 [STOP]\r\n"
-        "[START] 4C [a] 00 [a] 00 [a] 00 [a] 00 [a] 00 [a] 00 [a] 00 [a] 00 [a] 00 [a] [STOP]\r\n"
-        "[START] 4C [a] 12 [a] [START] 4D [a] 00 [STOP]\r\n"
-        // The PLL is not locked (a divider of 0 is no plausible loop): PLL
-        // reset, DPA reset, and the lock read again.
-        "[START] 4C [a] 08 [a] 50 [a] [STOP]\r\n"
-        "[START] 4C [a] 08 [a] 0A [a] [STOP]\r\n";
-    EXPECT_EQ(t.substr(0, expected.size()), expected) << t;
+    click("cmdIn_WriteAll");
+    // Change tests of 1, 2, 3 and 5, one eight-byte block; a divider of 0
+    // is no loop the chip locks to: PLL reset, DPA resets, the lock read again.
+    EXPECT_THAT(bus(), ElementsAre("Write All", "4C ?01", "4C ?02", "4C ?03", "4C ?05", "4C 00<=00 00 00 00 00 00 00 00",
+                                   "4C ?12", "4C 08=50", "4C 08=0A", "4C 08=0A", "4C ?12"));
     EXPECT_EQ(colour("lblIn_PLLstatus"), 0x0000FFu);
 }
 
 TEST_F(DeviceOperations, WriteAllWithAPlausibleLoopLocksBothAndOnlyResetsWhatChanged)
 {
     // 1688 pixels per line at 31.5 kHz with PSD 4: a loop the chip locks to.
-    text("txtIn_FdBk1")->setText("6");
-    text("txtIn_FdBk0")->setText("90");
-    text("txtIn_HorizTotal")->setText("1688");
-    lab.find<QRadioButton>("obIn_PSD_1")->click();
-    lab.find<QRadioButton>("obInDPA_1")->click();
-    button("cmdIn_WriteAll")->click();
+    box("txtIn_FdBk1")->setText("6");
+    box("txtIn_FdBk0")->setText("90");
+    box("txtIn_HorizTotal")->setText("1688");
+    click("obIn_PSD_1");
+    click("obInDPA_1");
+    click("cmdIn_WriteAll");
     EXPECT_EQ(colour("lblIn_PLLstatus"), 0x00FF00u);
     EXPECT_EQ(colour("lblIn_DPAstatus"), 0x00FF00u);
 
@@ -117,15 +85,13 @@ TEST_F(DeviceOperations, WriteAllWithAPlausibleLoopLocksBothAndOnlyResetsWhatCha
     // reset alone, then the lock read. (The block rewrites registers 1 to 3,
     // which unlocks the chip's PLL, so the recovery resets follow.) The
     // empty Osc Div box goes out as divider 2, register 7 = 00.
-    lab.find<QRadioButton>("obInDPA_3")->click();
+    click("obInDPA_3");
     lab.takeTrace();
-    button("cmdIn_WriteAll")->click();
-    const std::string t = lab.takeTrace();
-    const std::string block = "[START] 4C [a] 00 [a] 00 [a] 10 [a] 90 [a] 06 [a] 00 [a] 03 [a] 00 [a] 00 [a] [STOP]\r\n";
-    const std::string next = "[START] 4C [a] 08 [a] 0A [a] [STOP]\r\n[START] 4C [a] 12 [a]";
-    const auto at = t.find(block);
-    ASSERT_NE(at, std::string::npos) << t;
-    EXPECT_EQ(t.compare(at + block.size(), next.size(), next), 0) << t;
+    click("cmdIn_WriteAll");
+    const Ops ops = bus();
+    const auto block = std::find(ops.begin(), ops.end(), "4C 00<=00 10 90 06 00 03 00 00");
+    ASSERT_NE(block, ops.end()) << testing::PrintToString(ops);
+    EXPECT_EQ(Ops(block + 1, block + 3), (Ops{"4C 08=0A", "4C ?12"}));
     EXPECT_EQ(colour("lblIn_PLLstatus"), 0x00FF00u);
     EXPECT_EQ(colour("lblIn_DPAstatus"), 0x00FF00u);
 }
@@ -134,24 +100,24 @@ TEST_F(DeviceOperations, ReadAllRefreshesEveryFieldAndTheOptionButtonsSetTheirTe
 {
     for (auto [r, v] : {std::pair{0, 0x0A}, {1, 0x17}, {4, 0x85}, {5, 0x02}, {6, 0x40}, {7, 0x85}})
         lab.board().u4().writeRegister(std::uint8_t(r), std::uint8_t(v));
-    button("cmdOut_ReadAll")->click();
-    EXPECT_EQ(text("txtOut_InputCntl")->text(), "0A");
-    EXPECT_TRUE(lab.find<QCheckBox>("ckOut_Input_1")->isChecked());
-    EXPECT_TRUE(lab.find<QRadioButton>("obOut_PSD_1")->isChecked());
-    EXPECT_EQ(text("txtOut_PFD")->text(), "7");
-    EXPECT_EQ(text("txtOut_DPAoffset")->text(), "05");
-    EXPECT_TRUE(lab.find<QCheckBox>("ckOut_ExtFilter")->isChecked());
-    EXPECT_EQ(text("txtOut_DPAcntl")->text(), "02");
+    click("cmdOut_ReadAll");
+    EXPECT_EQ(text("txtOut_InputCntl"), "0A");
+    EXPECT_TRUE(checked("ckOut_Input_1"));
+    EXPECT_TRUE(checked("obOut_PSD_1"));
+    EXPECT_EQ(text("txtOut_PFD"), "7");
+    EXPECT_EQ(text("txtOut_DPAoffset"), "05");
+    EXPECT_TRUE(checked("ckOut_ExtFilter"));
+    EXPECT_EQ(text("txtOut_DPAcntl"), "02");
     for (int i : {0, 1, 3})
-        EXPECT_FALSE(lab.find<QRadioButton>(QStringLiteral("obOutDPA_%1").arg(i))->isChecked());
-    EXPECT_TRUE(lab.find<QRadioButton>("obOut_OutScl_1")->isChecked());
-    EXPECT_EQ(text("txtOut_OscDiv")->text(), "7");
-    EXPECT_TRUE(lab.find<QCheckBox>("ckOut_OscDiv")->isChecked());
-    EXPECT_EQ(lab.find<QLabel>("lblOut_ChipVer")->text(), "17");
+        EXPECT_FALSE(checked(QStringLiteral("obOutDPA_%1").arg(i)));
+    EXPECT_TRUE(checked("obOut_OutScl_1"));
+    EXPECT_EQ(text("txtOut_OscDiv"), "7");
+    EXPECT_TRUE(checked("ckOut_OscDiv"));
+    EXPECT_EQ(label("lblOut_ChipVer"), "17");
 
     // An option button sets its code; the text's own handling shows it as a byte.
-    lab.find<QRadioButton>("obInDPA_3")->click();
-    EXPECT_EQ(text("txtIn_DPAcntl")->text(), "03");
-    lab.find<QRadioButton>("obInRESET_1")->click();
-    EXPECT_EQ(text("txtIn_RESET")->text(), "A");
+    click("obInDPA_3");
+    EXPECT_EQ(text("txtIn_DPAcntl"), "03");
+    click("obInRESET_1");
+    EXPECT_EQ(text("txtIn_RESET"), "A");
 }

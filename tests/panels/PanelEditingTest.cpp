@@ -1,19 +1,19 @@
 // Editing the register panels by hand: what the boxes, check boxes and option
 // buttons show after each key and click, and what the chip receives.
-#include "PanelFixture.h"
+#include "support/LabTest.h"
 
 #include "setup/SetupCommands.h"
 
-#include <QFile>
 #include <QGroupBox>
 #include <QPaintEvent>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 
 using namespace zvx;
 using namespace zvx::test;
 
 namespace {
+
+using PanelTest = LabTest;
 
 TEST_F(PanelTest, InputControlTextAndBitBoxesFollowEachOtherAndOnlyEnterWrites)
 {
@@ -209,7 +209,6 @@ TEST_F(PanelTest, UpperCaseDAndJAreHotKeysEverywhereWhileLowerCaseLettersReachTh
     int rawEditorShown = 0;
     lab.app->links.showRawEditor = [&] { ++rawEditorShown; };
     auto* delay = lab.find<QLabel>("lblin_DPAdelay");
-    EXPECT_EQ(lab.find<QLabel>("lblin_DPAdelayLabel")->text(), "   DPA Delay");
     delay->hide();
     autoWriteOff();
     type("txtIn_PFD", "D");
@@ -247,7 +246,7 @@ TEST_F(PanelTest, AutomaticWriteGreysTheRegisterWriteButtonsButNeverResetReadOrW
     EXPECT_THAT(bus(), IsEmpty()) << "switching writes nothing";
 }
 
-TEST_F(PanelTest, SoundMenuKeepsExactlyOneItemAndHotKeySoundsFollowIt)
+TEST_F(PanelTest, SoundMenuKeepsExactlyOneItemChecked)
 {
     auto checkedItems = [&] {
         QStringList on;
@@ -260,11 +259,6 @@ TEST_F(PanelTest, SoundMenuKeepsExactlyOneItemAndHotKeySoundsFollowIt)
     menu("mnuBeep");
     menu("mnuBeep");
     EXPECT_EQ(checkedItems(), QStringList({"mnuBeep"})) << "clicking the checked item keeps it";
-    lab.app->playHotKeySound("P");
-    EXPECT_EQ(lab.sound->heard, QStringList({"beep"}));
-    menu("mnuNoSnd");
-    lab.app->playHotKeySound("p");
-    EXPECT_EQ(lab.sound->heard.size(), 1);
     menu("mnuVoice");
     EXPECT_EQ(checkedItems(), QStringList({"mnuVoice"}));
 }
@@ -356,25 +350,6 @@ TEST_F(PanelTest, WriteAllAndReadAllKeepTheKeyboardFocusOnTheirButton)
         click(name);
         EXPECT_EQ(QApplication::focusWidget(), control(name)) << name;
     }
-}
-
-TEST(UnwrittenMarker, ASetupFileOpenedAtStartMarksWhatItChangedUntilWriteAll)
-{
-    QTemporaryDir folder;
-    const QString file = folder.path() + "/bench.zvx";
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[zvx7246 input registers]\r\nregister_0=&H4C\r\nregister_1=&H23\r\n");
-    f.close();
-    TestLab lab(QString(), file);
-    ASSERT_TRUE(lab.start());
-    EXPECT_EQ(lab.find<QLineEdit>("txtIn_InputCntl")->text(), "4C");
-    EXPECT_TRUE(lab.u1().hasUnwrittenEdits(0)) << "the file's values are not on the chip yet";
-    EXPECT_TRUE(lab.u1().hasUnwrittenEdits(1));
-    EXPECT_FALSE(lab.u4().hasUnwrittenEdits(0));
-    QTest::mouseClick(lab.find<QPushButton>("cmdIn_WriteAll"), Qt::LeftButton);
-    EXPECT_FALSE(lab.u1().hasUnwrittenEdits(0));
-    EXPECT_EQ(lab.board().u1().storedRegister(0), 0x4C);
 }
 
 } // namespace

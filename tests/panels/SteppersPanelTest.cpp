@@ -1,13 +1,13 @@
 // The spinners and the "up"/"dn" buttons on the panels: which register each
 // step writes, and when; the auto-repeat as it meets the window.
-#include "PanelFixture.h"
+#include "support/LabTest.h"
 
 using namespace zvx;
 using namespace zvx::test;
 
 namespace {
 
-class Steppers : public PanelTest {
+class Steppers : public LabTest {
 protected:
     QString divider(const char* io = "In")
     {

@@ -1,5 +1,7 @@
 #include "support/RecordingPort.h"
 
+#include <algorithm>
+
 namespace zvx::test {
 
 namespace {
@@ -49,31 +51,23 @@ void RecordingPort::delayElapsed(std::int32_t passes)
 std::uint8_t RecordingPort::registerValue(std::uint16_t address) const
 {
     const auto it = registers_.find(address);
-    return it == registers_.end() ? unwrittenValue : it->second;
+    return it == registers_.end() ? 0 : it->second;
 }
 
 std::size_t RecordingPort::statusReads() const
 {
-    std::size_t n = 0;
-    for (const auto& e : events_)
-        n += e.kind == Event::In && isStatus(e.address);
-    return n;
+    return std::size_t(std::count_if(events_.begin(), events_.end(),
+                                     [](const Event& e) { return e.kind == Event::In && isStatus(e.address); }));
 }
 
 std::size_t RecordingPort::delays() const
 {
-    std::size_t n = 0;
-    for (const auto& e : events_)
-        n += e.kind == Event::Delay;
-    return n;
+    return std::size_t(std::count_if(events_.begin(), events_.end(), [](const Event& e) { return e.kind == Event::Delay; }));
 }
 
 std::size_t RecordingPort::writes() const
 {
-    std::size_t n = 0;
-    for (const auto& e : events_)
-        n += e.kind == Event::Out;
-    return n;
+    return std::size_t(std::count_if(events_.begin(), events_.end(), [](const Event& e) { return e.kind == Event::Out; }));
 }
 
 std::string RecordingPort::lineTrace() const
@@ -104,23 +98,6 @@ std::string RecordingPort::lineTrace() const
         }
     }
     return out;
-}
-
-int RecordingPort::clockPulses() const
-{
-    int pulses = 0;
-    bool high = false;
-    bool known = false;
-    for (const auto& e : events_) {
-        if (e.kind == Event::Out && isControl(e.address)) {
-            const bool now = (e.value & 0x08) != 0;
-            if (now && known && !high)
-                ++pulses;
-            high = now;
-            known = true;
-        }
-    }
-    return pulses;
 }
 
 } // namespace zvx::test

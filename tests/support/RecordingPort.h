@@ -24,10 +24,9 @@ public:
         bool operator==(const Event&) const = default;
     };
 
-    // Registers read back what was last written; unwritten ones give
-    // `unwrittenValue` unless set here.
+    // Registers read back what was last written; unwritten ones give 0
+    // unless set here.
     void setRegister(std::uint16_t address, std::uint8_t value) { registers_[address] = value; }
-    std::uint8_t unwrittenValue = 0x00;
 
     // Status reads (any address ending in 1 of an LPT set: 0x379, 0x279,
     // 0x3BD) take values from this queue first, then from statusFunction if
@@ -57,8 +56,6 @@ public:
     //   "?" status read, "~" delay. Data reads (the read-modify-write of an
     //   SDA change) are left out.
     std::string lineTrace() const;
-    // Number of SCL rising edges recorded.
-    int clockPulses() const;
 
 private:
     std::map<std::uint16_t, std::uint8_t> registers_;

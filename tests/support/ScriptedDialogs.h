@@ -8,7 +8,6 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
-#include <functional>
 #include <optional>
 #include <vector>
 
@@ -63,8 +62,6 @@ public:
     {
         modalTitles.push_back(dialog->windowTitle());
         modalNames.push_back(dialog->objectName());
-        if (onModal)
-            onModal(dialog);
         dialog->hide();
     }
 
@@ -99,7 +96,6 @@ public:
     QStringList modalNames;
     QMessageBox::StandardButton answer = QMessageBox::NoButton;
     std::deque<QMessageBox::StandardButton> answers;
-    std::function<void(QDialog*)> onModal;
     std::deque<std::optional<QString>> openFiles;
     std::deque<std::optional<QString>> saveFiles;
     std::vector<FileDialog> fileDialogs;

@@ -26,7 +26,6 @@ public:
     }
     void processPendingEvents() override
     {
-        ++pauses;
         QCoreApplication::processEvents();
         if (betweenTicks)
             betweenTicks(ticks);
@@ -37,7 +36,6 @@ public:
     // Called in every pause with the number of ticks so far.
     std::function<void(int ticks)> betweenTicks;
     int ticks = 0;
-    int pauses = 0;
     std::vector<int> totals;
 };
 

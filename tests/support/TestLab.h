@@ -45,10 +45,8 @@ public:
         if (bus == TestBus::I2cAdapter) {
             adapterBoard_ = std::make_unique<SimBoard>();
             board_ = adapterBoard_.get();
-            auto file = std::make_unique<SimI2cDev>(*board_);
-            adapterFile = file.get();
             options.adapter = std::make_unique<I2cDevAdapter>();
-            options.adapter->file = std::move(file);
+            options.adapter->file = std::make_unique<SimI2cDev>(*board_);
             options.adapter->node = "/dev/i2c-7";
             options.adapter->name = "simulated evaluation board";
             options.portStatus = QStringLiteral("Port: i2c-dev /dev/i2c-7 (simulated evaluation board)");
@@ -87,7 +85,6 @@ public:
     DevicePanel& u1() { return *window().inPanel(); }
     DevicePanel& u4() { return *window().outPanel(); }
 
-    // Any widget or action of the main window or its tool windows by name.
     // Any widget or action of this program's windows by name; other programs
     // alive in the same test are not searched.
     template <class T>
@@ -124,7 +121,6 @@ private:
     std::unique_ptr<SimBoard> adapterBoard_;  // outlives the adapter the application holds
 
 public:
-    SimI2cDev* adapterFile = nullptr;  // the simulated adapter, when the bus is one
     ScriptedDialogs dialogs;
     FakeSound* sound = nullptr;        // every sound the program asks for
     ScriptedPacing* pacing = nullptr;  // the auto-repeat's ticks

@@ -1,18 +1,11 @@
 // The pin tester: which pins its indicators call high, and its writes and
 // reads through the simulated board's port.
-#include "support/TestLab.h"
+#include "support/LabTest.h"
 
 #include "tools/PinTester.h"
 #include "transport/I2cBus.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <gtest/gtest.h>
-
 using namespace zvx;
-using zvx::test::TestLab;
 
 namespace {
 
@@ -61,72 +54,59 @@ TEST(PinTester, InvertedLinesAreShownAndComposedAsTheirPinLevels)
     EXPECT_EQ(pins::applyBox(0x00, box("ckData0"), true), 0x01);
 }
 
-class PinTesterWindow : public ::testing::Test {
+class PinTesterWindow : public test::LabTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(lab.start());
-        tester = &lab.app->pinTester();
-    }
-    QCheckBox* check(const char* name) { return tester->findChild<QCheckBox*>(name); }
-    uint colour(const char* pin) { return tester->findChild<QLineEdit*>(pin)->property("backColor").toUInt(); }
+    bitBanger& tester() { return lab.app->pinTester(); }
+    QCheckBox* check(const char* name) { return tester().findChild<QCheckBox*>(name); }
+    uint pin(const char* name) { return tester().findChild<QLineEdit*>(name)->property("backColor").toUInt(); }
 
     static constexpr uint kRed = 0x0000FF;
     static constexpr uint kBlack = 0x000000;
-    TestLab lab;
-    bitBanger* tester = nullptr;
 };
 
-TEST_F(PinTesterWindow, OpensFromItsHiddenMenuItemWithRedIndicators)
+TEST_F(PinTesterWindow, OpensFromItsHiddenMenuItemAndWritesTheWholeImageAndReadsTheRegisterBack)
 {
-    QAction* item = lab.find<QAction>("mnuShowBitBang");
-    EXPECT_FALSE(item->isVisible());
-    item->trigger();
-    EXPECT_TRUE(tester->isVisible());
-    EXPECT_EQ(check("ckBusy")->text(), "           Set Busy =");
-    EXPECT_EQ(tester->cmdReadData->text(), "Read Status Byte");
-    EXPECT_EQ(colour("pin2Display"), kRed);
-    EXPECT_EQ(tester->findChild<QLineEdit*>("pin2Display")->text(), "2");
-}
+    EXPECT_FALSE(control<QAction>("mnuShowBitBang")->isVisible());
+    menu("mnuShowBitBang");
+    EXPECT_TRUE(tester().isVisible());
+    EXPECT_EQ(pin("pin2Display"), kRed);
 
-TEST_F(PinTesterWindow, WritesTheWholeImageAndReadsTheRegisterBack)
-{
     // Unchecked Strobe stands for a 1 bit, but the image changes only with
     // clicks: right after start-up Write I/O Byte sends 0x00.
-    tester->cmdWriteIO->click();
+    tester().cmdWriteIO->click();
     EXPECT_EQ(lab.board().controlLatch(), 0x00);
-    EXPECT_EQ(colour("pin1Display"), kRed);  // STROBE inverted: register 0 is pin high
-    EXPECT_EQ(colour("pin16Display"), kBlack);
+    EXPECT_EQ(pin("pin1Display"), kRed);  // STROBE inverted: register 0 is pin high
+    EXPECT_EQ(pin("pin16Display"), kBlack);
     check("ckStrobe")->click();
     check("ckStrobe")->click();
-    tester->cmdWriteIO->click();
+    tester().cmdWriteIO->click();
     EXPECT_EQ(lab.board().controlLatch(), 0x01);
-    EXPECT_EQ(colour("pin1Display"), kBlack);
+    EXPECT_EQ(pin("pin1Display"), kBlack);
 
     // Data bit 7 pulls SDA low; the status register's bit 7 shows it.
     check("ckData7")->click();
-    tester->cmdWriteData->click();
+    tester().cmdWriteData->click();
     EXPECT_EQ(lab.board().dataLatch(), 0x80);
-    EXPECT_EQ(colour("pin9Display"), kRed);
-    EXPECT_EQ(colour("pin8Display"), kBlack);
-    tester->cmdReadStatus->click();
-    EXPECT_EQ(colour("pin11Display"), kRed);   // BUSY reads 0 while SDA is low
-    EXPECT_EQ(colour("pin10Display"), kRed);   // ACK floats high on the adapter
+    EXPECT_EQ(pin("pin9Display"), kRed);
+    EXPECT_EQ(pin("pin8Display"), kBlack);
+    tester().cmdReadStatus->click();
+    EXPECT_EQ(pin("pin11Display"), kRed);   // BUSY reads 0 while SDA is low
+    EXPECT_EQ(pin("pin10Display"), kRed);   // ACK floats high on the adapter
 
     // Writing the status register changes nothing; the read shows the inputs.
     check("ckAck")->click();
-    tester->cmdWriteStatus->click();
-    EXPECT_EQ(tester->image(pins::PortRegister::Status), 0x00);
-    EXPECT_EQ(colour("pin10Display"), kRed);
+    tester().cmdWriteStatus->click();
+    EXPECT_EQ(tester().image(pins::PortRegister::Status), 0x00);
+    EXPECT_EQ(pin("pin10Display"), kRed);
 }
 
 TEST_F(PinTesterWindow, StaysOnTheStartUpPortWhenTheMenuChoosesLpt2)
 {
-    lab.find<QAction>("LPT2")->trigger();
+    menu("LPT2");
     EXPECT_EQ(lab.app->bus().lines.portSet().dataPortAddr, 0x278);
-    EXPECT_EQ(tester->ports().data, 0x378);
+    EXPECT_EQ(tester().ports().data, 0x378);
     check("ckData0")->click();
     check("ckData2")->click();
-    tester->cmdWriteData->click();
+    tester().cmdWriteData->click();
     EXPECT_EQ(lab.board().dataLatch(), 0x05);
 }

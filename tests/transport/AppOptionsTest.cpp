@@ -29,6 +29,10 @@ TEST(AppOptions, OptionsComeOutTheRestIsTheCommandLine)
     EXPECT_FALSE(d.port || d.delay || d.capture || d.simRev);
     EXPECT_EQ(d.commandLine, "write 0x4C");
     EXPECT_EQ(parseAppOptions(1, argv).commandLine, "");
+
+    const auto dashes = parseAppOptions({"--version", "--", "--odd name.zvx", "--trace"});  // "--" ends the options
+    EXPECT_TRUE(dashes.version && !dashes.trace);
+    EXPECT_EQ(dashes.commandLine, "--odd name.zvx --trace");
 }
 
 TEST(AppOptions, BadOptionsAreNamed)
@@ -47,14 +51,6 @@ TEST(AppOptions, BadOptionsAreNamed)
                         }));
     EXPECT_TRUE(o.help);
     EXPECT_EQ(o.commandLine, "- -v");  // single dashes are not options
-}
-
-TEST(AppOptions, ADoubleDashEndsTheOptions)
-{
-    const auto o = parseAppOptions({"--version", "--", "--odd name.zvx", "--trace"});
-    EXPECT_TRUE(o.version);
-    EXPECT_FALSE(o.trace);
-    EXPECT_EQ(o.commandLine, "--odd name.zvx --trace");
 }
 
 } // namespace

@@ -1,22 +1,18 @@
 // The bus capture file: a Value Change Dump of every line change and SDA
 // sample, on the backend's clock.
+#include "support/CtlRunner.h"
 #include "support/RecordingPort.h"
 
-#include "app/AppOptions.h"
-#include "cli/Ctl.h"
-#include "sim/SimBoard.h"
 #include "transport/BusCapture.h"
 #include "transport/HardwarePort.h"
 #include "transport/I2cBus.h"
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <streambuf>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -109,51 +105,6 @@ TEST(BusCapture, ToAFileOnRealTimeWithoutATrueSdaLine)
     EXPECT_EQ(bad.port->portIn(0x379), 0xFF);
 }
 
-// A disk that is full after `room` bytes.
-class FullDisk final : public std::ostream {
-public:
-    explicit FullDisk(std::size_t room) : std::ostream(nullptr), buffer_(room) { rdbuf(&buffer_); }
-    std::size_t written() const { return buffer_.bytes.size(); }
-
-private:
-    struct Buffer final : std::streambuf {
-        explicit Buffer(std::size_t room) : room(room) {}
-        int_type overflow(int_type ch) override
-        {
-            if (bytes.size() >= room) {
-                errno = ENOSPC;
-                return traits_type::eof();
-            }
-            bytes += traits_type::to_char_type(ch);
-            return ch;
-        }
-        std::size_t room;
-        std::string bytes;
-    } buffer_;
-};
-
-TEST(BusCapture, TheFirstFailedWriteEndsTheCaptureAndSaysSoOnce)
-{
-    auto* disk = new FullDisk(600);  // the header and a few changes
-    auto* board = new ClockedPort;
-    I2cBus bus(std::make_unique<BusCapture>(std::unique_ptr<ClockedPort>(board), std::unique_ptr<std::ostream>(disk),
-                                            "capture file bus.vcd"));
-    auto& capture = static_cast<BusCapture&>(bus.port());
-    std::vector<std::string> told;
-    capture.onFailure = [&](const std::string& why) { told.push_back(why); };
-    bus.initLPTport(0);
-    bus.engine.i2cWriteRegister(0x4C, 1, 2);
-    EXPECT_EQ(told, (std::vector<std::string>{
-                        "capture file bus.vcd: write failed (No space left on device); capturing stopped"}));
-    EXPECT_FALSE(capture.flush());
-    const std::size_t written = disk->written();
-    const std::size_t lineWrites = board->writes();
-    bus.engine.i2cWriteRegister(0x4C, 1, 2);
-    EXPECT_EQ(disk->written(), written);   // nothing more goes to the file
-    EXPECT_GT(board->writes(), lineWrites);  // the bus carries on
-    EXPECT_EQ(told.size(), 1u);
-}
-
 // Only a regular file (emptied) or /dev/null is taken, and nothing waits: a
 // FIFO nobody reads would hold a blocking open for ever.
 TEST(BusCapture, CaptureFilesAreRegularFilesOrDevNullAndOpenWithoutWaiting)
@@ -177,27 +128,24 @@ TEST(BusCapture, CaptureFilesAreRegularFilesOrDevNullAndOpenWithoutWaiting)
     std::filesystem::remove_all(dir);
 }
 
-// zvx7246ctl fails a run whose capture could not be written, even when the
-// file only fills up at the last flush.
-TEST(BusCapture, ZvxctlExitsWithOneWhenTheCaptureFails)
+// A capture that cannot be written stops at its first failed write, says so
+// once, and zvx7246ctl fails the run, even when the file only fills up at the
+// last flush; the bus carries on without it.
+TEST(BusCapture, AFailedWriteEndsTheCaptureOnceAndZvxctlExitsWithOne)
 {
     const auto path = std::filesystem::temp_directory_path() / ("zvx_capture_limit_" + std::to_string(::getpid()));
-    auto run = [&](std::vector<std::string> args) {
-        std::istringstream in;
-        std::ostringstream out, err;
-        CtlEnvironment env{in, out, err, [&](const AppOptions&) {
-                               CaptureResult c = captureTo(std::make_unique<SimBoard>(), path.string());
-                               EXPECT_EQ(c.error, "");
-                               ProgramPort p;
-                               p.port = std::move(c.port);
-                               p.capture = c.capture;
-                               p.status = "Port: simulated evaluation board";
-                               return p;
-                           }};
-        const int status = runCtl(args, env);
-        return std::pair{status, err.str()};
+    SimBoard board;
+    auto run = [&](std::vector<std::string> args, const std::string& script = {}) {
+        return test::runCtlWith(args, [&](const AppOptions&) {
+            CaptureResult c = captureTo(std::make_unique<test::BorrowedBoard>(board), path.string());
+            EXPECT_EQ(c.error, "");
+            ProgramPort p;
+            p.port = std::move(c.port);
+            p.capture = c.capture;
+            return p;
+        }, script);
     };
-    EXPECT_EQ(run({"write", "0x4C", "5", "0x3F"}).first, 0);
+    EXPECT_EQ(run({"write", "0x4C", "5", "0x3F"}).status, 0);
 
     // A file size limit stands in for a full disk: writes past it fail.
     rlimit before{};
@@ -206,14 +154,15 @@ TEST(BusCapture, ZvxctlExitsWithOneWhenTheCaptureFails)
     rlimit small = before;
     small.rlim_cur = 512;
     ::setrlimit(RLIMIT_FSIZE, &small);
-    const auto [status, err] = run({"write", "0x4C", "5", "0x3F"});
+    const test::CtlRun r = run({"-"}, "write 0x4C 5 0x3F\nwrite 0x4C 4 0x11\nwrite 0x4C 6 0x12\n");
     ::setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, oldHandler);
     std::filesystem::remove(path);
-    EXPECT_EQ(status, 1);
-    EXPECT_NE(err.find("zvx7246ctl: capture file " + path.string() + ": write failed (File too large)"),
-              std::string::npos)
-        << err;
+    EXPECT_EQ(r.status, 1);
+    const std::string told = "zvx7246ctl: capture file " + path.string() + ": write failed (File too large)";
+    EXPECT_NE(r.err.find(told), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find(told), r.err.rfind(told)) << "said once";
+    EXPECT_EQ(board.u1().storedRegister(6), 0x12) << "the writes after the failure still reach the chip";
 }
 
 } // namespace

@@ -100,21 +100,6 @@ TEST(BusLines, DelayUnitLastsAtLeastItsCountOnTheClock)
     }
 }
 
-TEST(BusLines, ClosingRestoresTheControlByteReleasesSdaAndAlwaysLogs)
-{
-    Bench b;
-    b.port->setRegister(0x37A, 0x0C);
-    b.port->setRegister(0x378, 0x81);
-    b.bus.lines.selectLPTport(0);
-    b.bus.lines.setSCLlow();
-    b.port->clearEvents();
-    b.bus.lines.delayCount = 0;
-    b.bus.closeI2Cbus();
-    EXPECT_EQ(b.port->events(), (std::vector<Ev>{{Ev::Out, 0x37A, 0x0C, 0}, {Ev::In, 0x378, 0x81, 0},
-                                                 {Ev::Out, 0x378, 0x01, 0}, {Ev::Delay, 0, 0, 1}}));
-    EXPECT_EQ(b.bus.log.text(), "Wisp SYS003 :I2C Bus closed ");
-}
-
 TEST(BusLines, InitI2CbusSendsSixStopsThenLeavesTheBusIdle)
 {
     Bench b;

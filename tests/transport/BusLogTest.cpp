@@ -1,11 +1,8 @@
-// The bus monitor log: its trim rule at the boundary, the tracing texts, and
-// the screen form that the window keeps in step with it.
+// The bus monitor log: its trim rule at the boundary and the tracing texts.
+// The screen form the window keeps in step with it is checked on the window.
 #include "transport/BusLog.h"
-#include "transport/LogScreenText.h"
 
 #include <gtest/gtest.h>
-
-#include <random>
 
 namespace zvx {
 namespace {
@@ -61,42 +58,6 @@ TEST(BusLog, TracingTextsAndListeners)
     EXPECT_EQ(log.traceOn, 0);
     EXPECT_EQ(traceOnWhileLogging, 1);  // logged before tracing goes off
     EXPECT_EQ(log.text(), "Wisp Debugger ENABLED \r\nWisp debugger  DISABLED x");
-}
-
-// Follows a log through random appends and trims the way the window does,
-// on a plain string, and compares with the whole log's screen form.
-TEST(LogScreenText, IncrementalEditsMatchTheWholeLog)
-{
-    EXPECT_EQ(LogScreenText::screenText("a\r\nb\rc\nd\r\r\ne"), "a\nb\nc\nd\n\ne");
-    std::mt19937 rng(7246);
-    const std::vector<std::string> pieces{"[START] ", "4C ", "[a] ", "[A]", "[STOP]\r\n", "\r", "\n", "\r\n",
-                                          "\r\r\n", "Wisp ERR002:  No ACK received", "x", "Read All\r\n"};
-    BusLog log;
-    log.traceKeepLines = 3;
-    LogScreenText tracker;
-    std::string screen;
-    log.addListener({{}, [&](std::string_view appended, std::size_t dropped) {
-                         const auto edit = tracker.afterAppend(appended, log.lastDropped(), log.text());
-                         ASSERT_EQ(log.lastDropped().size(), dropped);
-                         screen += edit.appendAtEnd;
-                         ASSERT_LE(edit.removeFromFront, screen.size());
-                         screen.erase(0, edit.removeFromFront);
-                     },
-                     [&] {
-                         screen.clear();
-                         tracker.reset({});
-                     }});
-    for (int i = 0; i < 20000; ++i) {
-        if (i % 5000 == 4999)
-            log.clear();
-        std::string text;
-        for (int k = 0, n = 1 + static_cast<int>(rng() % 3); k < n; ++k)
-            text += pieces[rng() % pieces.size()];
-        if (rng() % 50 == 0)
-            text += std::string(rng() % 200, 'w');
-        log.debugLog(text);
-        ASSERT_EQ(screen, LogScreenText::screenText(log.text())) << "after append " << i;
-    }
 }
 
 } // namespace

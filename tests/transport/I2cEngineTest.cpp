@@ -90,17 +90,6 @@ TEST(I2cEngine, AddressReadWriteBitIsForcedAndOnlyLowBytesAreSent)
                                 "[START] 4D [a] 03 [a] [START] 4D [a] 00 [STOP]\r\n");
 }
 
-TEST(I2cEngine, ReadRegisterUsesARepeatedStart)
-{
-    Bench b;
-    b.port->scriptStatus({0x00, 0x00, 0x00});
-    b.port->scriptStatus(RecordingPort::statusBitsOf(0xA5));
-    EXPECT_EQ(b.engine().i2cReadRegister(0x4D, 0x4C, 0x12), 0xA5);
-    EXPECT_EQ(b.bus.log.text(), "[START] 4C [a] 12 [a] [START] 4D [a] A5 [STOP]\r\n");
-    EXPECT_EQ(b.port->lineTrace(), join({kStart, byteOut(0x4C), ackWait(1), byteOut(0x12), ackWait(1), kStart,
-                                         byteOut(0x4D), ackWait(1), kByteIn, kStop}));
-}
-
 TEST(I2cEngine, MissingAcknowledgesAreTracedAndTheTransactionCarriesOn)
 {
     Bench b;
@@ -118,15 +107,6 @@ TEST(I2cEngine, MissingAcknowledgesAreTracedAndTheTransactionCarriesOn)
     EXPECT_EQ(b.engine().i2cReadRegister(0x4D, 0x4C, 0x12), 0xFF);
     EXPECT_EQ(b.bus.log.text(), "[START] 4C Wisp ERR002:  No ACK received12 Wisp ERR002:  No ACK received"
                                 "[START] 4D Wisp ERR002:  No ACK receivedFF [STOP]\r\n");
-}
-
-TEST(I2cEngine, MissingAcknowledgesBeepWithTracingOff)
-{
-    Bench b(false, false);
-    b.engine().i2cWriteBlock(0x4E, 0, 0, 7, RegisterImage{});
-    EXPECT_EQ(b.beeps, 10);  // address, start register, eight data bytes
-    EXPECT_EQ(b.engine().missingAcks(), 10u);
-    EXPECT_EQ(b.bus.log.text(), "");
 }
 
 TEST(I2cEngine, AnAcknowledgeSeenOnTheLastPollIsTracedAndStillMissing)

@@ -1,9 +1,11 @@
 #pragma once
-// The whole program on a simulated board, driven as the bench engineer drives
-// it: keys typed into boxes, clicks on buttons, check boxes, option buttons and
-// spinner arrows, all found by objectName. What reaches the chip is read back
-// from the bus monitor as a list of short operations.
+// The whole program started on a simulated board and driven as the bench
+// engineer drives it: keys typed into boxes, clicks on buttons, check boxes,
+// option buttons and spinner arrows, menu items, all found by objectName.
+// What reaches the chips is read back from the bus monitor as operations.
 
+#include "support/BusOperations.h"
+#include "support/TestFiles.h"
 #include "support/TestLab.h"
 
 #include <QAbstractButton>
@@ -16,32 +18,17 @@
 #include <QTest>
 #include <gmock/gmock.h>
 
-#include <string>
-#include <vector>
-
 namespace zvx::test {
 
-// One entry per transaction: "4C 01=15" (register write), "4C ?12" (single
-// read), "4C 00<=.." (block write), "4C ->10" (pointer set), "4D read 8"
-// (sequential read); heading lines as they stand.
-std::vector<std::string> busOperations(const std::string& trace);
-
-using Ops = std::vector<std::string>;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class PanelTest : public ::testing::Test {
+class LabTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(lab.start());
         lab.takeTrace();
-    }
-    QLineEdit* box(const QString& name)
-    {
-        auto* b = lab.find<QLineEdit>(name);
-        EXPECT_NE(b, nullptr) << name.toStdString();
-        return b;
     }
     template <class T = QAbstractButton>
     T* control(const QString& name)
@@ -50,6 +37,7 @@ protected:
         EXPECT_NE(c, nullptr) << name.toStdString();
         return c;
     }
+    QLineEdit* box(const QString& name) { return control<QLineEdit>(name); }
     // Select all, then the keys: the first key replaces the selection.
     void type(const QString& name, const QString& keys)
     {
@@ -73,11 +61,13 @@ protected:
         ASSERT_NE(s, nullptr) << name.toStdString();
         QTest::mouseClick(s, Qt::LeftButton, {}, QPoint(s->width() / 2, up ? s->height() / 4 : s->height() * 3 / 4));
     }
-    void menu(const char* name) { lab.find<QAction>(name)->trigger(); }
+    void menu(const QString& name) { control<QAction>(name)->trigger(); }
     void autoWriteOff() { menu("mnuI2C_AutoWrite"); }
 
     QString text(const QString& name) { return box(name)->text(); }
+    QString label(const QString& name) { return control<QLabel>(name)->text(); }
     bool checked(const QString& name) { return control(name)->isChecked(); }
+    uint colour(const QString& name) { return control<QLabel>(name)->property("backColor").toUInt(); }
     Ops bus() { return busOperations(lab.takeTrace()); }
 
     TestLab lab;

@@ -1,26 +1,29 @@
-#include "PanelFixture.h"
+#include "support/BusOperations.h"
 
 #include <sstream>
 
 namespace zvx::test {
 
-std::vector<std::string> busOperations(const std::string& trace)
+Ops busOperations(const std::string& trace)
 {
-    std::vector<std::string> ops;
+    Ops ops;
     std::istringstream lines(trace);
     for (std::string line; std::getline(lines, line);) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        if (line.rfind("[START]", 0) != 0) {
+        if (line.rfind("[START]", 0) != 0 || line.find("Wisp") != std::string::npos) {
             if (!line.empty())
                 ops.push_back(line);
             continue;
         }
         std::istringstream in(line);
-        std::vector<std::string> b;
+        std::vector<std::string> b;  // the bytes, "[A]" taken off the ones a master acknowledged
         int starts = 0;
-        for (std::string token; in >> token;)
+        for (std::string token; in >> token;) {
+            if (token.rfind("[A]", 0) == 0)
+                token.erase(0, 3);
             token == "[START]" ? void(++starts) : token.front() != '[' ? b.push_back(token) : void();
+        }
         const bool readAddress = !b.empty() && (std::stoi(b[0], nullptr, 16) & 1) != 0;
         std::string op = line;
         if (starts == 2 && b.size() == 4)
