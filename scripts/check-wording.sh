@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 o='orig''inal'
 patterns=(
   "\\bspec(ification)?s?\\b"
-  "\\bper spec"
+  "\\bper s""pec"
   "\\bas specified\\b"
   "\\bpart [0-9]+\\.[0-9]"
   "\\bparts [0-9]+\\.[0-9]"

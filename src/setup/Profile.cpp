@@ -225,7 +225,11 @@ std::optional<std::string> ProfileDocument::value(std::string_view section, std:
     return std::move(values(std::span(&wanted, 1)).front());
 }
 
-std::vector<std::optional<std::string>> ProfileDocument::values(std::span<const ProfileKey> keys) const
+namespace {
+
+// The line of each asked-for key in one scan of the document, or none where
+// the key (or its section) is not there.
+std::vector<std::optional<Line>> keyLines(std::string_view bytes, std::span<const ProfileKey> keys)
 {
     Wanted wanted;
     std::vector<std::optional<std::size_t>> slot(keys.size());
@@ -235,31 +239,35 @@ std::vector<std::optional<std::string>> ProfileDocument::values(std::span<const 
         if (!section.empty() && !key.empty())
             slot[i] = wanted.add(section, key);
     }
-    wanted.scan(bytes_);
+    wanted.scan(bytes);
+    std::vector<std::optional<Line>> lines(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (slot[i])
+            lines[i] = wanted.keys[*slot[i]].line;
+    }
+    return lines;
+}
 
+} // namespace
+
+std::vector<std::optional<std::string>> ProfileDocument::values(std::span<const ProfileKey> keys) const
+{
+    const auto lines = keyLines(bytes_, keys);
     std::vector<std::optional<std::string>> result(keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        if (slot[i] && wanted.keys[*slot[i]].line)
-            result[i] = unquoted(textOf(bytes_, wanted.keys[*slot[i]].line->value));
+        if (lines[i])
+            result[i] = unquoted(textOf(bytes_, lines[i]->value));
     }
     return result;
 }
 
 std::vector<std::size_t> ProfileDocument::lineNumbers(std::span<const ProfileKey> keys) const
 {
-    Wanted wanted;
-    std::vector<std::optional<std::size_t>> slot(keys.size());
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        const std::string_view section = trimmed(keys[i].section);
-        const std::string_view key = trimmed(keys[i].key);
-        if (!section.empty() && !key.empty())
-            slot[i] = wanted.add(section, key);
-    }
-    wanted.scan(bytes_);
+    const auto lines = keyLines(bytes_, keys);
     std::vector<std::size_t> result(keys.size(), 0);
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        if (slot[i] && wanted.keys[*slot[i]].line)
-            result[i] = wanted.keys[*slot[i]].line->number;
+        if (lines[i])
+            result[i] = lines[i]->number;
     }
     return result;
 }

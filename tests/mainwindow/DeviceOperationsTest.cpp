@@ -20,22 +20,20 @@ protected:
         QTest::keyClick(box(name), Qt::Key_Backspace);
         QTest::keyClicks(box(name), keys);
     }
+    std::pair<uint, uint> lamps() { return {colour("lblIn_PLLstatus"), colour("lblIn_DPAstatus")}; }
     int u1Divider() { return lab.board().u1().storedRegister(2) + 256 * lab.board().u1().storedRegister(3); }
 };
 
 } // namespace
 
-TEST_F(DeviceOperations, RegisterOneWriteIsFollowedByAPllResetAndALockRead)
+TEST_F(DeviceOperations, RegisterWritesAreFollowedByAPllResetAndALockReadAndTheDividerWriteBoundsTheTotal)
 {
     box("txtIn_PFD")->setText("5");
     click("obIn_PSD_1");
     click("cmdIn_LoopCntl");
     EXPECT_THAT(bus(), ElementsAre("4C 01=15", "4C 08=50", "4C ?12"));
     EXPECT_EQ(label("lblIn_LoopCntl"), "15");
-}
 
-TEST_F(DeviceOperations, DividerWriteBoundsTheTotalButWritesTheDividerTexts)
-{
     // Typed by the user, so the divider boxes do not feed the total back.
     retype("txtIn_HorizTotal", "3");
     click("cmdIn_FdBkDiv");
@@ -78,8 +76,7 @@ TEST_F(DeviceOperations, WriteAllWithAPlausibleLoopLocksBothAndOnlyResetsWhatCha
     click("obIn_PSD_1");
     click("obInDPA_1");
     click("cmdIn_WriteAll");
-    EXPECT_EQ(colour("lblIn_PLLstatus"), 0x00FF00u);
-    EXPECT_EQ(colour("lblIn_DPAstatus"), 0x00FF00u);
+    EXPECT_EQ(lamps(), std::pair(0x00FF00u, 0x00FF00u));
 
     // Only the DPA code changed: the block write is followed by the DPA
     // reset alone, then the lock read. (The block rewrites registers 1 to 3,
@@ -92,8 +89,7 @@ TEST_F(DeviceOperations, WriteAllWithAPlausibleLoopLocksBothAndOnlyResetsWhatCha
     const auto block = std::find(ops.begin(), ops.end(), "4C 00<=00 10 90 06 00 03 00 00");
     ASSERT_NE(block, ops.end()) << testing::PrintToString(ops);
     EXPECT_EQ(Ops(block + 1, block + 3), (Ops{"4C 08=0A", "4C ?12"}));
-    EXPECT_EQ(colour("lblIn_PLLstatus"), 0x00FF00u);
-    EXPECT_EQ(colour("lblIn_DPAstatus"), 0x00FF00u);
+    EXPECT_EQ(lamps(), std::pair(0x00FF00u, 0x00FF00u));
 }
 
 TEST_F(DeviceOperations, ReadAllRefreshesEveryFieldAndTheOptionButtonsSetTheirTexts)
@@ -101,19 +97,14 @@ TEST_F(DeviceOperations, ReadAllRefreshesEveryFieldAndTheOptionButtonsSetTheirTe
     for (auto [r, v] : {std::pair{0, 0x0A}, {1, 0x17}, {4, 0x85}, {5, 0x02}, {6, 0x40}, {7, 0x85}})
         lab.board().u4().writeRegister(std::uint8_t(r), std::uint8_t(v));
     click("cmdOut_ReadAll");
-    EXPECT_EQ(text("txtOut_InputCntl"), "0A");
-    EXPECT_TRUE(checked("ckOut_Input_1"));
-    EXPECT_TRUE(checked("obOut_PSD_1"));
-    EXPECT_EQ(text("txtOut_PFD"), "7");
-    EXPECT_EQ(text("txtOut_DPAoffset"), "05");
-    EXPECT_TRUE(checked("ckOut_ExtFilter"));
-    EXPECT_EQ(text("txtOut_DPAcntl"), "02");
-    for (int i : {0, 1, 3})
-        EXPECT_FALSE(checked(QStringLiteral("obOutDPA_%1").arg(i)));
-    EXPECT_TRUE(checked("obOut_OutScl_1"));
-    EXPECT_EQ(text("txtOut_OscDiv"), "7");
-    EXPECT_TRUE(checked("ckOut_OscDiv"));
-    EXPECT_EQ(label("lblOut_ChipVer"), "17");
+    EXPECT_EQ(QStringList({text("txtOut_InputCntl"), text("txtOut_PFD"), text("txtOut_DPAoffset"), text("txtOut_DPAcntl"),
+                           text("txtOut_OscDiv"), label("lblOut_ChipVer")}),
+              QStringList({"0A", "7", "05", "02", "7", "17"}));
+    // Set: Input bit 1, PSD 1, the filter box, scaler 1, Osc Div; no DPA button for code 2.
+    EXPECT_EQ((std::vector<bool>{checked("ckOut_Input_1"), checked("obOut_PSD_1"), checked("ckOut_ExtFilter"),
+                                 checked("obOut_OutScl_1"), checked("ckOut_OscDiv"), checked("obOutDPA_0"),
+                                 checked("obOutDPA_1"), checked("obOutDPA_3")}),
+              (std::vector<bool>{true, true, true, true, true, false, false, false}));
 
     // An option button sets its code; the text's own handling shows it as a byte.
     click("obInDPA_3");

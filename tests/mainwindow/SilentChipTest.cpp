@@ -71,6 +71,15 @@ TEST(SilentChip, ReadAllAndLockReadOnAnEmptyPortLeaveThePanelAndGreyTheLamps)
     EXPECT_NE(lab.takeTrace().find("[START] 4C Wisp ERR001:  Device is not responding 08 Wisp ERR002"),
               std::string::npos);
     EXPECT_EQ(busStatus(lab), "U1 is not answering at 0x4C on LPT3 (no acknowledge)");
+
+    // A long port reason is elided in the bar and whole in its tooltip.
+    const QString reason = "LPT1, no port: /dev/parport0: permission denied (add yourself to group lp)" +
+                           QString(" and more").repeated(40);
+    lab.window().setPortStatus(reason);
+    auto* label = lab.find<ElidedLabel>("portStatus");
+    EXPECT_TRUE(label->text().endsWith(QChar(0x2026))) << label->text().toStdString();
+    EXPECT_EQ(label->toolTip(), reason);
+    EXPECT_LE(lab.window().width(), 1000) << "the reason does not widen the window";
 }
 
 TEST(SilentChip, AChipSilentAtStartIsGreyOnlyItsOwnPanelAndTheOtherClearsNothing)
@@ -85,17 +94,4 @@ TEST(SilentChip, AChipSilentAtStartIsGreyOnlyItsOwnPanelAndTheOtherClearsNothing
     lab.find<QPushButton>("cmdIn_ReadAll")->click();
     EXPECT_EQ(busStatus(lab), "U4 is not answering at 0x4E on LPT1 (no acknowledge)");
     EXPECT_EQ(lab.find<QLabel>("lblOut_ChipRev")->text(), "00");
-}
-
-TEST(SilentChip, ALongPortReasonIsElidedInTheBarAndWholeInItsTooltip)
-{
-    TestLab lab;
-    ASSERT_TRUE(lab.start());
-    const QString reason = "LPT1, no port: /dev/parport0: permission denied (add yourself to group lp)" +
-                           QString(" and more").repeated(40);
-    lab.window().setPortStatus(reason);
-    auto* label = lab.find<ElidedLabel>("portStatus");
-    EXPECT_TRUE(label->text().endsWith(QChar(0x2026))) << label->text().toStdString();
-    EXPECT_EQ(label->toolTip(), reason);
-    EXPECT_LE(lab.window().width(), 1000) << "the reason does not widen the window";
 }

@@ -53,7 +53,7 @@ TEST_F(Steppers, EachSpinnerWritesItsRegisterAndTheDividerWriteIsPulledBackTo409
     EXPECT_THAT(bus(), IsEmpty());
 }
 
-TEST_F(Steppers, LeftClickOnUpOrDnStepsByEightAtPressAndWritesAtRelease)
+TEST_F(Steppers, UpOrDnAndTheHiddenTestButtonStepByEightAndWrite)
 {
     type("txtIn_HorizTotal", "4000");
     lab.takeTrace();
@@ -62,10 +62,8 @@ TEST_F(Steppers, LeftClickOnUpOrDnStepsByEightAtPressAndWritesAtRelease)
     EXPECT_THAT(bus(), IsEmpty()) << "nothing is written before the button is released";
     QTest::mouseRelease(up(), Qt::LeftButton);
     EXPECT_THAT(bus(), ElementsAre("4C 02=A0", "4C 03=0F", "4C 08=50", "4C ?12"));
-}
 
-TEST_F(Steppers, TheHiddenTestButtonStepsTheU1TotalDownAndWritesEvenWithAutomaticWriteOff)
-{
+    // The hidden test button steps the U1 total down and writes even with automatic write off.
     autoWriteOff();
     type("txtIn_HorizTotal", "1688");
     lab.takeTrace();

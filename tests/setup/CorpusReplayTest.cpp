@@ -33,17 +33,14 @@ TEST(SetupFileCorpus, TheSameFileWithAnyLineEndingsLoadsTheSame)
     auto reference = readSetupFile((kCorpus / "bench-crlf.zvx").string());
     ASSERT_TRUE(reference.ok());
     const SetupFileData& ref = reference->data;
-    EXPECT_EQ(ref.in.registers[0], 0x4C);
-    EXPECT_EQ(ref.out.registers[8], 0x0A);
-    EXPECT_EQ(ref.hsyncKhz, "31.469");
+    EXPECT_EQ(std::tuple(ref.in.registers[0], ref.out.registers[8], ref.hsyncKhz), std::tuple(0x4C, 0x0A, "31.469"));
     for (const char* name : {"lf-only.zvx", "cr-only.zvx", "mixed-endings.zvx"}) {
         SCOPED_TRACE(name);
         auto other = readSetupFile((kCorpus / name).string());
         ASSERT_TRUE(other.ok());
-        EXPECT_EQ(other->data.in.registers, ref.in.registers);
-        EXPECT_EQ(other->data.out.registers, ref.out.registers);
-        EXPECT_EQ(std::tie(other->data.r, other->data.c1, other->data.c2, other->data.hsyncKhz),
-                  std::tie(ref.r, ref.c1, ref.c2, ref.hsyncKhz));
+        EXPECT_EQ(std::tie(other->data.in.registers, other->data.out.registers, other->data.r, other->data.c1,
+                           other->data.c2, other->data.hsyncKhz),
+                  std::tie(ref.in.registers, ref.out.registers, ref.r, ref.c1, ref.c2, ref.hsyncKhz));
     }
 }
 

@@ -21,12 +21,10 @@ TEST(FileNames, SaveDialogAppendsZvxUnlessTheExactExtensionIsThere)
 
 TEST(FileNames, NameAndExtensionAfterTheLastSeparatorOfEitherKind)
 {
-    EXPECT_EQ(getFileName("C:\\bench\\setups\\pal.zvx"), "pal.zvx");
-    EXPECT_EQ(getFileName("/home/odd\\name.zvx"), "name.zvx");
-    EXPECT_EQ(getFileName("pal.zvx"), "");
-    EXPECT_EQ(getFileExtension("C:\\a.b\\pal.tar.zvx"), "zvx");
-    EXPECT_EQ(getFileExtension("/home/a.b/pal"), "");
-    EXPECT_EQ(getFileExtension("pal."), "");
+    EXPECT_EQ((std::vector<std::string>{getFileName("C:\\bench\\setups\\pal.zvx"), getFileName("/home/odd\\name.zvx"),
+                                        getFileName("pal.zvx"), getFileExtension("C:\\a.b\\pal.tar.zvx"),
+                                        getFileExtension("/home/a.b/pal"), getFileExtension("pal.")}),
+              (std::vector<std::string>{"pal.zvx", "name.zvx", "", "zvx", "", ""}));
     EXPECT_EQ(stripQuotes("  \"\"x\"\"  "), "\"x\"") << "trims blanks, then one pair of quotes";
     EXPECT_TRUE(isSetupFileExtension("/home/bench/bench.zvx"));
     for (const char* other : {"/b/bench.ZVX", "/b/bench.ini", "\"/b/bench.zvx\"", "/home/bench.zvx/notes"})

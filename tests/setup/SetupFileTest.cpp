@@ -12,24 +12,21 @@
 namespace zvx {
 namespace {
 
-TEST(SetupFile, SavingIntoAnExistingFileKeepsWhatOthersPutThere)
+TEST(SetupFile, SavingIntoAnExistingFileKeepsWhatOthersPutThereAndAFailedSaveKeepsTheOldFile)
 {
     test::TempFolder folder;
     const std::string kept = "; scope settings for this board\n[Scope]\nTimebase=10us\n[ZVX7246 INPUT REGISTERS]\n";
-    const std::string path = folder.write("bench.zvx", kept + "Register_0 = &H1 \nregister_9=kept\n");
+    std::string path = folder.write("bench.zvx", kept + "Register_0 = &H1 \nregister_9=kept\n");
     ASSERT_EQ(writeSetupFile(path, fuzz::knownSetup()), std::nullopt);
     EXPECT_EQ(test::TempFolder::read(path).rfind(kept + "Register_0 = &H4C \nregister_9=kept\nregister_1=&H4D\r\n", 0), 0u);
     auto doc = loadProfile(path);
     ASSERT_TRUE(doc.ok());
     EXPECT_EQ(doc->value(kInputRegistersSection, "register_12"), "&H1");
     EXPECT_EQ(doc->value(kMiscellaneousSection, kKeyHsync), "31.469");
-}
 
-TEST(SetupFile, AFailedSaveLeavesTheOldFileAndNamesFileAndReason)
-{
-    test::TempFolder folder;
+    // A failed save leaves the old file and names the file and the reason.
     const std::string original = "[zvx7246 loop filter components]\r\nR=old\r\n";
-    const std::string path = folder.write("bench.zvx", original);
+    path = folder.write("other.zvx", original);
     const auto full = writeSetupFile(path, fuzz::knownSetup(), [](SaveStep step) { return step == SaveStep::Write ? ENOSPC : 0; });
     ASSERT_TRUE(full.has_value());
     EXPECT_EQ(full->message, "Could not save the file \"" + path +
@@ -40,7 +37,7 @@ TEST(SetupFile, AFailedSaveLeavesTheOldFileAndNamesFileAndReason)
     ASSERT_TRUE(refused.has_value());
     EXPECT_NE(refused->message.find("HSYNC_khz"), std::string::npos);
     EXPECT_EQ(test::TempFolder::read(path), original);
-    EXPECT_EQ(folder.entryCount(), 1u);
+    EXPECT_EQ(folder.entryCount(), 2u);
 }
 
 TEST(SetupFile, UnicodeOrNulFilesAreRefusedForOpeningAndForSavingOver)

@@ -26,6 +26,16 @@ protected:
     }
 
     std::uint8_t lock(std::int16_t write) { return engine().i2cReadRegister(write | 1, write, 0x12); }
+    // Writes each register of U1 and reads the lock status after each.
+    std::vector<int> locksAfter(std::initializer_list<std::pair<int, int>> writes)
+    {
+        std::vector<int> locks;
+        for (auto [reg, value] : writes) {
+            engine().i2cWriteRegister(0x4C, reg, value);
+            locks.push_back(lock(0x4C));
+        }
+        return locks;
+    }
     // Clocks out the top `count` bits of `byte` without an acknowledge clock
     // and returns what SDA read; the chip must never move SDA while SCL rises.
     std::uint8_t clockBits(std::uint8_t byte, int count = 8)
@@ -42,6 +52,7 @@ protected:
         return seen;
     }
     I2cEngine& engine() { return bus->engine; }
+    std::vector<int> firstRead(int n) { return {engine().readBuffer.begin(), engine().readBuffer.begin() + n}; }
 
     int beeps = 0;
 };
@@ -68,16 +79,11 @@ TEST_F(SimBoardOverBus, WritesAndReadsAreAcknowledgedAndTraced)
     for (int reg : {0x10, 0x11, 0x12, 8}) engine().i2cWriteRegister(0x4C, reg, 0x55);
     for (auto [reg, value] : {std::pair{0x10, 0x17}, std::pair{0x11, 0}, std::pair{0x12, 0}, std::pair{8, 0}})
         EXPECT_EQ(engine().i2cReadRegister(0x4D, 0x4C, reg), value) << reg;
-    EXPECT_EQ(engine().missingAcks(), 0u);
-}
-
-TEST_F(SimBoardOverBus, PointerWrapsFrom0xFFTo0x00)
-{
+    // The pointer wraps from 0xFF to 0x00.
     board->u1().writeRegister(0, 0xA5);
     engine().i2cSetPointer(0x4C, 0xFF);
     engine().i2cReadSequential(0x4D, 1);
-    EXPECT_EQ(engine().readBuffer[0], 0x00);
-    EXPECT_EQ(engine().readBuffer[1], 0xA5);
+    EXPECT_EQ(firstRead(2), (std::vector<int>{0x00, 0xA5}));
     engine().i2cWriteBlock(0x4C, 0xFF, 0, 1, RegisterImage{0x99, 0x42});
     EXPECT_EQ(board->u1().readRegister(0), 0x42);
     EXPECT_EQ(engine().missingAcks(), 0u);
@@ -146,37 +152,21 @@ TEST_F(SimBoardOverBus, LoopsLockOnResetsAndUnlockOnTheirOwnWrites)
 {
     // 800 pixels per line at 31.5 kHz, post-scaler 4: a 100.8 MHz VCO.
     engine().i2cWriteBlock(0x4C, 1, 1, 3, RegisterImage{0, 0x10, 0x18, 0x03});
-    engine().i2cWriteRegister(0x4C, 8, 0x0A);
-    EXPECT_EQ(lock(0x4C), 0x00) << "DPA reset before the PLL locks";
-    engine().i2cWriteRegister(0x4C, 8, 0x50);
-    EXPECT_EQ(lock(0x4C), 0x02);
-    engine().i2cWriteRegister(0x4C, 8, 0x0A);
-    EXPECT_EQ(lock(0x4C), 0x03);
+    // A DPA reset before the PLL locks does nothing.
+    EXPECT_EQ(locksAfter({{8, 0x0A}, {8, 0x50}, {8, 0x0A}}), (std::vector<int>{0x00, 0x02, 0x03}));
     EXPECT_EQ(lock(0x4E), 0x00) << "the other chip is on its own";
-
-    for (auto [reg, value] : {std::pair{0, 0xFF}, std::pair{6, 0xFF}, std::pair{7, 0xFF}, std::pair{8, 0x33}})
-        engine().i2cWriteRegister(0x4C, reg, value);  // 0x33 is no reset command
-    EXPECT_EQ(lock(0x4C), 0x03);
-    engine().i2cWriteRegister(0x4C, 4, 0x00);
-    EXPECT_EQ(lock(0x4C), 0x02);
-    engine().i2cWriteRegister(0x4C, 8, 0x0A);
-    for (int reg : {1, 2, 3}) {
-        engine().i2cWriteRegister(0x4C, reg, board->u1().storedRegister(reg));  // even the same value
-        EXPECT_EQ(lock(0x4C), 0x01) << reg;
-        engine().i2cWriteRegister(0x4C, 8, 0x50);
-    }
-    for (auto [code, status] : {std::pair{0x02, 0x02}, std::pair{0x03, 0x03}}) {  // code 2 has no resolution
-        engine().i2cWriteRegister(0x4C, 5, code);
-        EXPECT_EQ(lock(0x4C), 0x02);
-        engine().i2cWriteRegister(0x4C, 8, 0x0A);
-        EXPECT_EQ(lock(0x4C), status);
-    }
+    // 0x33 is no reset command; the DPA offset unlocks the DPA.
+    EXPECT_EQ(locksAfter({{0, 0xFF}, {6, 0xFF}, {7, 0xFF}, {8, 0x33}, {4, 0x00}, {8, 0x0A}}),
+              (std::vector<int>{0x03, 0x03, 0x03, 0x03, 0x02, 0x03}));
+    for (int reg : {1, 2, 3})  // even the same value unlocks the PLL
+        EXPECT_EQ(locksAfter({{reg, board->u1().storedRegister(reg)}, {8, 0x50}}), (std::vector<int>{0x01, 0x03})) << reg;
+    // DPA code 2 has no resolution: the DPA never locks.
+    EXPECT_EQ(locksAfter({{5, 0x02}, {8, 0x0A}, {5, 0x03}, {8, 0x0A}}), (std::vector<int>{0x02, 0x02, 0x02, 0x03}));
 
     // 4103 pixels, post-scaler 16: out of reach; the failed PLL reset takes the DPA down.
     engine().i2cWriteBlock(0x4C, 1, 1, 3, RegisterImage{0, 0x30, 0xFF, 0x0F});
     EXPECT_EQ(lock(0x4C), 0x01);
-    engine().i2cWriteRegister(0x4C, 8, 0x50);
-    EXPECT_EQ(lock(0x4C), 0x00);
+    EXPECT_EQ(locksAfter({{8, 0x50}}), (std::vector<int>{0x00}));
 }
 
 TEST_F(SimBoardOverBus, ChipsThatDoNotAnswerOrFallSilent)
@@ -200,9 +190,7 @@ TEST_F(SimBoardOverBus, ChipsThatDoNotAnswerOrFallSilent)
     engine().i2cSetPointer(0x4E, 0);
     board->u4().stopAnsweringAfter(2);  // the read address and one byte
     engine().i2cReadSequential(0x4F, 2);
-    EXPECT_EQ(engine().readBuffer[0], 0x42);
-    EXPECT_EQ(engine().readBuffer[1], 0xFF);
-    EXPECT_EQ(engine().readBuffer[2], 0xFF);
+    EXPECT_EQ(firstRead(3), (std::vector<int>{0x42, 0xFF, 0xFF}));
     EXPECT_TRUE(board->sdaLine());
 
     board->u1().clearFaults();  // a fault set while the chip holds SDA lets go of it

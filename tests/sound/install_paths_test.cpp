@@ -26,10 +26,9 @@ TEST(InstallPaths, FoldersFollowTheProgramsOwnPrefix)
         // Configured outside the prefix: stays where it was configured.
         {"/usr/bin", {"bin", "/srv/zvx/share", "/srv/zvx/lib"}, "/srv/zvx/share", "/srv/zvx/lib"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(installedDataDir(c.exeFolder, c.layout), c.data) << c.exeFolder;
-        EXPECT_EQ(installedLibDir(c.exeFolder, c.layout), c.lib) << c.exeFolder;
-    }
+    for (const Case& c : cases)
+        EXPECT_EQ(installedDataDir(c.exeFolder, c.layout) + " " + installedLibDir(c.exeFolder, c.layout),
+                  QString(c.data) + " " + c.lib) << c.exeFolder;
 }
 
 } // namespace

@@ -45,10 +45,9 @@ TEST(WaveFileDuration, ReadsTheLengthFromTheHeaderAndRejectsForeignFiles)
     EXPECT_EQ(waveFileDuration(write(dir, "b.wav", wave(8000, 2000))), milliseconds(250));
     // A data size larger than the file counts only the bytes present.
     EXPECT_EQ(waveFileDuration(write(dir, "c.wav", wave(8000, 800, 0x7FFFF000))), milliseconds(100));
-    EXPECT_FALSE(waveFileDuration(dir.filePath("missing.wav")));
-    EXPECT_FALSE(waveFileDuration(write(dir, "empty.wav", {})));
-    EXPECT_FALSE(waveFileDuration(write(dir, "text.wav", "not a wave file at all")));
-    EXPECT_FALSE(waveFileDuration(write(dir, "short.wav", wave(8000, 800).left(30))));
+    for (const QString& foreign : {dir.filePath("missing.wav"), write(dir, "empty.wav", {}),
+                                   write(dir, "text.wav", "not a wave file at all"), write(dir, "short.wav", wave(8000, 800).left(30))})
+        EXPECT_FALSE(waveFileDuration(foreign)) << foreign.toStdString();
 }
 
 TEST(SoundPlayers, MissingOrForeignFilesReturnAtOnceWithoutSound)

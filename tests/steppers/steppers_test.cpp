@@ -38,16 +38,12 @@ TEST(OscillatorDividerStepper, WrapsBetween2And129WithoutOtherClamp)
     }
 }
 
-struct Shown {
-    QString total, low, high;
-    bool operator==(const Shown&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Shown& s)
+// The three boxes as "total|low|high".
+std::string shown(const DividerBoxes& b) { return (b.total.text() + "|" + b.low.text() + "|" + b.high.text()).toStdString(); }
+std::string joined(const QString& total, const QString& low, const QString& high)
 {
-    return os << '"' << s.total.toStdString() << "\" \"" << s.low.toStdString() << "\" \""
-              << s.high.toStdString() << '"';
+    return (total + "|" + low + "|" + high).toStdString();
 }
-Shown shown(const DividerBoxes& b) { return {b.total.text(), b.low.text(), b.high.text()}; }
 void stepUp(DividerBoxes& b) { upClicker2(b.total, b.low, "FF", b.high, "F", 1); }
 void stepDown(DividerBoxes& b) { downClicker2(b.total, b.low, "FF", b.high, "F", 1); }
 
@@ -64,15 +60,15 @@ TEST_P(DividerSteps, AFullTurnVisitsEveryDividerOnceInTheUsualFormat)
     for (int n = 2; n <= 4095 + 1; ++n) {
         stepUp(b);
         const int expected = n > 4095 ? 1 : n;
-        const Shown want{QString::number(expected + 8), QString::asprintf("%02X", expected & 0xFF),
-                         expected < 256 ? QString() : QString::number(expected >> 8, 16).toUpper()};
+        const std::string want = joined(QString::number(expected + 8), QString::asprintf("%02X", expected & 0xFF),
+                         expected < 256 ? QString() : QString::number(expected >> 8, 16).toUpper());
         ASSERT_EQ(shown(b), want) << "step to " << n;
     }
     stepDown(b);
-    EXPECT_EQ(shown(b), (Shown{"4103", "FF", "F"}));
+    EXPECT_EQ(shown(b), (joined("4103", "FF", "F")));
     for (int n = 4094; n >= 1; --n)
         stepDown(b);
-    EXPECT_EQ(shown(b), (Shown{"9", "01", ""}));
+    EXPECT_EQ(shown(b), (joined("9", "01", "")));
 }
 
 INSTANTIATE_TEST_SUITE_P(TypingFlag, DividerSteps, testing::Bool(),
@@ -90,12 +86,12 @@ TEST(TypedTotal, ConvertsIntoTheDividerBoxesKeepingTwelveBitsWithoutFailing)
         DividerBoxes b;
         b.preset("1688", "90", "6");
         b.typeTotal(c.typed);
-        EXPECT_EQ(shown(b), (Shown{c.total, c.low, c.high})) << c.typed;
+        EXPECT_EQ(shown(b), (joined(c.total, c.low, c.high))) << c.typed;
     }
     DividerBoxes b;
     b.typeTotal("1688");
     b.total.setText("");
-    EXPECT_EQ(shown(b), (Shown{"", "90", "6"})) << "an empty total changes nothing else";
+    EXPECT_EQ(shown(b), (joined("", "90", "6"))) << "an empty total changes nothing else";
 }
 
 TEST(TotalButtons, DownToTheFloorRecomputesTheTotalOnlyAfterADividerEdit)
@@ -103,11 +99,11 @@ TEST(TotalButtons, DownToTheFloorRecomputesTheTotalOnlyAfterADividerEdit)
     DividerBoxes b;
     b.typeTotal("5");
     turboDn(b.total);
-    EXPECT_EQ(shown(b), (Shown{"1", "01", "0"}));
+    EXPECT_EQ(shown(b), (joined("1", "01", "0")));
     b.preset("5", "01", "");
     b.typingHorizTotal = false;
     turboDn(b.total);
-    EXPECT_EQ(shown(b), (Shown{"9", "01", ""}));
+    EXPECT_EQ(shown(b), (joined("9", "01", "")));
     b.typeTotal("4090");
     turboUp(b.total);
     turboUp(b.total);

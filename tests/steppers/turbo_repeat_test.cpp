@@ -53,21 +53,16 @@ TEST(TurboRepeat, HoldingUpClimbsBy1Then2Then50Then500AndStopsByItselfAtTheTop)
     // 4559 would pass the top, so the box takes "4095" without a tick.
     Repeat top("9");
     top.up();
-    EXPECT_EQ(top.totals.at(59), 1559);
-    EXPECT_EQ(top.totals.back(), 4059);
-    EXPECT_EQ(top.ticks, 65);
-    EXPECT_EQ(top.pauses, 66);
-    EXPECT_EQ(top.boxes.total.text(), "4095");
-    EXPECT_FALSE(top.keepGoing);
-    EXPECT_FALSE(top.upRunning);
+    // Tick 60's total, the last tick's, ticks, pauses, the box, still going, still running.
+    EXPECT_EQ(std::tuple(top.totals.at(59), top.totals.back(), top.ticks, top.pauses, top.boxes.total.text().toStdString(),
+                         top.keepGoing, top.upRunning),
+              std::tuple(1559, 4059, 65, 66, "4095", false, false));
 
     Repeat down("20");
     down.boxes.typingHorizTotal = true;
     down.dn();  // 19 ... 10 by one, then 8, 6, 4, 2; 0 would pass the floor
-    EXPECT_EQ(down.totals.front(), 19);
-    EXPECT_EQ(down.totals.back(), 2);
-    EXPECT_EQ(down.ticks, 14);
-    EXPECT_EQ(down.boxes.total.text(), "1");
+    EXPECT_EQ(std::tuple(down.totals.front(), down.totals.back(), down.ticks, down.boxes.total.text().toStdString()),
+              std::tuple(19, 2, 14, "1"));
 }
 
 TEST(TurboRepeat, OnlyTheFirstPassAtABoundWrapsToTheOtherEnd)

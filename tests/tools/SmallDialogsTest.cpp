@@ -40,12 +40,9 @@ TEST(ToolInput, AddressAndToggleCountTexts)
                           Case{"0004C", 0x4C}, Case{"10000", std::nullopt}, Case{"FFFFFFFFFFFFFFFFFFFF", std::nullopt}})
         EXPECT_EQ(addressFromText(c.text), c.address) << c.text;
 
-    EXPECT_EQ(toggleCountFromText("3"), 3);
-    EXPECT_EQ(toggleCountFromText("abc"), 0);
-    EXPECT_EQ(toggleCountFromText("32766"), 32766);
-    EXPECT_EQ(toggleCountFromText("32767"), std::nullopt);
-    EXPECT_EQ(toggleCountFromText("1e9"), std::nullopt);
-    EXPECT_EQ(toggleCountFromText("-1"), std::nullopt);
+    for (auto [text, count] : {std::pair<const char*, std::optional<int>>{"3", 3}, {"abc", 0}, {"32766", 32766},
+                               {"32767", std::nullopt}, {"1e9", std::nullopt}, {"-1", std::nullopt}})
+        EXPECT_EQ(toggleCountFromText(text), count) << text;
 }
 
 TEST_F(SmallDialogs, AddressDialogAppliesOnOkKeepingTheTypedCaseInTheMenu)
@@ -95,6 +92,7 @@ TEST_F(SmallDialogs, AddressDialogCancelOrAnOversizedBoxAppliesNothing)
     EXPECT_EQ(lab.find<QAction>("mnuU1")->text(), u1Caption);
 }
 
+
 TEST_F(SmallDialogs, ToggleTestRunsCountPlusOneRepetitionsShowingEach)
 {
     frmTolvoAdditions& toggle = lab.app->toggleTest();
@@ -142,7 +140,7 @@ TEST_F(SmallDialogs, ToggleTestStopsAfterTheCurrentRepetition)
     }
 }
 
-TEST_F(SmallDialogs, ToggleTestYieldsOnlyBetweenWholeTransactions)
+TEST_F(SmallDialogs, ToggleTestYieldsOnlyBetweenWholeTransactionsAndRefusesCountsOutOfRange)
 {
     frmTolvoAdditions& toggle = lab.app->toggleTest();
     toggle.txtNumberOfToggles->setText("20");
@@ -153,11 +151,8 @@ TEST_F(SmallDialogs, ToggleTestYieldsOnlyBetweenWholeTransactions)
     toggle.cmdStartToggle->click();
     EXPECT_GE(registerSevenWrites(), 21);
     EXPECT_EQ(lab.app->bus().engine.refusedTransactions(), 0u);
-}
 
-TEST_F(SmallDialogs, ToggleCountOutOfRangeIsRefusedAndNothingRuns)
-{
-    frmTolvoAdditions& toggle = lab.app->toggleTest();
+    // A count out of range is refused and nothing runs.
     for (const char* count : {"32767", "-1"}) {
         toggle.txtNumberOfToggles->setText(count);
         toggle.cmdStartToggle->click();

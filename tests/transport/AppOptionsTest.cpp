@@ -33,13 +33,10 @@ TEST(AppOptions, OptionsComeOutTheRestIsTheCommandLine)
     const auto dashes = parseAppOptions({"--version", "--", "--odd name.zvx", "--trace"});  // "--" ends the options
     EXPECT_TRUE(dashes.version && !dashes.trace);
     EXPECT_EQ(dashes.commandLine, "--odd name.zvx --trace");
-}
 
-TEST(AppOptions, BadOptionsAreNamed)
-{
-    const auto o = parseAppOptions({"--port=lpt", "--lpt=4", "--lpt=", "--delay=5x", "--delay=99999999999",
+    const auto bad = parseAppOptions({"--port=lpt", "--lpt=4", "--lpt=", "--delay=5x", "--delay=99999999999",
                                     "--trace=yes", "--frobnicate", "--capture", "--help", "-", "-v"});
-    EXPECT_EQ(o.errors, (std::vector<std::string>{
+    EXPECT_EQ(bad.errors, (std::vector<std::string>{
                             "bad value in --port=lpt: expected auto, sim, ppdev or direct",
                             "bad value in --lpt=4: expected 1, 2 or 3",
                             "--lpt needs a value: --lpt=",
@@ -49,8 +46,8 @@ TEST(AppOptions, BadOptionsAreNamed)
                             "unknown option --frobnicate",
                             "--capture needs a value: --capture",
                         }));
-    EXPECT_TRUE(o.help);
-    EXPECT_EQ(o.commandLine, "- -v");  // single dashes are not options
+    EXPECT_TRUE(bad.help);
+    EXPECT_EQ(bad.commandLine, "- -v");  // single dashes are not options
 }
 
 } // namespace

@@ -112,20 +112,17 @@ TEST(BusLines, InitI2CbusSendsSixStopsThenLeavesTheBusIdle)
         expected += " SDA- ~ SCL+ ~ SDA+ ~ SCL- ~";
     EXPECT_EQ(b.port->lineTrace(), expected + " SCL+ ~");
     EXPECT_EQ(b.bus.engine.ackPollLimit, 321);
-}
 
-TEST(BusLines, InitLptPortClosesAnEarlierPortFirst)
-{
-    Bench b;
-    b.port->setRegister(0x3BE, 0x04);
-    b.bus.initLPTport(2);
-    EXPECT_EQ(b.bus.lines.portSet().dataPortAddr, 0x3BC);
-    EXPECT_EQ(b.bus.engine.ackPollLimit, 400);
-    EXPECT_EQ(b.bus.log.text(), "");  // the first close is a no-op: no port yet
+    Bench lpt3;  // initLPTport closes an earlier port first
+    lpt3.port->setRegister(0x3BE, 0x04);
+    lpt3.bus.initLPTport(2);
+    EXPECT_EQ(lpt3.bus.lines.portSet().dataPortAddr, 0x3BC);
+    EXPECT_EQ(lpt3.bus.engine.ackPollLimit, 400);
+    EXPECT_EQ(lpt3.bus.log.text(), "");  // the first close is a no-op: no port yet
 
-    b.bus.initLPTport(0);
-    EXPECT_EQ(b.bus.log.text(), "Wisp SYS003 :I2C Bus closed ");
-    EXPECT_EQ(b.port->registerValue(0x3BE), 0x04);
+    lpt3.bus.initLPTport(0);
+    EXPECT_EQ(lpt3.bus.log.text(), "Wisp SYS003 :I2C Bus closed ");
+    EXPECT_EQ(lpt3.port->registerValue(0x3BE), 0x04);
 }
 
 TEST(AdapterCheck, OnlySdaFollowingThePortMeansAnAdapter)

@@ -69,17 +69,8 @@ TEST(I2cEngine, WriteRegisterLinesAndTrace)
     EXPECT_EQ(b.port->delays(), 4u + 3 * (25 + 4) + 3);
     EXPECT_EQ(b.engine().missingAcks(), 0u);
 
-    Bench noAck;  // eight clocks per byte, nothing polled
-    noAck.engine().ackNotRequired = true;
-    noAck.engine().i2cWriteRegister(0x4C, 5, 0x3F);
-    EXPECT_EQ(noAck.bus.log.text(), "[START] 4C 05 3F [STOP]\r\n");
-    EXPECT_EQ(noAck.port->lineTrace(), join({kStart, byteOut(0x4C), byteOut(0x05), byteOut(0x3F), kStop}));
-    EXPECT_EQ(noAck.engine().missingAcks() + noAck.beeps, 0u);
-}
-
-TEST(I2cEngine, AddressReadWriteBitIsForcedAndOnlyLowBytesAreSent)
-{
-    Bench b(true);
+    // The address's read/write bit is forced and only low bytes are sent.
+    b.bus.log.clear();
     b.engine().i2cWriteRegister(0x14D, 0x105, -1);
     b.engine().i2cSetPointer(0x4F, 0x10);
     b.engine().i2cReadSequential(0x4C, 0);
@@ -88,6 +79,13 @@ TEST(I2cEngine, AddressReadWriteBitIsForcedAndOnlyLowBytesAreSent)
                                 "[START] 4E [a] 10 [a] [STOP]\r\n"
                                 "[START] 4D [a] 00 [STOP]\r\n"
                                 "[START] 4D [a] 03 [a] [START] 4D [a] 00 [STOP]\r\n");
+
+    Bench noAck;  // eight clocks per byte, nothing polled
+    noAck.engine().ackNotRequired = true;
+    noAck.engine().i2cWriteRegister(0x4C, 5, 0x3F);
+    EXPECT_EQ(noAck.bus.log.text(), "[START] 4C 05 3F [STOP]\r\n");
+    EXPECT_EQ(noAck.port->lineTrace(), join({kStart, byteOut(0x4C), byteOut(0x05), byteOut(0x3F), kStop}));
+    EXPECT_EQ(noAck.engine().missingAcks() + noAck.beeps, 0u);
 }
 
 TEST(I2cEngine, MissingAcknowledgesAreTracedAndTheTransactionCarriesOn)
@@ -107,6 +105,12 @@ TEST(I2cEngine, MissingAcknowledgesAreTracedAndTheTransactionCarriesOn)
     EXPECT_EQ(b.engine().i2cReadRegister(0x4D, 0x4C, 0x12), 0xFF);
     EXPECT_EQ(b.bus.log.text(), "[START] 4C Wisp ERR002:  No ACK received12 Wisp ERR002:  No ACK received"
                                 "[START] 4D Wisp ERR002:  No ACK receivedFF [STOP]\r\n");
+
+    Bench once(false, false);  // a poll limit below one polls once
+    once.engine().ackPollLimit = 0;
+    once.engine().i2cSetPointer(0x4C, 0);
+    EXPECT_EQ(once.port->statusReads(), 2u);
+    EXPECT_EQ(once.engine().missingAcks(), 2u);
 }
 
 TEST(I2cEngine, AnAcknowledgeSeenOnTheLastPollIsTracedAndStillMissing)
@@ -162,15 +166,6 @@ TEST(I2cEngine, BlockWriteSendsOnlySlotsThatExist)
               "[START] 4C [a] 03 [a] [STOP]\r\n"
               "[START] 4C [a] 00 [a] A0 [a] A1 [a] A2 [a] A3 [a] A4 [a] A5 [a] A6 [a] A7 [a] "
               "A8 [a] A9 [a] AA [a] [STOP]\r\n");
-}
-
-TEST(I2cEngine, APollLimitBelowOnePollsOnce)
-{
-    Bench b(false, false);
-    b.engine().ackPollLimit = 0;  // as before initI2Cbus
-    b.engine().i2cSetPointer(0x4C, 0);
-    EXPECT_EQ(b.port->statusReads(), 2u);
-    EXPECT_EQ(b.engine().missingAcks(), 2u);
 }
 
 TEST(I2cEngine, ATransactionStartedInsideAnotherIsRefused)
