@@ -1,8 +1,8 @@
 # bash completion for zvx7246ctl: commands, options and their values, the
 # chip names U1/U4/both, reset kinds, the port registers, setup and capture
-# files, the I2C adapters (/dev/i2c-*) there are, and the calc pages with
-# their options. Plain bash (compgen), so it also works without the
-# bash-completion package.
+# files, the I2C adapters (/dev/i2c-*) there are, the calc pages with their
+# options, and the mode subcommands with --psd. Plain bash (compgen), so it
+# also works without the bash-completion package.
 
 # Adds the candidates ($3...) that begin with the text typed so far ($2) to
 # COMPREPLY, each with prefix $1 in front. bash splits a word at "=" and ":"
@@ -26,7 +26,7 @@ _zvx7246ctl_offer()
 
 _zvx7246ctl()
 {
-    local commands="write read dump read-all lock revision reset apply diff calc port -"
+    local commands="write read dump read-all lock revision reset apply diff calc mode port -"
     local options="--port= --lpt= --sim-rev= --capture= --delay= --trace --no-ack --window --help --version"
     local calc_clock="--hsync --osc --oscdiv --total --psd --dpa --offset --outscl --from-chip --rev-a"
     local calc_loop="--pfd --r --c1 --c2 --n --kv --kd --bode"
@@ -55,7 +55,7 @@ _zvx7246ctl()
     for ((i = 0; i < ${#typed[@]} - 1; i++)); do
         w=${typed[i]}
         if [[ $w == --* ]]; then
-            [[ ${words[0]} == calc && $calc_valued == *" $w "* ]] && ((i++))
+            [[ ${words[0]} == calc && $calc_valued == *" $w "* || ${words[0]} == mode && $w == --psd ]] && ((i++))
         else
             words+=("$w")
         fi
@@ -68,7 +68,7 @@ _zvx7246ctl()
         option=${cur%%=*}
         prefix="$option="
         value=${cur#*=}
-    elif [[ ${words[0]} == calc && $calc_valued == *" $prev "* ]]; then
+    elif [[ ${words[0]} == calc && $calc_valued == *" $prev "* || ${words[0]} == mode && $prev == --psd ]]; then
         option=$prev
         value=$cur
     fi
@@ -106,6 +106,7 @@ _zvx7246ctl()
             [[ ${words[1]} == loop-filter ]] && offer="$calc_loop $options"
         fi
         [[ ${words[0]} == apply ]] && offer="--lenient $options"
+        [[ ${words[0]} == mode && ${words[1]} == apply ]] && offer="--psd $options"
         compopt -o nospace 2>/dev/null
         COMPREPLY=($(compgen -W "$offer" -- "$cur"))
         # Only the options ending in "=" keep the cursor on the word.
@@ -138,6 +139,8 @@ _zvx7246ctl()
             ((n == 1)) && COMPREPLY=($(compgen -W "0x4C 0x4D 0x4E 0x4F" -- "$cur")) ;;
         calc)
             ((n == 1)) && COMPREPLY=($(compgen -W "clock loop-filter" -- "$cur")) ;;
+        mode)
+            ((n == 1)) && COMPREPLY=($(compgen -W "list show apply" -- "$cur")) ;;
         port)
             ((n == 1)) && COMPREPLY=($(compgen -W "read write" -- "$cur"))
             ((n == 2)) && [[ ${words[1]} == read ]] && COMPREPLY=($(compgen -W "data status control" -- "$cur"))

@@ -10,7 +10,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-multimedia-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
-  libsdl2-dev libx11-dev libxrandr-dev
+  libsdl2-dev libx11-dev libxrandr-dev libxcvt-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   espeak-ng sox
   clang libclang-rt-14-dev

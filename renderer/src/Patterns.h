@@ -47,6 +47,10 @@ struct PatternInput {
     const Image* bitmap = nullptr;  // pattern 20; null or empty draws the background
 };
 
+// The pattern's caption as the pattern window lists it ("Moving Pattern");
+// "" outside 0..20.
+const char* patternName(int pattern);
+
 // True for the patterns that change from frame to frame (6 to 10).
 bool patternMoves(int pattern);
 

@@ -8,6 +8,7 @@
 // the pattern is drawn at its own size in the middle (scaled down only when
 // it is larger than the screen).
 
+#include "FramePacing.h"
 #include "Patterns.h"
 #include "X11Timing.h"
 #include "zvxrenderer.h"
@@ -248,8 +249,6 @@ extern "C" ZVX_RENDERER_API int32_t DrawTestPattern(int32_t width, int32_t heigh
     SDL_ShowCursor(SDL_DISABLE);
     SDL_StartTextInput();
     const zvxr::Image bitmap = pattern == zvxr::kUseBitmap ? loadBitmap(bitmapFile) : zvxr::Image{};
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(pw) * ph);
-    const zvxr::PixelBuffer buffer{pixels.data(), pw, ph, pw};
 
     zvxr::PatternInput input;
     input.pattern = pattern;
@@ -261,6 +260,8 @@ extern "C" ZVX_RENDERER_API int32_t DrawTestPattern(int32_t width, int32_t heigh
     const Uint64 ticksPerFrame = std::max<Uint64>(1, SDL_GetPerformanceFrequency() / static_cast<Uint64>(hz));
     Uint64 nextFrame = SDL_GetPerformanceCounter();
     const bool moving = zvxr::patternMoves(pattern);
+    zvxr::LateFrameCounter pace(hz);
+    bool interrupted = false;  // keys or window events handled since the last frame
 
     // Each pass shows a frame first and then handles the keys pressed
     // meanwhile, so the first frame is on the screen before any key acts.
@@ -272,8 +273,16 @@ extern "C" ZVX_RENDERER_API int32_t DrawTestPattern(int32_t width, int32_t heigh
         }
         if (dirty || moving) {
             input.settings = drawn;
-            zvxr::drawPattern(input, buffer);
-            SDL_UpdateTexture(d.texture, nullptr, pixels.data(), pw * static_cast<int>(sizeof(std::uint32_t)));
+            // Drawn straight into the texture's own memory: a 4K frame is
+            // 33 MB, and one copy less is what a moving pattern needs to
+            // keep pace.
+            void* texels = nullptr;
+            int pitch = 0;
+            if (SDL_LockTexture(d.texture, nullptr, &texels, &pitch) == 0) {
+                zvxr::drawPattern(input, {static_cast<std::uint32_t*>(texels), pw, ph,
+                                          pitch / static_cast<int>(sizeof(std::uint32_t))});
+                SDL_UnlockTexture(d.texture);
+            }
             dirty = false;
             if (moving)
                 ++input.frame;
@@ -285,6 +294,11 @@ extern "C" ZVX_RENDERER_API int32_t DrawTestPattern(int32_t width, int32_t heigh
         SDL_RenderClear(d.renderer);
         SDL_RenderCopy(d.renderer, d.texture, nullptr, &dst);
         SDL_RenderPresent(d.renderer);
+        if (moving) {
+            pace.presented(static_cast<double>(SDL_GetPerformanceCounter()) / SDL_GetPerformanceFrequency(),
+                           interrupted);
+            interrupted = false;
+        }
 
         bool showAgain = false;
         SDL_Event e;
@@ -298,12 +312,14 @@ extern "C" ZVX_RENDERER_API int32_t DrawTestPattern(int32_t width, int32_t heigh
                     running = false;
                 break;
             case SDL_TEXTINPUT:
+                interrupted = true;
                 if (forwardText(e.text.text, hotKey)) {
                     input.colorToggled = !input.colorToggled;
                     dirty = true;
                 }
                 break;
             case SDL_WINDOWEVENT:
+                interrupted = true;
                 showAgain = true;  // exposed, moved or resized: show the frame again at once
                 break;
             default:
@@ -334,6 +350,9 @@ extern "C" ZVX_RENDERER_API int32_t DrawTestPattern(int32_t width, int32_t heigh
     }
     SDL_StopTextInput();
     SDL_ShowCursor(SDL_ENABLE);
+    const std::string late = pace.report(zvxr::patternName(pattern));
+    if (!late.empty())
+        std::fprintf(stderr, "%s\n", late.c_str());
     return 0;
 }
 

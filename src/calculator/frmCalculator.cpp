@@ -1,8 +1,10 @@
 #include "calculator/frmCalculator.h"
 
 #include "calculator/CalculatorModule.h"
+#include "calculator/frmVideoModes.h"
 #include "device/NumberText.h"
 #include "mainwindow/ControlRule.h"
+#include "mainwindow/DialogPolicy.h"
 #include "mainwindow/DevicePanel.h"
 #include "mainwindow/Lab.h"
 #include "mainwindow/MainWindow.h"
@@ -116,6 +118,10 @@ void frmCalculator::buildClockPage(QFrame* page)
     lblHsync = label(Frame1, "lblHsync", QStringLiteral("Hsync"), 120, 690, 1320);
     txtHsync = box(Frame1, "txtHsync", QStringLiteral("31.5"), 1500, 660, 1080);
     lblHsynckhz = label(Frame1, "lblHsynckhz", QStringLiteral("kHz"), 2700, 690, 600);
+    cmdMode = button(Frame1, "cmdMode", QStringLiteral("Mode..."), 3360, 645);
+    place(cmdMode, 3360, 645, 1080, 315);  // as tall as the box beside it
+    cmdMode->setToolTip(QStringLiteral("Hsync and U1's Total Pixels/Line from a standard video mode"));
+    connect(cmdMode, &QPushButton::clicked, this, [this] { cmdMode_Click(); });
     label(Frame1, "Label2", QStringLiteral("Phase Detector"), 120, 1050, 1320);
     txtPhaseDetector = box(Frame1, "txtPhaseDetector", QStringLiteral("0"), 1500, 1020, 1080);
     lblPhaseDetectorUnits = label(Frame1, "lblPhaseDetectorUnits", QStringLiteral("kHz"), 2700, 1050, 600);
@@ -330,6 +336,12 @@ void frmCalculator::cmd_Calculate_Click()
         labels[i]->setText(qs(caption));
         labels[i]->setToolTip(i == r.computed ? qs(r.cause) : QString());
     }
+}
+
+void frmCalculator::cmdMode_Click()
+{
+    frmVideoModes dialog(app_, this);
+    app_.dialogs().showModal(&dialog);
 }
 
 void frmCalculator::cmdClose_Click()

@@ -40,6 +40,9 @@ public:
     void updateClockOutputs(float& f);
     void cmd_Calculate_Click();
     void cmdClose_Click();
+    // "Mode...": picks a video mode from the timing tables for Hsync and
+    // U1's total (frmVideoModes).
+    void cmdMode_Click();
 
     // The text boxes' length limits.
     static constexpr int kOscillatorLimit = 7;
@@ -57,6 +60,7 @@ public:
     QLabel* lblHsync = nullptr;
     QLineEdit* txtHsync = nullptr;
     QLabel* lblHsynckhz = nullptr;
+    QPushButton* cmdMode = nullptr;
     QLineEdit* txtPhaseDetector = nullptr;
     QLabel* lblPhaseDetectorUnits = nullptr;
     QLabel* lblClockOutput = nullptr;

@@ -4,6 +4,7 @@
 #include "app/ProgramPort.h"
 #include "cli/CtlArgs.h"
 #include "cli/CtlCalc.h"
+#include "cli/CtlMode.h"
 #include "cli/CtlPort.h"
 #include "cli/CtlScript.h"
 #include "cli/CtlWindow.h"
@@ -58,6 +59,10 @@ const char* const kUsageText =
     "  diff FILE.zvx [U1|U4|both]   list where the chips differ from a setup file\n"
     "                               (exit status 1 when they differ)\n"
     "  calc ...                  PLL calculator figures (calc --help)\n"
+    "  mode list [TEXT]          video modes whose name contains TEXT (1024, 720p, 1920x1080@50)\n"
+    "  mode show NAME            a mode's timing and the U1 total, divider and VCO speed per PSD\n"
+    "  mode apply NAME [--psd 2|4|8|16]  set U1's feedback divider (and PSD) for the mode\n"
+    "                            (NAME: 1024x768@60, 720p60, 1080i50, or WxH@R[rb] by CVT)\n"
     "  port read data|status|control   read a register of the parallel port, print the byte\n"
     "  port write data|control VALUE   write a byte to a register of the parallel port\n"
     "  -                         read one command per line from standard input\n"
@@ -243,6 +248,13 @@ public:
             const auto devices = parseDevices(words, 2);
             const auto read = std::make_shared<const SetupReadResult>(readSetupOrThrow(words[1]));
             return [=](Session& s) { return s.diff(*read, devices) ? kDiffers : kOk; };
+        }
+        if (cmd == "mode") {
+            auto parsed = parseModeCommand(words);
+            if (const auto* error = std::get_if<std::string>(&parsed))
+                throw UsageError{*error};
+            const ModeCommand command = std::get<ModeCommand>(parsed);
+            return [=](Session& s) { return runModeCommand(command, s.u1_, s.bus_.where(), s.env_), kOk; };
         }
         if (cmd == "port") {
             if (adapter)
@@ -471,7 +483,11 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
     const bool throughWindow = hasWindowOption(args);
     if (isCalcCommand(args) && !throughWindow)
         return runCalc(args, env);
-    const AppOptions options = parseAppOptions(throughWindow ? windowOptionWords(args) : args);
+    if (isModeQuery(args) && !throughWindow)
+        return runModeQuery(args, env);
+    // A mode command's --psd goes behind "--", so that it reaches the command.
+    const std::vector<std::string> arguments = withModeOptionsLast(args);
+    const AppOptions options = parseAppOptions(throughWindow ? windowOptionWords(arguments) : arguments);
     if (options.help) {
         env.out << kUsageText;
         return kOk;
@@ -489,7 +505,7 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
         return kUsage;
     }
     if (throughWindow)
-        return runThroughWindow(args, options, env);
+        return runThroughWindow(arguments, options, env);
     if (options.arguments.empty()) {
         env.err << "zvx7246ctl: no command (try --help)\n";
         return kUsage;

@@ -1,5 +1,7 @@
 #include "video/VideoPatternModel.h"
 
+#include "calculator/VideoTimings.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -16,10 +18,6 @@ constexpr std::array<const char*, kPatternCount> kPatternCaptions{{
     "Horizontal Bars with Lines", "Vertical Color Bars", "Horizontall Color Bars",
     "Vertical Lines on Color Bands", "Horizontal Lines on Color Bands", "Use Bitmap",
 }};
-
-// The totals the U1 feedback divider can be written with.
-constexpr int kMinU1Total = 9;
-constexpr int kMaxU1Total = 4095;
 
 } // namespace
 

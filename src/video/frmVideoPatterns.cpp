@@ -212,6 +212,7 @@ void frmVideoPatterns::refreshDisplayTiming()
     const VideoMode wanted = mode >= 0 ? kVideoModes[static_cast<std::size_t>(mode)] : VideoMode{0, 0};
     const int hz = rate >= 0 ? kRefreshRates[static_cast<std::size_t>(rate)] : 0;
     timing_.reset();
+    standard_.reset();
     QString text;
     if (!renderer_.load()) {
         text = QStringLiteral("Display timing unknown: the pattern renderer cannot be loaded.");
@@ -220,28 +221,51 @@ void frmVideoPatterns::refreshDisplayTiming()
         timing_ = t;
         text = displayTimingText(*t, wanted.width, wanted.height);
         lblDisplayTiming->setToolTip(QString());
+        // Without the display's own pixel clock, the standard timing of the
+        // mode it runs is the best guess at its line.
+        if (t->known && (t->pixelClockHz <= 0 || t->totalPixelsPerLine <= 0) && t->refreshHz > 0) {
+            standard_ = standardTimingFor(t->width, t->height, t->refreshHz);
+            if (standard_ && !u1Figures(*standard_).usable)
+                standard_.reset();
+        }
+        if (standard_) {
+            text += QStringLiteral("\nStandard mode %1: %2 pixels/line, Hsync %3 kHz (offered for U1)")
+                        .arg(QString::fromStdString(standard_->name))
+                        .arg(standard_->totalPixels)
+                        .arg(QString::fromStdString(hsyncText(standard_->lineKHz())));
+        }
     } else {
         text = QStringLiteral("Display timing unknown: this renderer does not report it.");
         lblDisplayTiming->setToolTip(QString());
     }
     lblDisplayTiming->setText(text);
-    cmdUseForU1->setEnabled(timing_ && totalUsableForU1(*timing_));
+    cmdUseForU1->setEnabled((timing_ && totalUsableForU1(*timing_)) || standard_);
 }
 
 void frmVideoPatterns::cmdUseForU1_Click()
 {
     MainWindow* window = lab_.mainWindow();
-    if (!timing_ || !totalUsableForU1(*timing_) || !window)
+    if (!window)
         return;
+    QString hsync;
+    int total = 0;
+    if (timing_ && totalUsableForU1(*timing_)) {
+        hsync = hsyncKhzText(*timing_);
+        total = timing_->totalPixelsPerLine;
+    } else if (standard_) {
+        hsync = QString::fromStdString(hsyncText(standard_->lineKHz()));
+        total = standard_->totalPixels;
+    } else {
+        return;
+    }
     // The Hsync first, so the calculator update after the write already
     // computes with it. The main window keeps its copy for setup files.
-    const QString hsync = hsyncKhzText(*timing_);
     window->txtHsync->setText(hsync);
     if (lab_.links.setCalculatorHsync)
         lab_.links.setCalculatorHsync(hsync);
     // The total goes in as if typed: the box converts it to the divider.
     DevicePanel* u1 = window->inPanel();
-    u1->txtHorizTotal->setText(QString::number(timing_->totalPixelsPerLine));
+    u1->txtHorizTotal->setText(QString::number(total));
     if (lab_.settings.autoWrite)
         u1->cmdWriteFdBkDiv(false);
     else if (lab_.links.calculatorUpdate)

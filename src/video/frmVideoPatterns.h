@@ -4,10 +4,13 @@
 // the bitmap for "Use Bitmap", and Execute, which runs the pattern
 // full-screen through the renderer until Esc while the hot keys step U1.
 // Below the lists it shows what the display will really run for the chosen
-// mode, and "Use for U1" takes that line's total and Hsync.
+// mode, and "Use for U1" takes that line's total and Hsync. A display that
+// reports its mode but not its pixel clock is offered the standard timing
+// of that size and rate instead.
 
 #include "video/RendererLibrary.h"
 #include "video/VideoPatternModel.h"
+#include "calculator/VideoTimings.h"
 
 #include <QWidget>
 
@@ -39,7 +42,7 @@ public:
     void cmdBrowse_Click();
     // Puts the display's total into U1's "Total Pixels/Line" (written at once
     // with automatic write on, as Enter in the box would) and its Hsync into
-    // the calculator.
+    // the calculator: the display's own figures, else the standard mode's.
     void cmdUseForU1_Click();
     // Asks the renderer what the chosen mode will really run at.
     void refreshDisplayTiming();
@@ -50,6 +53,8 @@ public:
     // The file name CommonDialog1 holds: empty until a bitmap was chosen.
     const QString& bitmapFile() const { return bitmapFile_; }
     const std::optional<DisplayTimingInfo>& displayTiming() const { return timing_; }
+    // The standard timing offered when the display does not tell its own.
+    const std::optional<VideoTiming>& standardTiming() const { return standard_; }
 
     // "Advanced ...": the application object shows the advanced window.
     std::function<void()> showAdvanced;
@@ -77,6 +82,7 @@ private:
     QString bitmapFile_;
     bool running_ = false;  // a pattern is on the screen
     std::optional<DisplayTimingInfo> timing_;
+    std::optional<VideoTiming> standard_;
 };
 
 } // namespace zvx

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -62,6 +63,8 @@ public:
     {
         modalTitles.push_back(dialog->windowTitle());
         modalNames.push_back(dialog->objectName());
+        if (onModal)
+            onModal(dialog);
         dialog->hide();
     }
 
@@ -94,6 +97,9 @@ public:
     std::vector<Message> messages;
     QStringList modalTitles;
     QStringList modalNames;
+    // What the person does in a modal window before it closes (types, picks,
+    // presses OK); empty: it is closed as it opened.
+    std::function<void(QDialog*)> onModal;
     QMessageBox::StandardButton answer = QMessageBox::NoButton;
     std::deque<QMessageBox::StandardButton> answers;
     std::deque<std::optional<QString>> openFiles;
