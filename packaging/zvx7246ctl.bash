@@ -1,8 +1,9 @@
 # bash completion for zvx7246ctl: commands, options and their values, the
 # chip names U1/U4/both, reset kinds, the port registers, setup and capture
 # files, the I2C adapters (/dev/i2c-*) there are, the calc pages with their
-# options, and the mode subcommands with --psd. Plain bash (compgen), so it
-# also works without the bash-completion package.
+# options, the mode subcommands with --psd, and the options of watch and
+# export. Plain bash (compgen), so it also works without the bash-completion
+# package.
 
 # Adds the candidates ($3...) that begin with the text typed so far ($2) to
 # COMPREPLY, each with prefix $1 in front. bash splits a word at "=" and ":"
@@ -26,8 +27,8 @@ _zvx7246ctl_offer()
 
 _zvx7246ctl()
 {
-    local commands="write read dump read-all lock revision reset apply diff calc mode port -"
-    local options="--port= --lpt= --sim-rev= --capture= --delay= --trace --no-ack --window --help --version"
+    local commands="write read dump read-all lock revision reset apply diff watch export calc mode port -"
+    local options="--port= --lpt= --sim-rev= --capture= --delay= --trace --no-ack --json --window --help --version"
     local calc_clock="--hsync --osc --oscdiv --total --psd --dpa --offset --outscl --from-chip --rev-a"
     local calc_loop="--pfd --r --c1 --c2 --n --kv --kd --bode"
     local calc_valued=" ${calc_clock/ --rev-a/} $calc_loop "
@@ -86,7 +87,11 @@ _zvx7246ctl()
             --psd) values="2 4 8 16" ;;
             --dpa) values="16 32 64" ;;
             --outscl) values="1 2 4 8" ;;
-            --from-chip) values="U1 U4" ;;
+            --from-chip)
+                values="U1 U4"
+                [[ ${words[0]} == export ]] && values+=" both" ;;
+            --format) values="c json i2cset csv" ;;
+            --until) values="unlock lock" ;;
             --capture | --bode)
                 local ext=vcd
                 [[ $option == --bode ]] && ext=csv
@@ -106,6 +111,8 @@ _zvx7246ctl()
             [[ ${words[1]} == loop-filter ]] && offer="$calc_loop $options"
         fi
         [[ ${words[0]} == apply ]] && offer="--lenient $options"
+        [[ ${words[0]} == watch ]] && offer="--interval= --for= --until= $options"
+        [[ ${words[0]} == export ]] && offer="--format= --from-chip= --bus= --lenient $options"
         [[ ${words[0]} == mode && ${words[1]} == apply ]] && offer="--psd $options"
         compopt -o nospace 2>/dev/null
         COMPREPLY=($(compgen -W "$offer" -- "$cur"))
@@ -124,7 +131,9 @@ _zvx7246ctl()
         reset)
             ((n == 1)) && COMPREPLY=($(compgen -W "U1 U4" -- "$cur"))
             ((n == 2)) && COMPREPLY=($(compgen -W "pll dpa both" -- "$cur")) ;;
-        apply | diff)
+        watch)
+            ((n == 1)) && COMPREPLY=($(compgen -W "U1 U4 both" -- "$cur")) ;;
+        apply | diff | export)
             if ((n == 1)); then
                 compopt -o filenames 2>/dev/null
                 local ext

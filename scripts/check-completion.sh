@@ -51,6 +51,10 @@ expect "zvx7246ctl calc loop-filter --b"    "--bode "                           
 expect "zvx7246ctl calc clock --psd "       "2 4 8 16"                              calc clock --psd ""
 expect "zvx7246ctl calc clock --psd 4 --from-chip " "U1 U4"                         calc clock --psd 4 --from-chip ""
 expect "zvx7246ctl calc clock --dpa=3"      "32"                                    calc clock --dpa = 3
+expect "zvx7246ctl watch "                  "U1 U4 both"                            watch ""
+expect "zvx7246ctl watch both --u"          "--until="                              watch both --u
+expect "zvx7246ctl export --format="        "c json i2cset csv"                     export --format = ""
+expect "zvx7246ctl export --from-chip=b"    "both"                                  export --from-chip = b
 
 if [ "$failures" -ne 0 ]; then
   echo "check-completion: $failures of the completions are wrong ($file)" >&2

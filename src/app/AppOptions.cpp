@@ -1,5 +1,6 @@
 #include "app/AppOptions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
 
@@ -76,6 +77,8 @@ void parseOption(std::string_view arg, AppOptions& o)
         flag(o.trace);
     } else if (name == "--lenient") {
         flag(o.lenient);
+    } else if (name == "--json") {
+        flag(o.json);
     } else if (name == "--window") {
         flag(o.window);
     } else if (name == "--help") {
@@ -89,14 +92,19 @@ void parseOption(std::string_view arg, AppOptions& o)
 
 } // namespace
 
-AppOptions parseAppOptions(const std::vector<std::string>& arguments)
+AppOptions parseAppOptions(const std::vector<std::string>& arguments,
+                           const std::vector<std::string_view>& commandOptions)
 {
     AppOptions o;
     bool optionsEnded = false;
+    auto isCommandOption = [&](std::string_view arg) {
+        const std::string_view name = arg.substr(0, arg.find('='));
+        return std::find(commandOptions.begin(), commandOptions.end(), name) != commandOptions.end();
+    };
     for (const std::string& arg : arguments) {
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
-        } else if (!optionsEnded && arg.rfind("--", 0) == 0) {
+        } else if (!optionsEnded && arg.rfind("--", 0) == 0 && !isCommandOption(arg)) {
             parseOption(arg, o);
         } else {
             o.arguments.push_back(arg);

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zvx {
@@ -26,6 +27,7 @@ struct AppOptions {
     bool noAck = false;                  // --no-ack (ackNotRequired)
     bool trace = false;                  // --trace
     bool lenient = false;                // --lenient (zvx7246ctl apply: a file with odd values)
+    bool json = false;                   // --json (zvx7246ctl: every result as one JSON object)
     bool window = false;                 // --window (zvx7246ctl: the commands go to the running window)
     bool help = false;                   // --help
     bool version = false;                // --version
@@ -43,9 +45,12 @@ struct AppOptions {
     }
 };
 
-// argv[0] is the program and is skipped.
+// argv[0] is the program and is skipped. Options named in commandOptions
+// ("--format", without a value) belong to a command of zvx7246ctl: they stay
+// among the arguments, in place, for the command to read.
 AppOptions parseAppOptions(int argc, const char* const* argv);
-AppOptions parseAppOptions(const std::vector<std::string>& arguments);
+AppOptions parseAppOptions(const std::vector<std::string>& arguments,
+                           const std::vector<std::string_view>& commandOptions = {});
 
 // The options' help text, one option per line.
 const char* appOptionsHelp();

@@ -18,6 +18,7 @@
 #include "mainwindow/SoundHotKeys.h"
 #include "mainwindow/SoundPlayer.h"
 #include "mainwindow/Steppers.h"
+#include "setup/ExportRegisters.h"
 #include "setup/SetupCommands.h"
 #include "setup/frmOpen.h"
 #include "tools/I2Cdebugwin.h"
@@ -25,6 +26,7 @@
 #include "tools/frmAbout.h"
 #include "tools/frmAddresses.h"
 #include "tools/frmI2C.h"
+#include "tools/frmLockWatch.h"
 #include "tools/frmRevisionInfo.h"
 #include "tools/frmTolvoAdditions.h"
 #include "video/frmAdvancedVideoSettings.h"
@@ -155,16 +157,31 @@ void LabApp::listenForScripts()
     windowCommands_ = std::move(commands);
 }
 
-std::string LabApp::busyWith()
+const char* LabApp::busWork()
 {
+    const MainWindow* w = mainWindow_.get();
     if (bus_.transactions().inTransaction())
         return "a bus transaction";
-    if (mainWindow_ && (mainWindow_->turboUpRunning || mainWindow_->turboDnRunning))
+    if (QApplication::activeModalWidget() != nullptr)
+        return "a dialog waiting for an answer";
+    if (w && (w->turboUpRunning || w->turboDnRunning))
         return "the auto-repeat of a stepper";
     if (videoPatterns_ && videoPatterns_->isRunning())
         return "a video pattern run";
     if (toggleTest_ && toggleTest_->isRunning())
         return "the toggle test";
+    return nullptr;
+}
+
+bool LabApp::busInUse()
+{
+    return busWork() != nullptr;
+}
+
+std::string LabApp::busyWith()
+{
+    if (const char* what = busWork())
+        return what;
     // The wait cursor: a command of the window's own runs (Read All, Open).
     if (QApplication::overrideCursor())
         return "a command of the window";
@@ -205,6 +222,8 @@ void LabApp::connectMainWindow()
         loopResponseWindow().show();
         loopResponseWindow().raise();
     });
+    connect(w->mnuLockWatch, &QAction::triggered, w, [this] { showToolWindow(lockWatch()); });
+    connect(w->mnuExportRegisters, &QAction::triggered, w, [this] { mnuExportRegisters_Click(*this); });
 
     // A setup file dropped on the window or on either device panel opens.
     auto* drop = new SetupFileDropTarget(fileWindow(), w);
@@ -356,6 +375,13 @@ void LabApp::connectLoopResponse()
     };
 }
 
+frmLockWatch& LabApp::lockWatch()
+{
+    if (!lockWatch_)
+        lockWatch_ = std::make_unique<frmLockWatch>(*this);
+    return *lockWatch_;
+}
+
 LoopResponseWindow& LabApp::loopResponseWindow()
 {
     if (!loopResponse_)
@@ -424,6 +450,8 @@ void LabApp::mnuExit_Click()
         advancedVideo_->hide();
     if (loopResponse_)
         loopResponse_->hide();
+    if (lockWatch_)
+        lockWatch_->hide();
     if (mainWindow_)
         mainWindow_->close();
     emit exitRequested();

@@ -37,6 +37,7 @@ class bitBanger;
 class frmAbout;
 class frmAddresses;
 class frmI2C;
+class frmLockWatch;
 class frmTolvoAdditions;
 class frmAdvancedVideoSettings;
 class frmVideoPatterns;
@@ -90,6 +91,10 @@ public:
     // in the main window's sound menu.
     void playHotKeySound(const QString& key) override;
 
+    // A transaction on the bus, a command waiting in a modal dialog, the
+    // stepper auto-repeat, a pattern run or the toggle test.
+    bool busInUse() override;
+
     I2cBus& bus() override { return bus_; }
     ChipDevice& device(Device d) override { return d == Device::U1 ? u1_ : u4_; }
     DialogPolicy& dialogs() override { return *dialogs_; }
@@ -119,6 +124,8 @@ public:
     frmSetFrequency& setFrequencyDialog();
     // Features > Loop Response; created hidden the first time it is needed.
     LoopResponseWindow& loopResponseWindow();
+    // Features > Lock Watch; created hidden the first time it is needed.
+    frmLockWatch& lockWatch();
 
     // The pattern generator: its window is created hidden at start-up, the
     // advanced window the first time "Advanced ..." asks for it.
@@ -153,6 +160,9 @@ private:
     void ensureDebugWindow();
     // Starts serving zvx7246ctl --window beside the instance lock.
     void listenForScripts();
+    // The user's bus work under way that lets the event loop run before it
+    // ends (busInUse), in words; null when there is none.
+    const char* busWork();
     // Shows a tool window modeless, in front.
     static void showToolWindow(QWidget& window);
 
@@ -179,6 +189,7 @@ private:
     std::unique_ptr<frmVideoPatterns> videoPatterns_;
     std::unique_ptr<frmAdvancedVideoSettings> advancedVideo_;  // uses the pattern window's record
     std::unique_ptr<LoopResponseWindow> loopResponse_;
+    std::unique_ptr<frmLockWatch> lockWatch_;
     std::unique_ptr<WindowCommands> windowCommands_;
     bool exited_ = false;
 };

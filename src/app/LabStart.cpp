@@ -41,8 +41,9 @@ void watchStopSignals(LabStart& result, StopSignals& stop, std::shared_ptr<LabAp
 LabStart startLabTool(const AppOptions& options, LabStartEnvironment& env)
 {
     LabStart result;
-    if (options.lenient) {
-        env.err << "zvx7246labTool: --lenient is an option of zvx7246ctl apply\n";
+    if (options.lenient || options.json) {
+        env.err << (options.lenient ? "zvx7246labTool: --lenient is an option of zvx7246ctl apply\n"
+                                    : "zvx7246labTool: --json is an option of zvx7246ctl\n");
         result.exitCode = 2;
         return result;
     }

@@ -11,7 +11,10 @@
 #include "setup/SetupFile.h"
 #include "setup/frmOpen.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QTimer>
 
 #include <algorithm>
 #include <bitset>
@@ -56,11 +59,21 @@ public:
             return;
         }
         saved_ = buffer;
+        folder_ = folder;
     }
-    ~InClientFolder()
+    ~InClientFolder() { back(); }
+    // The window's own folder again, while the window's events run in the
+    // middle of the command (a watch's pause); enter() goes back to the
+    // client's.
+    void back()
     {
         if (!saved_.empty() && ::chdir(saved_.c_str()) != 0)
             std::cerr << "zvx7246labTool: cannot return to " << saved_ << ": " << std::strerror(errno) << std::endl;
+    }
+    void enter()
+    {
+        if (!saved_.empty() && ::chdir(folder_.c_str()) != 0)
+            std::cerr << "zvx7246labTool: cannot return to " << folder_ << ": " << std::strerror(errno) << std::endl;
     }
     InClientFolder(const InClientFolder&) = delete;
     InClientFolder& operator=(const InClientFolder&) = delete;
@@ -68,8 +81,25 @@ public:
 
 private:
     std::string saved_;
+    std::string folder_;
     std::string error_;
 };
+
+// A watch's pause in the window: the window's events run meanwhile (the user
+// works on; other scripts' commands wait for the watch's end), in slices, so a
+// stop from the script ends the pause at once.
+void pauseWithEvents(std::int64_t ms, const std::function<int()>& stopSignal, InClientFolder& folder)
+{
+    folder.back();
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms && !(stopSignal && stopSignal() != 0)) {
+        QEventLoop slice;
+        QTimer::singleShot(int(std::min<qint64>(50, ms - clock.elapsed())), &slice, &QEventLoop::quit);
+        slice.exec();
+    }
+    folder.enter();
+}
 
 // Standard output of a command in the window: kept for the answer, and sent
 // ahead whenever the command flushes it (a lock watch reports as it goes).
@@ -154,6 +184,8 @@ WindowAnswer WindowCommands::run(const WindowCommand& command)
     InClientFolder folder(command.folder);
     if (!folder.error().empty())
         return {{}, "zvx7246ctl: " + folder.error() + "\n", kUsage};
+
+    env.watchClock.sleep = [&command, &folder](std::int64_t ms) { pauseWithEvents(ms, command.stopSignal, folder); };
 
     // Which chips the command writes, from the bus itself.
     std::set<int> written;

@@ -251,7 +251,7 @@ void WindowServer::runQueue()
     if (waited > kWaitWorthSayingMs) {
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.1f", double(waited) / 1000.0);
-        const std::string what = next.busyWith.empty() ? "the commands queued before it" : next.busyWith;
+        const std::string what = next.busyWith.empty() ? "the commands of other scripts before it" : next.busyWith;
         answer.err = "zvx7246ctl: waited " + std::string(seconds) + " s for the end of " + what + "\n" + answer.err;
     }
     // The client may have gone while its command ran.

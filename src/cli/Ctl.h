@@ -3,6 +3,7 @@
 // i2c-tools, over the same transport and device code as the window.
 
 #include "app/ProgramPort.h"
+#include "device/LockWatch.h"
 #include "device/RegisterCodecs.h"
 
 #include <array>
@@ -22,6 +23,13 @@ struct ProgramPort;
 // A chip's registers 0 to 7, or nothing when it did not answer.
 using ChipReader = std::function<std::optional<std::array<std::int16_t, 8>>(Device)>;
 
+// The clocks watch reads and its pause between polls; empty members are the
+// system's own (a test runs a long watch in no time).
+struct WatchClock {
+    std::function<WatchInstant()> now;
+    std::function<void(std::int64_t ms)> sleep;
+};
+
 struct CtlEnvironment {
     std::istream& in;
     std::ostream& out;
@@ -35,6 +43,8 @@ struct CtlEnvironment {
     // Where calc --from-chip reads a chip: empty = a bus of its own; a
     // script's calc line reads the script's bus.
     ChipReader readChip = {};
+    // The clocks and the pause of watch.
+    WatchClock watchClock = {};
     // --window: where the window listens; empty = this user's window
     // (userWindowSocketPath). Tests point it at a window of their own.
     std::string windowSocket = {};
@@ -64,7 +74,9 @@ struct CtlBorrowedBus {
 int runCtlLine(const std::vector<std::string>& words, int lineNumber, const AppOptions& options,
                CtlBorrowedBus bus, CtlEnvironment& env);
 
-// Runs one invocation; args excludes the program name. Exit status: 0 done,
+// Runs one invocation; args excludes the program name. With --json every
+// command prints one JSON object (a script one a line) and a refusal is an
+// object with "error"; the exit statuses are the same. Exit status: 0 done,
 // 1 an acknowledge was missing, 2 bad usage, 128 + the signal's number when
 // a stop signal ended it (after the command under way), 141 (128 + SIGPIPE)
 // when standard output's reader went away. The whole command line is checked

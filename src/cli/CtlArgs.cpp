@@ -81,17 +81,17 @@ SetupReadResult readSetupOrThrow(const std::string& path)
     return std::move(read).value();
 }
 
-void refuseOddValues(const SetupReadResult& read, const std::string& path)
+void refuseOddValues(const SetupReadResult& read, const std::string& path, const char* done, const char* doing)
 {
     if (read.warnings.empty())
         return;
     std::string named;
     for (const SetupWarning& w : read.warnings)
         named += "warning: " + w.text() + "\n";
-    throw UsageError{"\"" + echo(path) + "\" not applied because of the " +
+    throw UsageError{"\"" + echo(path) + "\" not " + done + " because of the " +
                          (read.warnings.size() == 1 ? std::string("value")
                                                     : std::to_string(read.warnings.size()) + " values") +
-                         " above (--lenient applies the file as read)",
+                         " above (--lenient " + doing + " the file as read)",
                      named};
 }
 
@@ -99,6 +99,49 @@ void expectArgs(const std::vector<std::string>& words, std::size_t min, std::siz
 {
     if (words.size() - 1 < min || words.size() - 1 > max)
         throw UsageError{"wrong number of arguments for '" + echo(words[0]) + "'"};
+}
+
+std::vector<Device> parseDeviceSet(const std::string& text)
+{
+    std::string lower = text;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (lower == "both")
+        return {Device::U1, Device::U4};
+    if (lower == "u1" || lower == "u4")
+        return {parseDevice(text)};
+    throw UsageError{"bad device '" + echo(text) + "' (expected U1, U4 or both)"};
+}
+
+CommandArgs parseCommandArgs(const std::vector<std::string>& words, const std::set<std::string>& valueOptions,
+                             const std::set<std::string>& flagOptions)
+{
+    CommandArgs out;
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        if (word.rfind("--", 0) != 0 || word == "--") {
+            out.positional.push_back(word);
+            continue;
+        }
+        const std::size_t eq = word.find('=');
+        const std::string name = word.substr(0, eq);
+        std::string value;
+        if (valueOptions.count(name)) {
+            if (eq != std::string::npos)
+                value = word.substr(eq + 1);
+            else if (i + 1 < words.size())
+                value = words[++i];
+            if (value.empty())
+                throw UsageError{name + " needs a value"};
+        } else if (flagOptions.count(name)) {
+            if (eq != std::string::npos)
+                throw UsageError{name + " takes no value"};
+        } else {
+            throw UsageError{"unknown option '" + echo(word) + "' for '" + echo(words[0]) + "'"};
+        }
+        if (!out.options.emplace(name, value).second)
+            throw UsageError{name + " is given twice"};
+    }
+    return out;
 }
 
 } // namespace zvx::ctl

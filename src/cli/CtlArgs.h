@@ -8,6 +8,8 @@
 #include "setup/SetupFile.h"
 
 #include <cstddef>
+#include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,10 +39,27 @@ std::vector<Device> parseDevices(const std::vector<std::string>& words, std::siz
 SetupReadResult readSetupOrThrow(const std::string& path);
 
 // A file whose values are not what they say (the warnings) never reaches a
-// chip unasked: apply refuses it before anything is opened, naming each.
-void refuseOddValues(const SetupReadResult& read, const std::string& path);
+// chip unasked: apply (and export, whose writes program chips) refuses it
+// before anything is opened, naming each. `done` and `doing` word the
+// message: "applied" / "applies", "exported" / "exports".
+void refuseOddValues(const SetupReadResult& read, const std::string& path, const char* done = "applied",
+                     const char* doing = "applies");
 
 // words[0] is the command; it takes from min to max arguments.
 void expectArgs(const std::vector<std::string>& words, std::size_t min, std::size_t max);
+
+// "U1", "U4" (either case) or "both": the chips a command works on.
+std::vector<Device> parseDeviceSet(const std::string& text);
+
+struct CommandArgs {
+    std::vector<std::string> positional;          // the words that are not options, after the command
+    std::map<std::string, std::string> options;   // "--for" -> "10m"; a flag maps to ""
+};
+
+// The words after the command: "--name=value" or "--name value" for the
+// names in valueOptions, "--name" for those in flagOptions. An unknown
+// option, a missing value or an option given twice is refused.
+CommandArgs parseCommandArgs(const std::vector<std::string>& words, const std::set<std::string>& valueOptions,
+                             const std::set<std::string>& flagOptions);
 
 } // namespace zvx::ctl

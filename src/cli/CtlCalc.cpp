@@ -5,6 +5,9 @@
 #include "calculator/CalculatorMath.h"
 #include "cli/Ctl.h"
 #include "cli/CtlBode.h"
+#include "cli/CtlOutput.h"
+
+#include <QJsonArray>
 #include "device/ChipAddresses.h"
 #include "device/ChipDevice.h"
 #include "device/EchoText.h"
@@ -196,22 +199,55 @@ void rejectOthers(const CalcArgs& a, const std::set<std::string>& allowed, const
         throw UsageError{"--rev-a does not apply to calc " + page};
 }
 
-// Prints one figure line; returns kImpossible for a figure that failed.
-int printFigure(CtlEnvironment& env, const std::string& name, const std::string& figure, const std::string& unit,
-                const std::string& cause)
-{
-    if (!cause.empty()) {
-        env.out << name << " ?\n";
-        env.err << "zvx7246ctl: " << name << ": " << cause << "\n";
-        return kImpossible;
+// A page's figures as computed: each its number as the calculator's pattern
+// shows it ("100.800"), "?" when it cannot be computed or "-" when there is
+// none, with the cause.
+struct Figures {
+    const char* page;
+    std::vector<Figure> figures;
+    int status = kOk;
+
+    void add(const std::string& name, const std::string& figure, const std::string& unit, const std::string& cause)
+    {
+        if (!cause.empty())
+            status = kImpossible;
+        // "###" leaves a figure that rounds to zero blank on the window; a
+        // script's line always has a value.
+        figures.push_back({name, !cause.empty() ? "?" : figure.empty() ? "0" : figure, unit, cause});
     }
-    // "###" leaves a figure that rounds to zero blank on the window; a
-    // script's line always has a value.
-    env.out << name << " " << (figure.empty() ? "0" : figure) << (unit.empty() ? "" : " " + unit) << "\n";
-    return kOk;
+};
+
+int printFigures(const Figures& f, CtlOutput& output, std::ostream& err)
+{
+    output.print(figuresJson("calc", f.page, f.figures), [&f](const QJsonObject&) { return figureLines(f.figures); });
+    if (!output.json())
+        err << figureCauses(f.figures);
+    return f.status;
 }
 
-int runLoopFilter(const CalcArgs& a, CtlEnvironment& env)
+// calc loop-filter --bode: the page's and the loop's figures as one result,
+// with why the curves were not written ("error") and the warnings about the
+// loop; the text form prints them as the lines of writeBodeCurves.
+int printBode(const BodeRun& run, CtlOutput& output, std::ostream& err)
+{
+    QJsonObject result = figuresJson("calc", "loop-filter", run.figures);
+    if (!run.errors.empty())
+        result.insert("error", jsonText(run.errors.front()));
+    QJsonArray warnings;
+    for (const std::string& w : run.warnings)
+        warnings.append(jsonText(w));
+    if (!warnings.isEmpty())
+        result.insert("warnings", warnings);
+    if (output.json()) {
+        output.print(result);
+        return run.status;
+    }
+    output.print({}, [&run](const QJsonObject&) { return figureLines(run.figures); });
+    printBodeNotes(run, err);
+    return run.status;
+}
+
+int runLoopFilter(const CalcArgs& a, CtlEnvironment& env, CtlOutput& output)
 {
     rejectOthers(a, kLoopOptions, "loop-filter");
     LoopFilterInputs in;
@@ -226,12 +262,13 @@ int runLoopFilter(const CalcArgs& a, CtlEnvironment& env)
     // With --bode the page's figures come with the loop model's, which
     // takes C2 = 0 as the second-order loop it is.
     if (const auto bode = optional(a, "bode"))
-        return runLoopFilterBode(in, *bode, env.out, env.err);
+        return printBode(loopFilterBode(in, *bode), output, env.err);
     const LoopFilterResult r = computeLoopFilter(in);
-    int status = kOk;
+    Figures figures{"loop-filter", {}};
     for (int i = 0; i <= r.computed && i < LoopFilterResult::kFigureCount; ++i)
-        status = std::max(status, printFigure(env, kLoopFilterFigures[i].name, r.figureText(i),
-                                              kLoopFilterFigures[i].unit, i == r.computed ? r.cause : ""));
+        figures.add(kLoopFilterFigures[i].name, r.figureText(i), kLoopFilterFigures[i].unit,
+                    i == r.computed ? r.cause : "");
+    const int status = printFigures(figures, output, env.err);
     return status;
 }
 
@@ -239,12 +276,8 @@ int runLoopFilter(const CalcArgs& a, CtlEnvironment& env)
 // written. Null when the chip did not answer.
 std::optional<std::array<std::int16_t, 8>> readChip(Device device, const CalcArgs& a, CtlEnvironment& env)
 {
-    if (env.readChip) {  // a script's calc line: the script's own bus
-        auto regs = env.readChip(device);
-        if (!regs)
-            env.err << "zvx7246ctl: " << deviceName(device) << " did not answer\n";
-        return regs;
-    }
+    if (env.readChip)  // a script's calc line: the script's own bus
+        return env.readChip(device);
     const AppOptions options = parseAppOptions(a.common);
     ProgramPort port = env.openPort ? env.openPort(options) : openProgramPort(options);
     if (!port.error.empty())
@@ -279,14 +312,12 @@ std::optional<std::array<std::int16_t, 8>> readChip(Device device, const CalcArg
     bus.closeI2Cbus();
     if (options.trace)
         env.err << "\n";
-    if (!answered) {
-        env.err << "zvx7246ctl: " << deviceName(device) << " did not answer\n";
+    if (!answered)
         return std::nullopt;
-    }
     return regs;
 }
 
-int runClock(const CalcArgs& a, CtlEnvironment& env)
+int runClock(const CalcArgs& a, CtlEnvironment& env, CtlOutput& output, int lineNumber)
 {
     rejectOthers(a, kClockOptions, "clock");
     const auto hsync = optional(a, "hsync");
@@ -321,8 +352,10 @@ int runClock(const CalcArgs& a, CtlEnvironment& env)
         if (chip != "U1" && chip != "U4")
             throw UsageError{"bad --from-chip '" + echoText(*optional(a, "from-chip")) + "' (expected U1 or U4)"};
         const auto regs = readChip(chip == "U1" ? Device::U1 : Device::U4, a, env);
-        if (!regs)
+        if (!regs) {
+            output.refusal("calc", lineNumber, chip + " did not answer");
             return kImpossible;
+        }
         const auto& reg = *regs;
         // Register 3 holds divider bits 11..8 in its low four bits only.
         total = total.value_or(horizTotalFromDivider(feedbackDivider(reg[2], getBitField(3, 0, reg[3]))));
@@ -349,14 +382,14 @@ int runClock(const CalcArgs& a, CtlEnvironment& env)
         {"func", ClockTarget::FUNC},         {"unit-delay", ClockTarget::DPAdelay},
         {"total-delay", ClockTarget::DPAdelayTotal},
     };
-    int status = kOk;
+    Figures figures{"clock", {}};
     for (const auto& [name, target] : lines) {
         if (const ClockWrite* w = r.find(target))
-            status = std::max(status, printFigure(env, name, w->figure, w->unit, w->cause));
+            figures.add(name, w->figure, w->unit, w->cause);
         else if (r.cause.empty())
-            env.out << name << " - psec\n";  // a VCO speed of 0 has no DPA delay
+            figures.figures.push_back({name, "-", "psec", "a VCO speed of 0 has no DPA delay"});
     }
-    return status;
+    return printFigures(figures, output, env.err);
 }
 
 } // namespace
@@ -390,8 +423,13 @@ const char* calcUsage()
            "                            phase margin, sampled overshoot, sampled stable\n";
 }
 
-int runCalc(const std::vector<std::string>& args, CtlEnvironment& env)
+int runCalc(const std::vector<std::string>& args, CtlEnvironment& env, CtlOutput* scriptOutput, int lineNumber)
 {
+    // The command line's --json, or the script's output.
+    std::optional<CtlOutput> own;
+    if (!scriptOutput)
+        own.emplace(env.out, env.err, std::find(args.begin(), args.end(), "--json") != args.end());
+    CtlOutput& output = scriptOutput ? *scriptOutput : *own;
     try {
         const CalcArgs a = splitArgs(args);
         const AppOptions options = parseAppOptions(a.common);
@@ -402,12 +440,12 @@ int runCalc(const std::vector<std::string>& args, CtlEnvironment& env)
         if (!options.errors.empty())
             throw UsageError{optionError(a.common)};
         if (options.lenient)
-            throw UsageError{"--lenient goes with apply"};
+            throw UsageError{"--lenient goes with apply and export"};
         if (a.words.size() != 2 || (a.words[1] != "clock" && a.words[1] != "loop-filter"))
             throw UsageError{"calc needs 'clock' or 'loop-filter' (try calc --help)"};
-        return a.words[1] == "clock" ? runClock(a, env) : runLoopFilter(a, env);
+        return a.words[1] == "clock" ? runClock(a, env, output, lineNumber) : runLoopFilter(a, env, output);
     } catch (const UsageError& e) {
-        env.err << "zvx7246ctl: " << e.message << "\n";
+        output.refusal("calc", lineNumber, e.message);
         return kUsage;
     }
 }

@@ -18,13 +18,17 @@
 
 namespace zvx {
 
+class CtlOutput;
 struct CtlEnvironment;
 
 // True when the command (the first argument that is not an option) is calc.
 bool isCalcCommand(const std::vector<std::string>& args);
 
-// Runs calc; args excludes the program name and includes "calc".
-int runCalc(const std::vector<std::string>& args, CtlEnvironment& env);
+// Runs calc; args excludes the program name and includes "calc". A script's
+// calc line hands in the script's output and its line number; without one
+// the command line's --json chooses the form.
+int runCalc(const std::vector<std::string>& args, CtlEnvironment& env, CtlOutput* scriptOutput = nullptr,
+            int lineNumber = 0);
 
 // The usage lines of calc, for zvx7246ctl's help.
 const char* calcUsage();

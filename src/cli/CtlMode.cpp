@@ -1,6 +1,7 @@
 #include "cli/CtlMode.h"
 
 #include "cli/Ctl.h"
+#include "cli/CtlOutput.h"
 #include "device/ChipDevice.h"
 #include "device/EchoText.h"
 #include "device/RegisterCodecs.h"
@@ -9,6 +10,9 @@
 #include <cctype>
 #include <cstdio>
 #include <ostream>
+#include <sstream>
+
+#include <QJsonArray>
 
 namespace zvx {
 
@@ -56,28 +60,73 @@ bool isPsdOption(const std::string& word)
     return word == "--psd" || word.rfind("--psd=", 0) == 0;
 }
 
-void list(const std::string& text, std::ostream& out, std::ostream& err)
+// A size-and-rate name is computed by CVT; the standard timing of that size
+// and rate, where there is one, is usually what a source sends.
+std::optional<VideoTiming> standardFor(const VideoTiming& t)
 {
-    const std::vector<VideoTiming> found = searchTimings(text);
-    if (found.empty())
-        err << "no video mode matches '" << echoText(text) << "'\n";
-    for (const VideoTiming& t : found) {
-        const U1Figures u1 = u1Figures(t);
-        char line[160];
-        std::snprintf(line, sizeof line, "%-18s %5d total  %8s kHz  %8s MHz  %s", t.name.c_str(), t.totalPixels,
-                      hsyncText(t.lineKHz()).c_str(), fixed(t.pixelClockMHz, 3).c_str(), sourceName(t.source));
-        out << line;
-        if (t.reducedBlanking)
-            out << " reduced blanking";
-        if (!u1.usable)
-            out << "  (not for U1: " << u1.reason << ")";
-        out << "\n";
-    }
+    if (t.source != TimingSource::Cvt || t.reducedBlanking)
+        return std::nullopt;
+    return standardTimingFor(t.width, t.height, t.refreshHz);
 }
 
-void show(const VideoTiming& t, std::ostream& out)
+QJsonObject figure(double value, const char* unit)
+{
+    return {{"value", value}, {"unit", unit}};
+}
+
+// A number as shown in the text ("48.363"), as a JSON number.
+double shown(const std::string& text)
+{
+    return std::strtod(text.c_str(), nullptr);
+}
+
+QJsonObject modeJson(const VideoTiming& t)
 {
     const U1Figures u1 = u1Figures(t);
+    QJsonObject o{{"name", jsonText(t.name)},
+                  {"standard", sourceName(t.source)},
+                  {"reduced_blanking", t.reducedBlanking},
+                  {"total_pixels", t.totalPixels},
+                  {"hsync", figure(shown(hsyncText(t.lineKHz())), "kHz")},
+                  {"pixel_clock", figure(shown(fixed(t.pixelClockMHz, 3)), "MHz")},
+                  {"u1_usable", u1.usable}};
+    if (!u1.usable)
+        o.insert("u1_reason", jsonText(u1.reason));
+    return o;
+}
+
+void list(const std::string& text, CtlOutput& output)
+{
+    const std::vector<VideoTiming> found = searchTimings(text);
+    QJsonArray modes;
+    for (const VideoTiming& t : found)
+        modes.append(modeJson(t));
+    output.print({{"command", "mode"}, {"action", "list"}, {"filter", jsonText(text)}, {"modes", modes}},
+                 [&found](const QJsonObject&) {
+                     std::string lines;
+                     for (const VideoTiming& t : found) {
+                         const U1Figures u1 = u1Figures(t);
+                         char line[160];
+                         std::snprintf(line, sizeof line, "%-18s %5d total  %8s kHz  %8s MHz  %s", t.name.c_str(),
+                                       t.totalPixels, hsyncText(t.lineKHz()).c_str(),
+                                       fixed(t.pixelClockMHz, 3).c_str(), sourceName(t.source));
+                         lines.append(line);
+                         if (t.reducedBlanking)
+                             lines.append(" reduced blanking");
+                         if (!u1.usable)
+                             lines.append("  (not for U1: ").append(u1.reason).append(")");
+                         lines.append("\n");
+                     }
+                     return lines;
+                 });
+    if (found.empty() && !output.json())
+        output.err() << "no video mode matches '" << echoText(text) << "'\n";
+}
+
+std::string showText(const VideoTiming& t)
+{
+    const U1Figures u1 = u1Figures(t);
+    std::ostringstream out;
     out << "name " << t.name << "\n"
         << "standard " << sourceName(t.source) << (t.reducedBlanking ? " reduced blanking" : "") << "\n"
         << "active " << t.width << "x" << t.height << (t.interlaced ? " interlaced" : "") << "\n"
@@ -89,16 +138,39 @@ void show(const VideoTiming& t, std::ostream& out)
         << "u1-total " << u1.total << "\n";
     if (!u1.usable) {
         out << "u1 not possible: " << u1.reason << "\n";
-        return;
+        return out.str();
     }
     out << "u1-divider " << u1.divider << "\n";
     for (std::size_t i = 0; i < kU1PsdRatios.size(); ++i)
         out << "vco-speed-psd-" << kU1PsdRatios[i] << " " << fixed(u1.vcoMHz[i], 3) << " MHz\n";
-    // A size-and-rate name is computed by CVT; the standard timing of that
-    // size and rate, where there is one, is usually what a source sends.
-    if (t.source == TimingSource::Cvt)
-        if (const auto standard = standardTimingFor(t.width, t.height, t.refreshHz); standard && !t.reducedBlanking)
-            out << "standard-mode " << standard->name << " (total " << standard->totalPixels << ")\n";
+    if (const auto standard = standardFor(t))
+        out << "standard-mode " << standard->name << " (total " << standard->totalPixels << ")\n";
+    return out.str();
+}
+
+void show(const VideoTiming& t, CtlOutput& output)
+{
+    const U1Figures u1 = u1Figures(t);
+    QJsonObject o = modeJson(t);
+    o.insert("command", "mode");
+    o.insert("action", "show");
+    o.insert("active", QJsonObject{{"width", t.width}, {"height", t.height}});
+    o.insert("interlaced", t.interlaced);
+    o.insert("total_lines", t.totalLines);
+    o.insert("refresh", figure(shown(fixed(t.refreshHz, 3)), t.interlaced ? "fields/s" : "Hz"));
+    o.insert("hsync_positive", t.hsyncPositive);
+    o.insert("vsync_positive", t.vsyncPositive);
+    o.insert("u1_total", u1.total);
+    if (u1.usable) {
+        o.insert("u1_divider", u1.divider);
+        QJsonObject vco;
+        for (std::size_t i = 0; i < kU1PsdRatios.size(); ++i)
+            vco.insert(QString::number(kU1PsdRatios[i]), figure(shown(fixed(u1.vcoMHz[i], 3)), "MHz"));
+        o.insert("vco_speed_by_psd", vco);
+    }
+    if (const auto standard = standardFor(t))
+        o.insert("standard_mode", QJsonObject{{"name", jsonText(standard->name)}, {"total_pixels", standard->totalPixels}});
+    output.print(o, [&t](const QJsonObject&) { return showText(t); });
 }
 
 // "apply NAME [--psd N]": the timing and the PSD option, or the usage error.
@@ -134,16 +206,19 @@ std::optional<std::string> parseApply(const std::vector<std::string>& words, Mod
 
 // Register 1 and then the feedback divider, each written as the U1 panel's
 // write procedure writes it: the register(s), the PLL reset, the lock status.
-void apply(const ModeCommand& request, ChipDevice& u1, const std::string& where, std::ostream& out)
+void apply(const ModeCommand& request, ChipDevice& u1, const std::string& where, CtlOutput& output)
 {
     const U1Figures figures = u1Figures(request.timing);
+    auto silent = [&] {
+        output.print({{"command", "mode"}, {"action", "apply"}, {"device", "U1"},
+                      {"error", jsonText(u1.notAnsweringSentence(where))}},
+                     [](const QJsonObject& r) { return plainText(r["error"]) + "\n"; });
+    };
     if (request.psdIndex) {
         // The PFD bits of register 1 stay as the chip holds them.
         const int loopCntl = u1.readRegister(reg::LoopCntl);
-        if (!u1.answered()) {
-            out << u1.notAnsweringSentence(where) << "\n";
-            return;
-        }
+        if (!u1.answered())
+            return silent();
         u1.writeRegister(reg::LoopCntl, static_cast<std::int16_t>(composeLoopCntl(decodePfd(loopCntl), request.psdIndex)));
         u1.writeZeroToPLLreset();
         u1.readLockStatus();
@@ -152,17 +227,27 @@ void apply(const ModeCommand& request, ChipDevice& u1, const std::string& where,
     u1.writeRegister(reg::FdBk1, static_cast<std::int16_t>(composeFdBk1(fdBk1Of(figures.divider))));
     u1.writeZeroToPLLreset();
     const int status = u1.readLockStatus();
-    if (!u1.answered()) {
-        out << u1.notAnsweringSentence(where) << "\n";
-        return;
-    }
-    out << "U1: " << request.timing.name << ": Total Pixels/Line " << figures.total << " (divider "
-        << figures.divider << ")";
+    if (!u1.answered())
+        return silent();
+    const std::string hsync = hsyncText(request.timing.lineKHz());
+    QJsonObject result{{"command", "mode"},
+                       {"action", "apply"},
+                       {"device", "U1"},
+                       {"name", jsonText(request.timing.name)},
+                       {"total_pixels", figures.total},
+                       {"divider", figures.divider},
+                       {"hsync", figure(shown(hsync), "kHz")},
+                       {"pll", lockWord(isPllLockedBit(status))},
+                       {"dpa", lockWord(isDpaLockedBit(status))}};
     if (request.psdIndex)
-        out << ", PSD " << kU1PsdRatios[static_cast<std::size_t>(*request.psdIndex)];
-    out << ", Hsync " << hsyncText(request.timing.lineKHz()) << " kHz; PLL "
-        << (isPllLockedBit(status) ? "locked" : "unlocked") << ", DPA "
-        << (isDpaLockedBit(status) ? "locked" : "unlocked") << "\n";
+        result.insert("psd", kU1PsdRatios[static_cast<std::size_t>(*request.psdIndex)]);
+    output.print(result, [&](const QJsonObject& r) {
+        std::string line = "U1: " + request.timing.name + ": Total Pixels/Line " + std::to_string(figures.total) +
+                           " (divider " + std::to_string(figures.divider) + ")";
+        if (request.psdIndex)
+            line += ", PSD " + std::to_string(r["psd"].toInt());
+        return line + ", Hsync " + hsync + " kHz; PLL " + plainText(r["pll"]) + ", DPA " + plainText(r["dpa"]) + "\n";
+    });
 }
 
 } // namespace
@@ -175,16 +260,17 @@ bool isModeQuery(const std::vector<std::string>& args)
 
 int runModeQuery(const std::vector<std::string>& args, CtlEnvironment& env)
 {
+    CtlOutput output(env.out, env.err, std::find(args.begin(), args.end(), "--json") != args.end());
     auto parsed = parseModeCommand(commandWords(args));
     if (const auto* error = std::get_if<std::string>(&parsed)) {
-        env.err << "zvx7246ctl: " << *error << "\n";
+        output.refusal("mode", 0, *error);
         return kUsage;
     }
     const ModeCommand& command = std::get<ModeCommand>(parsed);
     if (command.kind == ModeCommand::Kind::List)
-        list(command.filter, env.out, env.err);
+        list(command.filter, output);
     else
-        show(command.timing, env.out);
+        show(command.timing, output);
     return kOk;
 }
 
@@ -237,12 +323,12 @@ std::variant<ModeCommand, std::string> parseModeCommand(const std::vector<std::s
     return std::string("usage: mode list [TEXT] | mode show NAME | mode apply NAME [--psd 2|4|8|16]");
 }
 
-void runModeCommand(const ModeCommand& command, ChipDevice& u1, const std::string& where, CtlEnvironment& env)
+void runModeCommand(const ModeCommand& command, ChipDevice& u1, const std::string& where, CtlOutput& output)
 {
     switch (command.kind) {
-    case ModeCommand::Kind::List: list(command.filter, env.out, env.err); break;
-    case ModeCommand::Kind::Show: show(command.timing, env.out); break;
-    case ModeCommand::Kind::Apply: apply(command, u1, where, env.out); break;
+    case ModeCommand::Kind::List: list(command.filter, output); break;
+    case ModeCommand::Kind::Show: show(command.timing, output); break;
+    case ModeCommand::Kind::Apply: apply(command, u1, where, output); break;
     }
 }
 

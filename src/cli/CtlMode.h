@@ -17,6 +17,7 @@
 namespace zvx {
 
 class ChipDevice;
+class CtlOutput;
 struct CtlEnvironment;
 
 struct ModeCommand {
@@ -34,11 +35,12 @@ std::variant<ModeCommand, std::string> parseModeCommand(const std::vector<std::s
 
 // list and show print; apply writes U1 and prints what it set and the lock
 // status. where names the port or adapter for a chip that does not answer.
-void runModeCommand(const ModeCommand& command, ChipDevice& u1, const std::string& where, CtlEnvironment& env);
+void runModeCommand(const ModeCommand& command, ChipDevice& u1, const std::string& where, CtlOutput& output);
 
 // True for "mode list" and "mode show" (the first argument that is not an
 // option is "mode"): they run without opening a port.
 bool isModeQuery(const std::vector<std::string>& args);
+// With --json among the arguments the result is one JSON object.
 int runModeQuery(const std::vector<std::string>& args, CtlEnvironment& env);
 
 // The program's own options are parsed from the whole command line; a mode

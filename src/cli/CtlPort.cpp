@@ -1,12 +1,11 @@
 #include "cli/CtlPort.h"
 
+#include "cli/CtlArgs.h"
 #include "device/RegisterCodecs.h"
 #include "transport/BusLines.h"
 #include "transport/PortIo.h"
 
 #include <algorithm>
-#include <charconv>
-#include <optional>
 #include <ostream>
 
 namespace zvx {
@@ -19,23 +18,6 @@ std::string lower(std::string s)
     return s;
 }
 
-// 0..255, decimal or 0x hex, as every other zvx7246ctl number.
-std::optional<int> byteValue(const std::string& text)
-{
-    const char* first = text.data();
-    const char* last = text.data() + text.size();
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        first += 2;
-        base = 16;
-    }
-    int value = 0;
-    const auto [ptr, ec] = std::from_chars(first, last, value, base);
-    if (ec != std::errc() || ptr != last || first == last || value < 0 || value > 255)
-        return std::nullopt;
-    return value;
-}
-
 } // namespace
 
 std::variant<PortCommand, std::string> parsePortCommand(const std::vector<std::string>& words)
@@ -44,7 +26,7 @@ std::variant<PortCommand, std::string> parsePortCommand(const std::vector<std::s
         return "wrong number of arguments for 'port'";
     const std::string action = lower(words[1]);
     if (action != "read" && action != "write")
-        return "bad port command '" + words[1] + "' (expected read or write)";
+        return "bad port command '" + ctl::echo(words[1]) + "' (expected read or write)";
     PortCommand command;
     command.write = action == "write";
     if (words.size() != (command.write ? 4u : 3u))
@@ -60,27 +42,33 @@ std::variant<PortCommand, std::string> parsePortCommand(const std::vector<std::s
     else if (reg == "status")
         return "bad register 'status' for write (the status register is read-only; expected data or control)";
     else
-        return "bad register '" + words[2] + "' (expected " +
+        return "bad register '" + ctl::echo(words[2]) + "' (expected " +
                (command.write ? "data or control" : "data, status or control") + ")";
 
     if (command.write) {
-        const auto value = byteValue(words[3]);
-        if (!value)
-            return "bad value '" + words[3] + "' (expected 0..255, decimal or 0x hex)";
-        command.value = static_cast<std::uint8_t>(*value);
+        try {
+            command.value = static_cast<std::uint8_t>(ctl::parseNumber(words[3], "value", 0, 255));
+        } catch (const ctl::UsageError& e) {
+            return e.message;
+        }
     }
     return command;
 }
 
-void runPortCommand(const PortCommand& command, PortIo& port, const PortSet& ports, std::ostream& out)
+const char* portRegisterName(PortCommand::Register reg)
+{
+    return reg == PortCommand::Register::Data ? "data" : reg == PortCommand::Register::Status ? "status" : "control";
+}
+
+std::uint8_t runPortCommand(const PortCommand& command, PortIo& port, const PortSet& ports)
 {
     const std::uint16_t address = command.reg == PortCommand::Register::Data     ? ports.dataPortAddr
                                   : command.reg == PortCommand::Register::Status ? ports.statusPortAddr
                                                                                  : ports.controlPortAddr;
-    if (command.write)
-        port.portOut(address, command.value);
-    else
-        out << showHexByte(port.portIn(address)) << "\n";
+    if (!command.write)
+        return port.portIn(address);
+    port.portOut(address, command.value);
+    return command.value;
 }
 
 } // namespace zvx

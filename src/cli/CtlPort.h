@@ -28,6 +28,10 @@ struct PortCommand {
 // naming the bad argument). Nothing is opened to check it.
 std::variant<PortCommand, std::string> parsePortCommand(const std::vector<std::string>& words);
 
-void runPortCommand(const PortCommand& command, PortIo& port, const PortSet& ports, std::ostream& out);
+// Runs the command on the port; returns the byte read or written.
+std::uint8_t runPortCommand(const PortCommand& command, PortIo& port, const PortSet& ports);
+
+// "data", "status", "control".
+const char* portRegisterName(PortCommand::Register reg);
 
 } // namespace zvx

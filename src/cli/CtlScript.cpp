@@ -2,6 +2,7 @@
 
 #include "app/StopSignals.h"
 #include "cli/CtlCalc.h"
+#include "cli/CtlOutput.h"
 
 #include <cerrno>
 #include <csignal>
@@ -46,7 +47,7 @@ std::vector<std::string> splitWords(const std::string& line)
     return words;
 }
 
-int runScriptLines(std::istream& in, std::ostream& err, const std::function<bool()>& stop,
+int runScriptLines(std::istream& in, CtlOutput& output, const std::function<bool()>& stop,
                    const std::function<void(const std::vector<std::string>&, int)>& runOne)
 {
     constexpr int kUsage = 2;
@@ -58,10 +59,10 @@ int runScriptLines(std::istream& in, std::ostream& err, const std::function<bool
             return 0;
         ++lineNumber;
         if (got != ScriptLine::Line) {
-            err << "zvx7246ctl: line " << lineNumber << ": "
-                << (got == ScriptLine::Nul ? "a NUL byte: standard input is not a text script"
-                                           : "longer than " + std::to_string(kMaxScriptLine) + " bytes")
-                << "; the script stops here\n";
+            output.refusal({}, lineNumber,
+                           (got == ScriptLine::Nul ? "a NUL byte: standard input is not a text script"
+                                                   : "longer than " + std::to_string(kMaxScriptLine) + " bytes") +
+                               std::string("; the script stops here"));
             return kUsage;
         }
         const auto words = splitWords(line);
@@ -71,12 +72,13 @@ int runScriptLines(std::istream& in, std::ostream& err, const std::function<bool
     return 0;
 }
 
-int runCalcLine(const std::vector<std::string>& words, int lineNumber, CtlEnvironment& env, ChipReader readChip)
+int runCalcLine(const std::vector<std::string>& words, int lineNumber, CtlEnvironment& env, CtlOutput& output,
+                ChipReader readChip)
 {
     std::ostringstream err;
     CtlEnvironment calcEnv{env.in, env.out, err, env.openPort};
     calcEnv.readChip = std::move(readChip);
-    const int status = runCalc(words, calcEnv);
+    const int status = runCalc(words, calcEnv, &output, lineNumber);
     const std::string prefix = "zvx7246ctl: ";
     std::istringstream lines(err.str());
     for (std::string line; std::getline(lines, line);) {

@@ -14,6 +14,8 @@
 
 namespace zvx {
 
+class CtlOutput;
+
 // The longest script line taken, in bytes without its line end.
 constexpr std::size_t kMaxScriptLine = 64 * 1024;
 
@@ -35,14 +37,16 @@ std::vector<std::string> splitWords(const std::string& line);
 // Runs the script's commands through runOne(words, lineNumber), skipping
 // blank lines and lines that start with "#", until the input ends or stop()
 // is true (asked before each line). A line that cannot be a command (longer
-// than kMaxScriptLine, or holding a NUL byte) is named with its number on
-// err and ends the script with the bad-usage status, 2; else 0.
-int runScriptLines(std::istream& in, std::ostream& err, const std::function<bool()>& stop,
+// than kMaxScriptLine, or holding a NUL byte) is refused with its number
+// and ends the script with the bad-usage status, 2; else 0.
+int runScriptLines(std::istream& in, CtlOutput& output, const std::function<bool()>& stop,
                    const std::function<void(const std::vector<std::string>&, int)>& runOne);
 
-// calc as a script line: its messages name the line, and --from-chip reads
-// the chip through readChip (the script's own bus).
-int runCalcLine(const std::vector<std::string>& words, int lineNumber, CtlEnvironment& env, ChipReader readChip);
+// calc as a script line: its messages name the line, its result goes to the
+// script's output, and --from-chip reads the chip through readChip (the
+// script's own bus).
+int runCalcLine(const std::vector<std::string>& words, int lineNumber, CtlEnvironment& env, CtlOutput& output,
+                ChipReader readChip);
 
 // Standard output (or any descriptor) that keeps the reason of a failed
 // write, so a reader that went away (EPIPE) is told from a full disk.

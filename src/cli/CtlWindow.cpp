@@ -4,6 +4,7 @@
 #include "app/StopSignals.h"
 #include "cli/Ctl.h"
 #include "cli/CtlCalc.h"
+#include "cli/CtlOutput.h"
 #include "cli/CtlScript.h"
 #include "cli/WindowConnection.h"
 
@@ -27,11 +28,12 @@ constexpr int kStopAnswerMs = 5000;
 
 // The words of the command itself: calc with all its own options, or what
 // is not an option.
-std::vector<std::string> commandWords(const std::vector<std::string>& args)
+std::vector<std::string> commandWords(const std::vector<std::string>& args,
+                                      const std::vector<std::string_view>& commandOptions)
 {
     if (isCalcCommand(args))
         return std::vector<std::string>(std::find(args.begin(), args.end(), std::string("calc")), args.end());
-    return parseAppOptions(args).arguments;
+    return parseAppOptions(args, commandOptions).arguments;
 }
 
 std::string currentFolder()
@@ -42,14 +44,17 @@ std::string currentFolder()
 
 } // namespace
 
-std::vector<std::string> windowOptionWords(const std::vector<std::string>& args)
+std::vector<std::string> windowOptionWords(const std::vector<std::string>& args,
+                                           const std::vector<std::string_view>& commandOptions)
 {
     const bool calc = isCalcCommand(args);
     std::vector<std::string> words;
     for (const std::string& arg : args) {
         if (arg == "--" || (calc && arg == "calc"))
             break;
-        if (arg.rfind("--", 0) == 0)
+        const std::string_view name = std::string_view(arg).substr(0, arg.find('='));
+        if (arg.rfind("--", 0) == 0 &&
+            std::find(commandOptions.begin(), commandOptions.end(), name) == commandOptions.end())
             words.push_back(arg);
     }
     return words;
@@ -73,38 +78,36 @@ std::string windowOptionRefusal(const std::vector<std::string>& args)
     return {};
 }
 
-int runThroughWindow(const std::vector<std::string>& args, const AppOptions& options, CtlEnvironment& env)
+int runThroughWindow(const std::vector<std::string>& args, const std::vector<std::string_view>& commandOptions,
+                     const AppOptions& options, CtlEnvironment& env)
 {
-    if (const std::string refusal = windowOptionRefusal(args); !refusal.empty()) {
-        env.err << "zvx7246ctl: " << refusal << "\n";
+    const std::vector<std::string> words = commandWords(args, commandOptions);
+    CtlOutput output(env.out, env.err, options.json);
+    auto refuse = [&](const std::string& message) {
+        output.refusal(words.empty() ? std::string() : words[0], 0, message);
         return kUsage;
-    }
-    const std::vector<std::string> words = commandWords(args);
-    if (words.empty()) {
-        env.err << "zvx7246ctl: no command (try --help)\n";
-        return kUsage;
-    }
-    if (options.lenient && words[0] != "apply" && words[0] != "-") {
-        env.err << "zvx7246ctl: --lenient goes with apply\n";
-        return kUsage;
-    }
+    };
+    if (const std::string refusal = windowOptionRefusal(args); !refusal.empty())
+        return refuse(refusal);
+    if (words.empty())
+        return refuse("no command (try --help)");
+    if (options.lenient && words[0] != "apply" && words[0] != "export" && words[0] != "-")
+        return refuse("--lenient goes with apply and export");
     auto stopSignal = [&env] { return env.stopSignal ? env.stopSignal() : 0; };
     WindowConnection window;
     switch (window.open(env.windowSocket.empty() ? userWindowSocketPath() : env.windowSocket, -1, env.stopWakeFd)) {
     case WindowConnection::Open::Connected:
         break;
     case WindowConnection::Open::NoWindow:
-        env.err << "zvx7246ctl: no zvx7246labTool window is running for this user\n";
-        return kUsage;
+        return refuse("no zvx7246labTool window is running for this user");
     case WindowConnection::Open::Failed:
         if (window.interrupted())
             return exitStatusForSignal(stopSignal());
-        env.err << "zvx7246ctl: " << window.error() << "\n";
-        return kUsage;
+        return refuse(window.error());
     }
     env.err << window.hello().status << " (through the zvx7246labTool window, pid " << window.hello().pid << ")\n";
 
-    std::vector<std::string> forwarded = windowOptionWords(args);
+    std::vector<std::string> forwarded = windowOptionWords(args, commandOptions);
     forwarded.erase(std::remove(forwarded.begin(), forwarded.end(), std::string("--window")), forwarded.end());
     if (!window.send("options", joinWords(forwarded)) || !window.send("folder", currentFolder())) {
         env.err << "zvx7246ctl: " << window.error() << "\n";
@@ -168,7 +171,7 @@ int runThroughWindow(const std::vector<std::string>& args, const AppOptions& opt
             watchedIn.emplace(&*watched);
         }
         std::istream& in = watchedIn ? *watchedIn : env.in;
-        worst = std::max(worst, runScriptLines(in, env.err, [&] { return ended != kOk || stopSignal() != 0; }, runOne));
+        worst = std::max(worst, runScriptLines(in, output, [&] { return ended != kOk || stopSignal() != 0; }, runOne));
         if (ended == kOk && stopSignal() == 0 && window.readable()) {
             const auto record = window.receive(-1, 0);
             env.err << "zvx7246ctl: " << (record && record->name == "bye" ? record->payload : "the zvx7246labTool window went away")

@@ -1,5 +1,6 @@
 #include "device/ChipDevice.h"
 
+#include "device/WriteAllPlan.h"
 #include "transport/BusLog.h"
 
 #include <string>
@@ -102,27 +103,20 @@ std::int16_t ChipDevice::writeAllBus(const RegisterImage& image, bool pllChanged
                                      const LockStatusHandler& onLockStatus)
 {
     Operation op(*this);
-    // The chip's register pointer advances after each data byte, so one
-    // transaction from register 0 fills registers 0 to 7.
+    const WriteAllPlan plan = writeAllPlan(image, pllChanged, dpaChanged);
+    RegisterImage block{};
+    for (std::size_t r = 0; r < plan.block.size(); ++r)
+        block[r] = static_cast<std::int16_t>(plan.block[r]);
     bus_.i2cWriteBlock(writeAddress_, reg::FirstBlockRegister, reg::FirstBlockRegister,
-                       reg::LastBlockRegister, image);
+                       reg::LastBlockRegister, block);
     noteTransaction();
-
-    // New loop settings only take once the loop is restarted; a new DPA
-    // code once the DPA is.
-    if (pllChanged) writeZeroToPLLreset();
-    if (dpaChanged) writeZeroToDPAreset();
+    for (const int reset : plan.resets)
+        writeRegister(reg::Reset, static_cast<std::int16_t>(reset));
 
     const std::int16_t status = readLockStatus();
     if (onLockStatus) onLockStatus(status);
-
-    // Recovery: a PLL that did not lock gets another restart, and the DPA,
-    // which runs from the PLL's clock, follows it.
-    if (!isPllLockedBit(status)) {
-        writeZeroToPLLreset();
-        writeZeroToDPAreset();
-    }
-    if (!isDpaLockedBit(status)) writeZeroToDPAreset();
+    for (const int reset : recoveryResets(status))
+        writeRegister(reg::Reset, static_cast<std::int16_t>(reset));
 
     const std::int16_t finalStatus = readLockStatus();
     if (onLockStatus) onLockStatus(finalStatus);

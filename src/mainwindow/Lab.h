@@ -58,6 +58,10 @@ public:
     virtual void showRevisionNotice(Device device, bool show) = 0;
     // The acoustic answer to a pattern-generator hot key, after its action.
     virtual void playHotKeySound(const QString& key) = 0;
+    // True while the user's own bus work is under way and may let the event
+    // loop run before it ends: work started from a timer (the Lock Watch's
+    // poll) waits for its next tick then.
+    virtual bool busInUse() = 0;
 
     AppSettings settings;
     ChipAddresses addresses;

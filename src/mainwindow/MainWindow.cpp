@@ -63,6 +63,7 @@ void MainWindow::buildMenus()
     mnuSave = item(file, "mnuSave", QStringLiteral("&Save"));
     mnuSave->setEnabled(false);
     mnuSaveAs = item(file, "mnuSaveAs", QStringLiteral("Save &As"));
+    mnuExportRegisters = item(file, "mnuExportRegisters", QStringLiteral("Export Registers..."));
     mnuExit = item(file, "mnuExit", QStringLiteral("&Exit"));
     connect(mnuExit, &QAction::triggered, this, [this] { app_.mnuExit_Click(); });
 
@@ -79,6 +80,7 @@ void MainWindow::buildMenus()
     QMenu* features = menu("mnuI2C_debug", QStringLiteral("Fea&tures"));
     mnu_Calc = item(features, "mnu_Calc", QStringLiteral("Calculato&r"));
     mnuLoopResponse = item(features, "mnuLoopResponse", QStringLiteral("&Loop Response..."));
+    mnuLockWatch = item(features, "mnuLockWatch", QStringLiteral("Lock Watch..."));
     mnuI2C_AutoWrite = item(features, "mnuI2C_AutoWrite", QStringLiteral("Auto &Write"));
     mnuI2C_AutoWrite->setCheckable(true);
     connect(mnuI2C_AutoWrite, &QAction::triggered, this, [this] { mnuI2C_AutoWrite_Click(); });

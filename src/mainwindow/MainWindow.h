@@ -74,11 +74,13 @@ public:
     QAction* mnuOpen = nullptr;
     QAction* mnuSave = nullptr;
     QAction* mnuSaveAs = nullptr;
+    QAction* mnuExportRegisters = nullptr;
     QAction* mnuExit = nullptr;
     QAction* mnuU1 = nullptr;
     QAction* mnuU4 = nullptr;
     QAction* mnu_Calc = nullptr;
     QAction* mnuLoopResponse = nullptr;
+    QAction* mnuLockWatch = nullptr;
     QAction* mnuI2C_AutoWrite = nullptr;
     QAction* mnuShowBitBang = nullptr;
     QAction* mnuI2C_debug_debugWin = nullptr;

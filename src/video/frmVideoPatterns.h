@@ -46,8 +46,6 @@ public:
     void cmdUseForU1_Click();
     // Asks the renderer what the chosen mode will really run at.
     void refreshDisplayTiming();
-    // A pattern is on the screen: runVideoPattern has not returned.
-    bool isRunning() const { return running_; }
 
     VideoPatternState& patternState() { return state_; }
     // The file name CommonDialog1 holds: empty until a bitmap was chosen.
@@ -68,6 +66,9 @@ public:
     QPushButton* cmdClose = nullptr;
     QLabel* lblDisplayTiming = nullptr;
     QPushButton* cmdUseForU1 = nullptr;
+
+    // A pattern is on the screen (its hot keys may be writing to the chip).
+    bool isRunning() const { return running_; }
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -47,7 +47,7 @@ TEST(CalcRange, ValuesOutsideTheBoardsRangesExitTwoNamingOptionAndRange)
         {kClock + "--hsync 3\x1B[2J1", "bad --hsync '3\\x1B[2J1' (expected a decimal number)"},
         {kClock + "--psd " + std::string(200, '4'), "bad --psd '" + std::string(80, '4') + "...' (expected 2|4|8|16)"},
         {kClock + "--bogus\x1B", "unknown option --bogus\\x1B"},
-        {kClock + "--lenient", "--lenient goes with apply"},
+        {kClock + "--lenient", "--lenient goes with apply and export"},
     };
     for (const auto& [line, message] : rows) {
         const test::CtlRun r = calc(line);

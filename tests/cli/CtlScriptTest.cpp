@@ -83,6 +83,7 @@ TEST(CtlCommandLine, IsCheckedBeforeAnythingIsOpened)
         {{"reset", "U1", "all"}, "zvx7246ctl: bad reset 'all'"},
         {{"apply", dir.filePath("missing.zvx").toStdString()}, "No such file or directory"},
         {{"port", "write", "status", "1"}, "zvx7246ctl: bad register 'status'"},
+        {{"port", "write", "data", "0x1G\x1B"}, "zvx7246ctl: bad value '0x1G\\x1B' (expected 0..255"},
         {{"--sim-rev=U3:A", "lock", "U1"}, "zvx7246ctl: --sim-rev=U3:A: unknown device \"U3\" (use U1 or U4)\n"},
     };
     for (const auto& [command, message] : rows) {
