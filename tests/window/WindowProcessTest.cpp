@@ -140,6 +140,8 @@ TEST_F(WindowProcess, AWriteSentThroughTheWindowRunsOnItsBusAndIsCaptured)
         << run.err;
     run = ctl({"--window", "read", "0x4C", "4"});
     EXPECT_EQ(run.out, "2A\n");
+    run = ctl({"--window", "--json", "read", "0x4C", "4"});
+    EXPECT_EQ(run.out, "{\"acknowledged\":true,\"address\":76,\"command\":\"read\",\"register\":4,\"value\":42}\n");
     const CtlRun direct = ctl({"--port=sim", "read", "0x4C", "4"});
     EXPECT_EQ(direct.out, "00\n") << "a direct run on the simulated board has a board of its own";
 
@@ -181,6 +183,31 @@ TEST_F(WindowProcess, AnotherUsersConnectionIsRefusedWhateverTheFilePermissionsS
         said += lab.readAllStandardError().toStdString();
     }
     EXPECT_NE(said.find("zvx7246labTool: refused a connection from user id 65534"), std::string::npos) << said;
+}
+
+TEST_F(WindowProcess, AWatchReportsAsItGoesAndEndsWithItsSummaryOnCtrlC)
+{
+    QProcess watch;
+    launch(watch, {"--window", "watch", "U1", "--interval=50"});
+    std::string out;
+    QElapsedTimer clock;
+    clock.start();
+    while (out.find("U1 PLL") == std::string::npos && clock.elapsed() < 20000) {
+        watch.waitForReadyRead(20);
+        out += watch.readAllStandardOutput().toStdString();
+    }
+    ASSERT_NE(out.find("U1 PLL unlocked, DPA unlocked"), std::string::npos) << "the first reading, at once";
+    QProcess write;  // one command at a time: it waits for the watch
+    launch(write, {"--window", "write", "0x4C", "4", "0x15"});
+    EXPECT_FALSE(write.waitForFinished(300));
+    ::kill(pid_t(watch.processId()), SIGINT);
+    ASSERT_TRUE(write.waitForFinished(20000));
+    EXPECT_EQ(write.exitCode(), 0);
+    ASSERT_TRUE(watch.waitForFinished(20000));
+    EXPECT_EQ(watch.exitCode(), 128 + SIGINT);
+    out += watch.readAllStandardOutput().toStdString();
+    EXPECT_NE(out.find("summary: watched"), std::string::npos) << out;
+    EXPECT_EQ(ctl({"--window", "read", "0x4C", "4"}).out, "15\n");
 }
 
 TEST_F(WindowProcess, AKilledScriptLeavesTheWindowWorkingAndAClosedWindowEndsTheScript)
