@@ -41,8 +41,9 @@ std::string lower(std::string s)
 
 // The client's folder as the current one while its command runs, so its
 // relative file names mean what they mean in its shell; the window's own
-// folder comes back afterwards. Nothing else runs meanwhile: the command is
-// synchronous on the window's one thread.
+// folder comes back afterwards. The command is synchronous on the window's
+// one thread, so nothing else sees the change; while a watch pauses and the
+// window's events run, the window's own folder is back.
 class InClientFolder {
 public:
     explicit InClientFolder(const std::string& folder)
@@ -196,6 +197,13 @@ WindowAnswer WindowCommands::run(const WindowCommand& command)
     answer.status = runCtlLine(command.request.words, command.request.lineNumber, options, bus, env);
     transactions.registerWritten = std::move(before);
 
+    answer.out = forwarded.str();
+    answer.err = err.str();
+    // The window was closed while the command ran (a watch's pause): its
+    // bus is closed, and nothing is left to show.
+    if (app_.hasExited())
+        return answer;
+
     // apply: what File > Open shows of the file, over the chips it wrote.
     std::bitset<9> replace[2];
     if (const auto apply = applyWords(command.request.words); apply && answer.status != kUsage) {
@@ -216,8 +224,6 @@ WindowAnswer WindowCommands::run(const WindowCommand& command)
             continue;
         showChip(d, replace[i]);
     }
-    answer.out = forwarded.str();
-    answer.err = err.str();
     return answer;
 }
 
