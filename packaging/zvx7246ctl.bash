@@ -28,7 +28,7 @@ _zvx7246ctl_offer()
 _zvx7246ctl()
 {
     local commands="write read dump read-all lock revision reset apply diff watch export calc mode port -"
-    local options="--port= --lpt= --sim-rev= --capture= --delay= --trace --no-ack --json --help --version"
+    local options="--port= --lpt= --sim-rev= --capture= --delay= --trace --no-ack --json --window --help --version"
     local calc_clock="--hsync --osc --oscdiv --total --psd --dpa --offset --outscl --from-chip --rev-a"
     local calc_loop="--pfd --r --c1 --c2 --n --kv --kd --bode"
     local calc_valued=" ${calc_clock/ --rev-a/} $calc_loop "

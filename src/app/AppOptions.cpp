@@ -79,6 +79,8 @@ void parseOption(std::string_view arg, AppOptions& o)
         flag(o.lenient);
     } else if (name == "--json") {
         flag(o.json);
+    } else if (name == "--window") {
+        flag(o.window);
     } else if (name == "--help") {
         flag(o.help);
     } else if (name == "--version") {

@@ -28,6 +28,7 @@ struct AppOptions {
     bool trace = false;                  // --trace
     bool lenient = false;                // --lenient (zvx7246ctl apply: a file with odd values)
     bool json = false;                   // --json (zvx7246ctl: every result as one JSON object)
+    bool window = false;                 // --window (zvx7246ctl: the commands go to the running window)
     bool help = false;                   // --help
     bool version = false;                // --version
 

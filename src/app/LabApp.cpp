@@ -6,6 +6,8 @@
 #include "calculator/frmSetFrequency.h"
 #include "app/InstanceLock.h"
 #include "app/TraceStream.h"
+#include "app/WindowCommands.h"
+#include "app/WindowProtocol.h"
 
 #include "device/NumberText.h"
 #include "mainwindow/DevicePanel.h"
@@ -35,6 +37,9 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QLockFile>
+#include <QThread>
+
+#include <iostream>
 
 namespace zvx {
 
@@ -131,7 +136,60 @@ bool LabApp::Main()
         mainWindow_->inPanel()->checkChipRevision(false);
     if (!exited_)
         mainWindow_->outPanel()->checkChipRevision(false);
+
+    // 9. Scripts may drive the window from now on (zvx7246ctl --window).
+    if (!exited_)
+        listenForScripts();
     return true;
+}
+
+void LabApp::listenForScripts()
+{
+    const QString lockPath = options_.lockFilePath.isEmpty() ? defaultInstanceLockPath() : options_.lockFilePath;
+    const std::string path = options_.windowSocketPath.isEmpty() ? windowSocketPathForLock(lockPath.toStdString())
+                                                                 : options_.windowSocketPath.toStdString();
+    auto commands = std::make_unique<WindowCommands>(*this);
+    if (const std::string why = commands->listen(path); !why.empty()) {
+        // The window works on; only scripts cannot reach it.
+        std::cerr << "zvx7246labTool: not listening for zvx7246ctl --window: " << why << std::endl;
+        return;
+    }
+    windowCommands_ = std::move(commands);
+}
+
+const char* LabApp::busWork()
+{
+    const MainWindow* w = mainWindow_.get();
+    if (bus_.transactions().inTransaction())
+        return "a bus transaction";
+    if (QApplication::activeModalWidget() != nullptr)
+        return "a dialog waiting for an answer";
+    if (w && (w->turboUpRunning || w->turboDnRunning))
+        return "the auto-repeat of a stepper";
+    if (videoPatterns_ && videoPatterns_->isRunning())
+        return "a video pattern run";
+    if (toggleTest_ && toggleTest_->isRunning())
+        return "the toggle test";
+    return nullptr;
+}
+
+bool LabApp::busInUse()
+{
+    return busWork() != nullptr;
+}
+
+std::string LabApp::busyWith()
+{
+    if (const char* what = busWork())
+        return what;
+    // The wait cursor: a command of the window's own runs (Read All, Open).
+    if (QApplication::overrideCursor())
+        return "a command of the window";
+    // An event loop inside the main one: a dialog waits for its answer, or a
+    // sound plays, in the middle of whatever showed or played it.
+    if (QThread::currentThread()->loopLevel() > 1)
+        return "a dialog or a sound of the window";
+    return {};
 }
 
 void LabApp::connectMainWindow()
@@ -324,14 +382,6 @@ frmLockWatch& LabApp::lockWatch()
     return *lockWatch_;
 }
 
-bool LabApp::busInUse()
-{
-    const MainWindow* w = mainWindow_.get();
-    return bus_.transactions().inTransaction() || QApplication::activeModalWidget() != nullptr ||
-           (w && (w->turboUpRunning || w->turboDnRunning)) || (videoPatterns_ && videoPatterns_->isRunning()) ||
-           (toggleTest_ && toggleTest_->isRunning());
-}
-
 LoopResponseWindow& LabApp::loopResponseWindow()
 {
     if (!loopResponse_)
@@ -373,6 +423,10 @@ void LabApp::mnuExit_Click()
     if (exited_)
         return;
     exited_ = true;
+    // A script waiting for an answer is told the window is gone (and a
+    // command that is running, a lock watch, ends at its next look).
+    if (windowCommands_)
+        windowCommands_->server().close("the zvx7246labTool window was closed");
     bus_.closeI2Cbus();
     if (debugWin_)
         debugWin_->hide();

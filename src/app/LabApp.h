@@ -17,6 +17,7 @@
 #include <iosfwd>
 #include <memory>
 #include <optional>
+#include <string>
 
 
 class QLockFile;
@@ -40,6 +41,7 @@ class frmLockWatch;
 class frmTolvoAdditions;
 class frmAdvancedVideoSettings;
 class frmVideoPatterns;
+class WindowCommands;
 
 struct LabOptions {
     std::unique_ptr<PortIo> port;   // the backend the bus runs on
@@ -57,6 +59,9 @@ struct LabOptions {
     bool noAck = false;                        // start with "ACK -not- required" checked
     std::ostream* trace = nullptr;             // the bus monitor's text copied here as it grows
     QString rendererPath;           // --renderer=PATH; empty = beside the program, then the installed folder
+    // Where the window listens for zvx7246ctl --window; empty = beside the
+    // instance lock (zvx7246labTool.sock).
+    QString windowSocketPath;
 };
 
 class LabApp : public QObject, public Lab {
@@ -129,6 +134,16 @@ public:
     void mnuVideoPatterns_Click();
     void showAdvancedVideoSettings();
 
+    // What the window is busy with that a command of zvx7246ctl --window
+    // must not start inside ("the auto-repeat of a stepper"); empty when a
+    // command may run now.
+    std::string busyWith();
+    // The commands zvx7246ctl --window sends; null until Main has run, or
+    // when the window could not listen.
+    WindowCommands* windowCommands() const { return windowCommands_.get(); }
+    // The port status line of the start ("Port: simulated evaluation board").
+    std::string portStatusLine() const { return options_.portStatus.toStdString(); }
+
 signals:
     void exitRequested();
 
@@ -143,6 +158,11 @@ private:
     void connectLoopResponse();
     void createToolWindows();
     void ensureDebugWindow();
+    // Starts serving zvx7246ctl --window beside the instance lock.
+    void listenForScripts();
+    // The user's bus work under way that lets the event loop run before it
+    // ends (busInUse), in words; null when there is none.
+    const char* busWork();
     // Shows a tool window modeless, in front.
     static void showToolWindow(QWidget& window);
 
@@ -170,6 +190,7 @@ private:
     std::unique_ptr<frmAdvancedVideoSettings> advancedVideo_;  // uses the pattern window's record
     std::unique_ptr<LoopResponseWindow> loopResponse_;
     std::unique_ptr<frmLockWatch> lockWatch_;
+    std::unique_ptr<WindowCommands> windowCommands_;
     bool exited_ = false;
 };
 

@@ -47,6 +47,11 @@ LabStart startLabTool(const AppOptions& options, LabStartEnvironment& env)
         result.exitCode = 2;
         return result;
     }
+    if (options.window) {
+        env.err << "zvx7246labTool: --window is an option of zvx7246ctl (it sends commands to this window)\n";
+        result.exitCode = 2;
+        return result;
+    }
     auto program = std::make_shared<LabApp*>(nullptr);  // the program the stop signals end, once it exists
     if (env.stopSignals)
         watchStopSignals(result, *env.stopSignals, program);

@@ -71,6 +71,7 @@ ProgramPort openProgramPort(const AppOptions& options, const ProgramPortSystem& 
     };
     PortOpenOptions open;
     open.lptIndex = options.lptIndex();
+    open.paths.holder = system.portHolder;
     PortChoice choice = openPort(kind.kind, makeSimulated, open);
     result.status = choice.status;
     result.note = choice.note;

@@ -8,6 +8,7 @@
 #include "transport/I2cDev.h"
 #include "transport/PortIo.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +39,8 @@ struct ProgramPort {
 struct ProgramPortSystem {
     I2cDevPaths i2cDevPaths;
     I2cDevOpener openI2cDev = openLinuxI2cDev;
+    // Who holds a parallel port that is in use (ParportPaths::holder).
+    std::function<std::string()> portHolder;
 };
 
 ProgramPort openProgramPort(const AppOptions& options, const ProgramPortSystem& system = {});

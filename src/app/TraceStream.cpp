@@ -8,7 +8,7 @@
 
 namespace zvx {
 
-void copyTraceTo(BusLog& log, std::ostream& out)
+BusLog::ListenerId copyTraceTo(BusLog& log, std::ostream& out)
 {
     BusLog::Listener listener;
     listener.appended = [&out](std::string_view text, std::size_t) {
@@ -16,7 +16,7 @@ void copyTraceTo(BusLog& log, std::ostream& out)
         s.erase(std::remove(s.begin(), s.end(), '\r'), s.end());
         out << s << std::flush;
     };
-    log.addListener(std::move(listener));
+    return log.addListener(std::move(listener));
 }
 
 } // namespace zvx

@@ -9,6 +9,8 @@
 #include "cli/CtlOutput.h"
 #include "cli/CtlScript.h"
 #include "cli/CtlSession.h"
+#include "cli/CtlWindow.h"
+#include "cli/WindowConnection.h"
 #include "transport/BusCapture.h"
 #include "transport/PortSelect.h"
 
@@ -63,21 +65,62 @@ const char* const kUsageText =
     "  --delay=N                 bus delay count (default 10)\n"
     "  --no-ack                  do not wait for acknowledges\n"
     "  --json                    print each command's result as one JSON object (one a line)\n"
+    "  --window                  send the commands to this user's running zvx7246labTool\n"
+    "                            window, which runs them on its bus and shows what they did\n"
+    "                            (not with --port, --lpt, --sim-rev, --delay, --no-ack, --capture)\n"
     "  --help, --version\n"
     "numbers take 0x hex or decimal; exit status 0 done, 1 missing acknowledge, 2 bad usage,\n"
     "128+N ended by signal N (after the command under way)\n";
 
+// One command on a session: a prepared one, or a script line prepared here.
+// A refusal is said as a direct run says it, with the script line it came from.
+int runLine(Session& session, const Session::Prepared& prepared, const std::vector<std::string>& words,
+            int lineNumber, bool lenient, CtlEnvironment& env, CtlOutput& output)
+{
+    try {
+        if (!prepared && words[0] == "calc") {
+            // calc --from-chip reads the session's bus, not one of its own.
+            ChipReader readChip = [&session](Device d) { return session.readRegisters(d); };
+            if (lineNumber > 0)
+                return runCalcLine(words, lineNumber, env, output, std::move(readChip));
+            CtlEnvironment calcEnv{env.in, env.out, env.err, env.openPort};
+            calcEnv.readChip = std::move(readChip);
+            return runCalc(words, calcEnv);
+        }
+        return session.run(prepared ? prepared : Session::prepare(words, session.adapter(), lenient));
+    } catch (const UsageError& e) {
+        output.refusal(words[0], lineNumber, e.message, e.preface);
+        return kUsage;
+    }
+}
+
+// The options a command keeps among its words.
+const std::vector<std::string_view> kCommandOptions = {"--format", "--bus", "--from-chip", "--interval", "--for", "--until"};
+
 } // namespace
+
+int runCtlLine(const std::vector<std::string>& words, int lineNumber, const AppOptions& options,
+               CtlBorrowedBus bus, CtlEnvironment& env)
+{
+    if (words.empty())
+        return kOk;
+    CtlOutput output(env.out, env.err, options.json);
+    Session session(bus, options, env, output);
+    return runLine(session, {}, words, lineNumber, options.lenient, env, output);
+}
 
 int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
 {
-    if (isCalcCommand(args))
+    const bool throughWindow = hasWindowOption(args);
+    if (isCalcCommand(args) && !throughWindow)
         return runCalc(args, env);
-    if (isModeQuery(args))
+    if (isModeQuery(args) && !throughWindow)
         return runModeQuery(args, env);
-    // The options of one command stay among its words.
-    const AppOptions options = parseAppOptions(withModeOptionsLast(args),
-                                               {"--format", "--bus", "--from-chip", "--interval", "--for", "--until"});
+    // The options of one command stay among its words; a mode command's --psd
+    // goes behind "--" to reach it.
+    const std::vector<std::string> arguments = withModeOptionsLast(args);
+    const AppOptions options = throughWindow ? parseAppOptions(windowOptionWords(arguments, kCommandOptions))
+                                             : parseAppOptions(arguments, kCommandOptions);
     CtlOutput output(env.out, env.err, options.json);
     const std::string command0 = options.arguments.empty() ? std::string() : options.arguments[0];
     auto refuse = [&](const std::string& message, const std::string& preface = {}) {
@@ -96,6 +139,8 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
         return refuse(options.errors.front());
     if (options.renderer)
         return refuse("--renderer is an option of zvx7246labTool (the pattern generator)");
+    if (throughWindow)
+        return runThroughWindow(arguments, kCommandOptions, options, env);
     if (options.arguments.empty())
         return refuse("no command (try --help)");
     if (options.lenient && command0 != "apply" && command0 != "export" && command0 != "-")
@@ -119,7 +164,12 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
     if (const int signal = stopSignal())
         return exitStatusForSignal(signal);
 
-    ProgramPort port = env.openPort ? env.openPort(options) : openProgramPort(options);
+    // A parallel port held by this user's window is named with the way out.
+    ProgramPortSystem system;
+    system.portHolder = [&env] {
+        return windowPortHolder(env.windowSocket.empty() ? userWindowSocketPath() : env.windowSocket);
+    };
+    ProgramPort port = env.openPort ? env.openPort(options) : openProgramPort(options, system);
     if (!port.error.empty())
         return refuse(port.error);
     if (!port.captureRefused.empty())
@@ -143,19 +193,7 @@ int runCtl(const std::vector<std::string>& args, CtlEnvironment& env)
     // lineNumber: the input line of a command read from standard input, 0
     // for the command line.
     auto runOne = [&](const std::vector<std::string>& words, int lineNumber) {
-        try {
-            if (lineNumber > 0 && words[0] == "calc")
-                worst = std::max(worst, runCalcLine(words, lineNumber, env, output, [&session](Device d) {
-                                     return session.readRegisters(d);
-                                 }));
-            else if (prepared)
-                worst = std::max(worst, session.run(prepared));
-            else
-                worst = std::max(worst, session.run(Session::prepare(words, session.adapter(), options.lenient)));
-        } catch (const UsageError& e) {
-            output.refusal(words[0], lineNumber, e.message, e.preface);
-            worst = std::max(worst, kUsage);
-        }
+        worst = std::max(worst, runLine(session, prepared, words, lineNumber, options.lenient, env, output));
         // What is on disk holds every finished command, for a viewer
         // reading along and for a program that is killed.
         if (capture)

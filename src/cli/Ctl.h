@@ -45,7 +45,34 @@ struct CtlEnvironment {
     ChipReader readChip = {};
     // The clocks and the pause of watch.
     WatchClock watchClock = {};
+    // --window: where the window listens; empty = this user's window
+    // (userWindowSocketPath). Tests point it at a window of their own.
+    std::string windowSocket = {};
+    // Readable once a stop signal arrived (StopSignals::wakeFd), so a wait for
+    // the window's answer ends at once; -1: none.
+    int stopWakeFd = -1;
+    // The descriptor `in` reads (standard input), or -1: zvx7246ctl --window
+    // then also notices a window that closes while the script waits for a line.
+    int inFd = -1;
 };
+
+class ChipDevice;
+class I2cBus;
+
+// The bus and chip devices of a program that keeps them (the window's).
+struct CtlBorrowedBus {
+    I2cBus& bus;
+    ChipDevice& u1;
+    ChipDevice& u4;
+};
+
+// Runs one command on a borrowed bus exactly as a direct run runs it: the
+// same output and messages on env, the same exit status. lineNumber: the
+// script line the command came from, 0 for a command line. Of the options
+// only --lenient and --trace mean something here; the bus keeps its own
+// port, settings and chip addresses.
+int runCtlLine(const std::vector<std::string>& words, int lineNumber, const AppOptions& options,
+               CtlBorrowedBus bus, CtlEnvironment& env);
 
 // Runs one invocation; args excludes the program name. With --json every
 // command prints one JSON object (a script one a line) and a refusal is an

@@ -147,7 +147,7 @@ int flushOutput(std::ostream& out, std::ostream& err)
     return 1;
 }
 
-StopAwareInput::StopAwareInput(int fd, int wakeFd) : fd_(fd), wakeFd_(wakeFd)
+StopAwareInput::StopAwareInput(int fd, int wakeFd, int alsoFd) : fd_(fd), wakeFd_(wakeFd), alsoFd_(alsoFd)
 {
     setg(buffer_, buffer_, buffer_);
 }
@@ -157,15 +157,16 @@ StopAwareInput::int_type StopAwareInput::underflow()
     if (gptr() < egptr())
         return traits_type::to_int_type(*gptr());
     for (;;) {
-        pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
-        if (::poll(fds, wakeFd_ >= 0 ? 2 : 1, -1) < 0) {
+        // A descriptor of -1 is left out by poll.
+        pollfd fds[3] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}, {alsoFd_, POLLIN, 0}};
+        if (::poll(fds, 3, -1) < 0) {
             if (errno == EINTR)
                 continue;
             return traits_type::eof();
         }
         // A stop signal ends the script before the next line, whether or
         // not one is waiting.
-        if (wakeFd_ >= 0 && fds[1].revents != 0)
+        if ((wakeFd_ >= 0 && fds[1].revents != 0) || (alsoFd_ >= 0 && fds[2].revents != 0))
             return traits_type::eof();
         const ssize_t n = ::read(fd_, buffer_, sizeof buffer_);
         if (n < 0 && (errno == EINTR || errno == EAGAIN))

@@ -75,10 +75,11 @@ int flushOutput(std::ostream& out, std::ostream& err);
 
 // Standard input (or any descriptor) for the script, which ends as soon as
 // `wakeFd` becomes readable: a stop signal arrived (StopSignals::wakeFd).
-// -1: input only.
+// -1: input only. `alsoFd` ends it the same way (-1: none): the window of
+// zvx7246ctl --window said something while the script was waiting for a line.
 class StopAwareInput final : public std::streambuf {
 public:
-    StopAwareInput(int fd, int wakeFd);
+    StopAwareInput(int fd, int wakeFd, int alsoFd = -1);
 
 protected:
     int_type underflow() override;
@@ -86,6 +87,7 @@ protected:
 private:
     int fd_;
     int wakeFd_;
+    int alsoFd_;
     char buffer_[16 * 1024];
 };
 

@@ -11,15 +11,20 @@
 #include "device/RegisterCodecs.h"
 
 #include <algorithm>
+#include <utility>
 #include <ostream>
 #include <variant>
 
 namespace zvx::ctl {
 
 Session::Session(ProgramPort port, const AppOptions& options, CtlEnvironment& env, CtlOutput& output)
-    : env_(env), output_(output), bus_(std::move(port.port), std::move(port.adapter)), chips_(bus_.transactions()),
-      u1_(chips_, bus_.log, Device::U1, addresses_.U1readAddress, addresses_.U1writeAddress),
-      u4_(chips_, bus_.log, Device::U4, addresses_.U4readAddress, addresses_.U4writeAddress)
+    : env_(env), output_(output), ownBus_(std::make_unique<I2cBus>(std::move(port.port), std::move(port.adapter))),
+      bus_(*ownBus_), chips_(bus_.transactions()),
+      ownU1_(std::make_unique<ChipDevice>(chips_, bus_.log, Device::U1, addresses_.U1readAddress,
+                                          addresses_.U1writeAddress)),
+      ownU4_(std::make_unique<ChipDevice>(chips_, bus_.log, Device::U4, addresses_.U4readAddress,
+                                          addresses_.U4writeAddress)),
+      u1_(*ownU1_), u4_(*ownU4_)
 {
     if (options.trace) {
         copyTraceTo(bus_.log, env_.err);
@@ -33,6 +38,24 @@ Session::Session(ProgramPort port, const AppOptions& options, CtlEnvironment& en
     addresses_.setDefaults();
     if (!bus_.adapterFound())
         env_.err << "warning: " << bus_.adapterMessage() << "\n";
+}
+
+Session::Session(CtlBorrowedBus borrowed, const AppOptions& options, CtlEnvironment& env, CtlOutput& output)
+    : env_(env), output_(output), bus_(borrowed.bus), chips_(bus_.transactions()), u1_(borrowed.u1),
+      u4_(borrowed.u4)
+{
+    if (options.trace) {
+        traceCopy_ = copyTraceTo(bus_.log, env_.err);
+        traceOnBefore_ = std::exchange(bus_.log.traceOn, 1);
+    }
+}
+
+Session::~Session()
+{
+    if (traceCopy_) {
+        bus_.log.removeListener(*traceCopy_);
+        bus_.log.traceOn = traceOnBefore_;
+    }
 }
 
 Session::Prepared Session::prepare(const std::vector<std::string>& words, const std::optional<std::string>& adapter,

@@ -16,6 +16,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,7 +29,15 @@ inline constexpr int kUsage = 2;
 
 class Session {
 public:
+    // A bus of its own, on the port the options chose.
     Session(ProgramPort port, const AppOptions& options, CtlEnvironment& env, CtlOutput& output);
+    // The bus and chip devices of a program that keeps them (the window's),
+    // as they are: its port, settings and chip addresses hold. --trace copies
+    // the bus monitor for as long as the session lives.
+    Session(CtlBorrowedBus borrowed, const AppOptions& options, CtlEnvironment& env, CtlOutput& output);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
 
     // A command checked and ready to run on a session; returns its exit
     // status (a missing acknowledge is added by run()).
@@ -73,11 +82,16 @@ private:
     CtlEnvironment& env_;
     CtlOutput& output_;
     ChipAddresses addresses_;
-    I2cBus bus_;
+    std::unique_ptr<I2cBus> ownBus_;  // null on a borrowed bus
+    I2cBus& bus_;
     I2cTransactions& chips_;  // the transactions, bit-banged or over the adapter
-    ChipDevice u1_;
-    ChipDevice u4_;
+    std::unique_ptr<ChipDevice> ownU1_;
+    std::unique_ptr<ChipDevice> ownU4_;
+    ChipDevice& u1_;
+    ChipDevice& u4_;
     RegisterImage image_{};
+    std::optional<BusLog::ListenerId> traceCopy_;  // --trace on a borrowed bus
+    int traceOnBefore_ = 0;
 };
 
 // The text form of a result that may be a chip's silence: its "error"

@@ -22,6 +22,8 @@ int main(int argc, char** argv)
     std::ostream out(&output);
     zvx::CtlEnvironment env{in, out, std::cerr, {}};
     env.stopSignal = [&stop] { return stop.received(); };
+    env.stopWakeFd = stop.wakeFd();
+    env.inFd = STDIN_FILENO;
     const int status = zvx::runCtl(args, env);
     out.flush();
     return status;

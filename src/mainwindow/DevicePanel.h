@@ -104,6 +104,12 @@ public:
 
     // --- Whole-device operations.
     void readAll() { operations_.readAll(); }
+    // Registers 0..7 a script through the window left on the chip, shown
+    // without writing; unwritten edits stay unless replace names them.
+    void showChipRegisters(const std::array<std::int16_t, 8>& bytes, std::bitset<9> replace)
+    {
+        operations_.showChipRegisters(bytes, replace);
+    }
     void writeAll() { operations_.writeAll(); }
     void getAndUpdateLockStatus() { operations_.getAndUpdateLockStatus(); }
     void checkChipRevision(bool repeat) { operations_.checkChipRevision(repeat); }

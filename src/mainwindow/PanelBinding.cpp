@@ -136,6 +136,18 @@ void PanelBinding::refreshFromChip(const PanelFields& fields, int reg)
     pendingWrites_.reset();
 }
 
+void PanelBinding::showChipByte(const PanelFields& fields, int reg)
+{
+    refreshing_ = true;
+    pendingWrites_.reset();
+    showFields(fields, reg);
+    refreshing_ = false;
+    // The chip holds the byte already: writing it back would add bus traffic
+    // (and resets) the script never asked for.
+    pendingWrites_.reset();
+    clearEdited(reg);
+}
+
 void PanelBinding::showSetupRegisters(const PanelRegisters& registers)
 {
     const PanelFields fields = decodePanelFields(registers, revA());

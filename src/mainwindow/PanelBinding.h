@@ -52,6 +52,10 @@ public:
     // automatic write on wait until every field of the register is shown,
     // so the chip gets back the byte just read, not a mix of old and new.
     void refreshFromChip(const PanelFields& fields, int reg);
+    // As refreshFromChip, for a byte another program put on the chip (a
+    // script through the window): the writes the handlers ask for are
+    // dropped, whatever automatic write says, and the register's mark goes.
+    void showChipByte(const PanelFields& fields, int reg);
     // A setup file's registers: decoded in one call, then shown register by
     // register (U1 also in the raw register editor), with the total
     // recomputed from the divider boxes after register 3.

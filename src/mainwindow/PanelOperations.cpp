@@ -218,6 +218,21 @@ void PanelOperations::readAll()
     checkChipRevision(true);
 }
 
+void PanelOperations::showChipRegisters(const std::array<std::int16_t, 8>& bytes, std::bitset<9> replace)
+{
+    PanelRegisters registers{};
+    for (std::size_t k = 0; k < bytes.size(); ++k)
+        registers[k] = bytes[k];
+    const PanelFields fields = decodePanelFields(registers, binding_.revA());
+    for (int k = reg::FirstBlockRegister; k <= reg::LastBlockRegister; ++k) {
+        if (binding_.hasUnwrittenEdits(k) && !replace.test(std::size_t(k)))
+            continue;
+        binding_.showChipByte(fields, k);
+        if (isU1() && app_.links.rawEditorUpdate)
+            app_.links.rawEditorUpdate(k, bytes[std::size_t(k)]);
+    }
+}
+
 // ---------------------------------------------------------------- revision
 
 void PanelOperations::checkChipRevision(bool repeat)

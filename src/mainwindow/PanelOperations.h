@@ -8,6 +8,9 @@
 #include "device/ChipDevice.h"
 
 #include <QString>
+#include <array>
+#include <bitset>
+#include <cstdint>
 
 namespace zvx {
 
@@ -37,6 +40,11 @@ public:
 
     // Read All from the device's read address.
     void readAll();
+    // What a command of zvx7246ctl --window left on the chip, registers 0..7
+    // as read back from it: a register holding an edit not yet written keeps
+    // its box and mark unless `replace` names it (apply, which opens the file
+    // over the edit). Nothing is written to the chip.
+    void showChipRegisters(const std::array<std::int16_t, 8>& bytes, std::bitset<9> replace);
     void writeAll();
     void getAndUpdateLockStatus();
     // Both lock lamps grey, with a tooltip saying the chip did not answer.

@@ -88,9 +88,18 @@ SetupFileData composeSetupFromWindow(Lab& app)
 
 void showSetupInWindow(Lab& app, const SetupFileData& data)
 {
+    showSetupInWindow(app, data, true, true);
+}
+
+void showSetupInWindow(Lab& app, const SetupFileData& data, bool u1, bool u4)
+{
     MainWindow& window = *app.mainWindow();
-    showDevice(*window.inPanel(), data.in);
-    showDevice(*window.outPanel(), data.out);
+    if (u1)
+        showDevice(*window.inPanel(), data.in);
+    if (u4)
+        showDevice(*window.outPanel(), data.out);
+    if (!u1)
+        return;
     window.txtR->setText(qs(data.r));
     window.txtC1->setText(qs(data.c1));
     window.txtC2->setText(qs(data.c2));

@@ -47,6 +47,9 @@ SetupFileData composeSetupFromWindow(Lab& app);
 // calculator's input mode. Registers missing from the file are skipped;
 // the text boxes are emptied.
 void showSetupInWindow(Lab& app, const SetupFileData& data);
+// The same for the chips named only; the loop filter, the Hsync text and the
+// calculator's input mode go with U1.
+void showSetupInWindow(Lab& app, const SetupFileData& data, bool u1, bool u4);
 
 
 // File > Save: asks "Replace existing file?" (No is the default) and saves

@@ -49,11 +49,15 @@ public:
 
     Lab& lab() const { return app_; }
 
+    // The file becomes currentSetupFile, the Save items are enabled and the
+    // caption names it (after an open or a save, and after a script applied
+    // the file through the window).
+    void rememberSetupFile(const QString& path);
+
 private:
     FileDialogRequest request(const QString& title) const;
     bool saveSetup(const QString& path);
     bool openSetup(const QString& path);
-    void rememberSetupFile(const QString& path);
 
     Lab& app_;
 };

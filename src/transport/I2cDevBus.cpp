@@ -112,6 +112,7 @@ void I2cDevBus::i2cWriteRegister(std::int16_t writeAddress, std::int16_t reg, st
     Transaction t(*this);
     if (!t.granted())
         return;
+    t.writesRegistersAt(writeAddress);
     std::vector<I2cMessage> m{writeMessage(writeAddress, {low8(reg), low8(value)})};
     run(m);
 }
@@ -143,6 +144,7 @@ void I2cDevBus::i2cWriteBlock(std::int16_t writeAddress, std::int16_t startRegis
     Transaction t(*this);
     if (!t.granted())
         return;
+    t.writesRegistersAt(writeAddress);
     std::vector<std::uint8_t> bytes{low8(startRegister)};
     for (std::int16_t i = std::max<std::int16_t>(first, 0); i <= std::min(last, kLastImageSlot); ++i)
         bytes.push_back(low8(image[std::size_t(i)]));

@@ -156,6 +156,7 @@ void I2cEngine::i2cWriteRegister(std::int16_t writeAddress, std::int16_t reg, st
     Transaction t(*this);
     if (!t.granted())
         return;
+    t.writesRegistersAt(writeAddress);
     startWriteAt(writeAddress, reg);
     i2cWriteByte(value);
     i2cWaitAck();
@@ -196,6 +197,7 @@ void I2cEngine::i2cWriteBlock(std::int16_t writeAddress, std::int16_t startRegis
     Transaction t(*this);
     if (!t.granted())
         return;
+    t.writesRegistersAt(writeAddress);
     startWriteAt(writeAddress, startRegister);
     // The chip's register pointer advances after each data byte, so one
     // transaction fills consecutive registers.

@@ -17,8 +17,11 @@ I2cTransactions::Transaction::Transaction(I2cTransactions& bus) : bus_(bus), gra
 
 I2cTransactions::Transaction::~Transaction()
 {
-    if (granted_)
-        bus_.inTransaction_ = false;
+    if (!granted_)
+        return;
+    bus_.inTransaction_ = false;
+    if (writeAddress_ >= 0 && bus_.registerWritten)
+        bus_.registerWritten(writeAddress_);
 }
 
 void I2cTransactions::noteMissingAck()

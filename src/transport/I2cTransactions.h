@@ -66,6 +66,12 @@ public:
     // Transactions refused because one was already running.
     unsigned refusedTransactions() const { return refused_; }
 
+    // Told the write address of each transaction that writes registers
+    // (i2cWriteRegister, i2cWriteBlock; the pointer write changes none) once
+    // it has ended, acknowledged or not: the window learns from it which
+    // chips a script's command wrote.
+    std::function<void(std::int16_t writeAddress)> registerWritten;
+
 protected:
     I2cTransactions() = default;
 
@@ -80,10 +86,13 @@ protected:
         Transaction(const Transaction&) = delete;
         Transaction& operator=(const Transaction&) = delete;
         bool granted() const { return granted_; }
+        // The transaction writes registers of the chip at writeAddress.
+        void writesRegistersAt(std::int16_t writeAddress) { writeAddress_ = writeAddress; }
 
     private:
         I2cTransactions& bus_;
         bool granted_;
+        std::int16_t writeAddress_ = -1;
     };
 
     // Counts a missing acknowledge into the totals and the running

@@ -184,8 +184,11 @@ LptOpenResult PpdevLpt::open(std::uint16_t base, const ParportPaths& paths)
         [&] { return paths.claim ? paths.claim(fd) : ::ioctl(fd, PPCLAIM); }, paths.claimWait);
     if (claimed.outcome != ClaimOutcome::Claimed) {
         ::close(fd);
-        if (claimed.outcome == ClaimOutcome::InUse)
-            return {nullptr, lptLabel(base) + " (" + device + ") is in use by another program"};
+        if (claimed.outcome == ClaimOutcome::InUse) {
+            const std::string holder = paths.holder ? paths.holder() : std::string();
+            return {nullptr, lptLabel(base) + " (" + device + ") is in use by " +
+                                 (holder.empty() ? std::string("another program") : holder)};
+        }
         return {nullptr, device + ": cannot claim the port: " + std::strerror(claimed.error)};
     }
     // Data lines as outputs: SDA is pulled low through data bit 7.

@@ -4,7 +4,8 @@
 // 0x3BC) is matched against each port's reported base address in
 // /proc/sys/dev/parport/parportN/base-addr. The port is claimed while open
 // and released when closed; a port another program holds is reported as
-// "LPT1 (/dev/parport0) is in use by another program" after about a second.
+// "LPT1 (/dev/parport0) is in use by another program" after about a second
+// (the program is named when ParportPaths::holder knows it).
 //
 // ppdev hands the registers over as the hardware has them (status with BUSY
 // inverted, control with SELECT IN inverted), exactly what inb/outb see, so
@@ -28,6 +29,9 @@ struct ParportPaths {
     // port; it is given claimWait and no more.
     std::function<int(int fd)> claim;
     std::chrono::milliseconds claimWait{1000};
+    // Who holds a port that is in use, and what to do about it: "in use by "
+    // + this; empty (or no function) = "another program".
+    std::function<std::string()> holder;
 };
 
 // Runs `claim` (0 = claimed, -1 with errno = not), giving up once `limit`
