@@ -120,13 +120,11 @@ TEST(RegisterExport, ReplayedI2csetScriptLeavesTheBoardAsWriteAllDoes)
     replayI2cset(renderExport(ExportFormat::I2cset, knownSet(1)), replayed.bus->transactions());
 
     test::SimBus written;
-    ChipAddresses addresses;
-    addresses.setDefaults();
+    const ChipAddresses addresses;
     RegisterImage image{};
     for (const auto& [device, regs] : {std::pair{Device::U1, kU1}, std::pair{Device::U4, kU4}}) {
-        ChipDevice chip(written.bus->transactions(), written.bus->log, device,
-                        device == Device::U1 ? addresses.U1readAddress : addresses.U4readAddress,
-                        device == Device::U1 ? addresses.U1writeAddress : addresses.U4writeAddress);
+        ChipDevice chip(written.bus->transactions(), written.bus->log, device, addresses.readAddress(device),
+                        addresses.writeAddress(device));
         SetupDevice file;
         for (std::size_t r = 0; r < 8; ++r)
             file.registers[r] = std::int16_t(regs[r]);

@@ -79,8 +79,6 @@ TEST(I2cDevBus, AMissingAcknowledgeEndsTheTransferAndIsTracedBeforeTheStop)
         const char* trace;
     };
     const std::vector<Case> cases = {
-        {"absent address", [](Rig&) {}, [](I2cTransactions& t) { t.i2cWriteRegister(0x40, 5, 0x3F); },
-         "[START] 40 Wisp ERR001:  Device is not responding [STOP]\r\n"},
         {"chip not answering", [](Rig& r) { r.board->u1().setNotAnswering(true); },
          [](I2cTransactions& t) { t.i2cReadSequential(0x4D, 7); },
          "[START] 4D Wisp ERR001:  Device is not responding [STOP]\r\n"},

@@ -1,8 +1,9 @@
 // The simulated evaluation board driven by the program's own transport: the
 // chips' I2C protocol at the wire and in the trace, the lock model and the
-// faults a bench can have.
+// faults a bench can have; and the option that chooses the chips' revisions.
 #include "support/SimBus.h"
 
+#include "sim/SimRevisionOption.h"
 #include "transport/I2cBus.h"
 
 #include <gtest/gtest.h>
@@ -12,9 +13,6 @@
 
 namespace zvx {
 namespace {
-
-const std::string kNotResponding = "Wisp ERR001:  Device is not responding ";
-const std::string kNoAck = "Wisp ERR002:  No ACK received";
 
 class SimBoardOverBus : public ::testing::Test, protected test::SimBus {
 protected:
@@ -168,7 +166,8 @@ TEST_F(SimBoardOverBus, ChipsThatDoNotAnswerOrFallSilent)
 {
     board->u1().setNotAnswering(true);
     engine().i2cWriteRegister(0x4C, 0, 0x42);
-    EXPECT_EQ(takeTrace(), "[START] 4C " + kNotResponding + "00 " + kNoAck + "42 " + kNoAck + "[STOP]\r\n");
+    EXPECT_EQ(takeTrace(), "[START] 4C Wisp ERR001:  Device is not responding 00 Wisp ERR002:  No ACK received"
+                           "42 Wisp ERR002:  No ACK received[STOP]\r\n");
     EXPECT_EQ(engine().i2cReadRegister(0x4D, 0x4C, 0x10), 0xFF);
     engine().i2cWriteRegister(0x4E, 0, 0x42);
     EXPECT_EQ(board->u4().storedRegister(0), 0x42) << "the other chip still answers";
@@ -177,7 +176,7 @@ TEST_F(SimBoardOverBus, ChipsThatDoNotAnswerOrFallSilent)
 
     board->u1().stopAnsweringAfter(2);
     engine().i2cWriteRegister(0x4C, 5, 0x3F);
-    EXPECT_EQ(takeTrace(), "[START] 4C [a] 05 [a] 3F " + kNoAck + "[STOP]\r\n");
+    EXPECT_EQ(takeTrace(), "[START] 4C [a] 05 [a] 3F Wisp ERR002:  No ACK received[STOP]\r\n");
     EXPECT_EQ(board->u1().storedRegister(5), 0x00);
     EXPECT_EQ(engine().i2cReadRegister(0x4D, 0x4C, 0), 0xFF) << "and it stays silent";
 
@@ -229,6 +228,32 @@ TEST_F(SimBoardOverBus, VirtualTimeFollowsTheDelayUnits)
     bus->lines.delayCount = 0;  // the shortest unit still moves the clock on
     engine().i2cWriteRegister(0x4C, 5, 0x3F);
     EXPECT_EQ(*board->virtualTimeNs() - before, 94u * 10'001u);
+}
+
+// The --sim-rev option value that fits the simulated chips with revisions.
+TEST(SimRevisionOption, BothDevicesInAnyOrderAndCaseAndBadValuesSayWhatIsWrong)
+{
+    auto relaxed = parseSimRevisions(" u4 : c2 , u1:e ");
+    ASSERT_TRUE(relaxed.ok()) << relaxed.error;
+    EXPECT_EQ(std::tuple(relaxed.choice->u1, relaxed.choice->u4), std::tuple(ChipRevision::E, ChipRevision::C2));
+
+    struct Case {
+        const char* value;
+        const char* error;
+    };
+    for (const Case& c : {
+             Case{"", "--sim-rev=: no device given (for example U1:A,U4:G)"},
+             Case{"U1:H", "--sim-rev=U1:H: unknown revision \"H\" for U1 (use A, B, C1, C2, D, E, F or G)"},
+             Case{"U1:C", "--sim-rev=U1:C: unknown revision \"C\" for U1 (use A, B, C1, C2, D, E, F or G)"},
+             Case{"U2:A", "--sim-rev=U2:A: unknown device \"U2\" (use U1 or U4)"},
+             Case{"U1A", "--sim-rev=U1A: \"U1A\" is not DEVICE:REVISION (for example U1:A,U4:G)"},
+             Case{"U1:A,", "--sim-rev=U1:A,: empty item (for example U1:A,U4:G)"},
+             Case{"U1:A,u1:B", "--sim-rev=U1:A,u1:B: U1 is given twice"},
+         }) {
+        auto parsed = parseSimRevisions(c.value);
+        EXPECT_FALSE(parsed.ok()) << c.value;
+        EXPECT_EQ(parsed.error, c.error);
+    }
 }
 
 } // namespace
