@@ -165,12 +165,10 @@ TEST_F(SimBoardOverBus, LoopsLockOnResetsAndUnlockOnTheirOwnWrites)
 TEST_F(SimBoardOverBus, ChipsThatDoNotAnswerOrFallSilent)
 {
     board->u1().setNotAnswering(true);
-    engine().i2cWriteRegister(0x4C, 0, 0x42);
-    EXPECT_EQ(takeTrace(), "[START] 4C Wisp ERR001:  Device is not responding 00 Wisp ERR002:  No ACK received"
-                           "42 Wisp ERR002:  No ACK received[STOP]\r\n");
-    EXPECT_EQ(engine().i2cReadRegister(0x4D, 0x4C, 0x10), 0xFF);
     engine().i2cWriteRegister(0x4E, 0, 0x42);
     EXPECT_EQ(board->u4().storedRegister(0), 0x42) << "the other chip still answers";
+    EXPECT_EQ(engine().i2cReadRegister(0x4D, 0x4C, 0x10), 0xFF);
+    EXPECT_EQ(engine().missingAcks(), 3u);
     board->u1().clearFaults();
     takeTrace();
 
