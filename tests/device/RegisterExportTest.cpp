@@ -73,7 +73,6 @@ TEST(RegisterExport, EveryFormatHoldsWriteAllsWritesInOrder)
     const std::vector<FormatRow> rows = {
         {ExportFormat::C, [](const std::string& t) { return byRegex(t, R"(\{0x(\w\w), 0x(\w\w), 0x(\w\w)\},)"); },
          {"static const uint8_t zvx7246_u1_writes[][3] = {\n",
-          "    {0x26, 0x01, 0x10}, /* Loop Control (1): PSD 4, PFD 0 */\n",
           "/* Output Control (6): OE_Pck OE_Tck, Out_Scl 2 (4 on a revision A chip) */",
           "/* RESET (8): PLL reset */", "from bench * /?rm -rf"}},
         {ExportFormat::I2cset,

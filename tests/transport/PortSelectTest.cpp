@@ -197,17 +197,13 @@ TEST(HardwarePort, OtherPortSetsOpenOnFirstUseOrReadAsAbsent)
 // command-line text, and the one-line errors.
 TEST(AppOptions, OptionsComeOutTheRestIsTheCommandLine)
 {
-    const auto o = parseAppOptions({"--port=sim", "my", "--trace", "setup", "file.zvx", "--lpt=3",
-                                    "--capture=bus.vcd", "--delay=-2147483648", "--no-ack", "--sim-rev=A",
-                                    "--renderer=/opt/zvx/libzvxrenderer.so"});
+    // What each option does to the programs is checked on them; here, options
+    // among the words and the delay's extremes.
+    const auto o = parseAppOptions({"my", "--no-ack", "setup", "file.zvx", "--lpt=3", "--delay=-2147483648"});
     EXPECT_TRUE(o.errors.empty());
-    EXPECT_EQ(o.port, PortKind::Sim);
-    EXPECT_TRUE(o.trace && o.noAck);
+    EXPECT_TRUE(o.noAck);
     EXPECT_EQ(o.lptIndex(), 2);
-    EXPECT_EQ(o.capture, "bus.vcd");
     EXPECT_EQ(o.delay, -2147483647 - 1);
-    EXPECT_EQ(o.simRev, "A");
-    EXPECT_EQ(o.renderer, "/opt/zvx/libzvxrenderer.so");
     EXPECT_EQ(o.commandLine, "my setup file.zvx");
     EXPECT_EQ(parseAppOptions({"--delay=2147483647"}).delay, 2147483647);
 
