@@ -1,17 +1,22 @@
-// The I2C engine's transactions as line changes and trace texts, on a
-// recording port whose status register plays the chip; and the bus monitor
-// log those texts go to.
+// The bus at the wire, as port accesses on a recording port whose status
+// register plays the chip: the port set, the four line operations, the delay
+// unit and the start-up initialisation; the I2C engine's transactions as line
+// changes and trace texts; and the bus monitor log those texts go to.
 #include "support/RecordingPort.h"
 
 #include "transport/BusLog.h"
+#include "transport/HardwarePort.h"
 #include "transport/I2cBus.h"
 
 #include <gtest/gtest.h>
+
+#include <climits>
 
 namespace zvx {
 namespace {
 
 using test::RecordingPort;
+using Ev = RecordingPort::Event;
 
 // Expected line sequences, written from the timing of each bus event.
 const std::string kStart = "SDA+ ~ SCL+ ~ SDA- ~ SCL- ~";
@@ -41,28 +46,144 @@ std::string join(std::initializer_list<std::string> parts)
     return s;
 }
 
+// A bus on a recording port, on no port set yet.
 struct Bench {
-    RecordingPort* port;
-    I2cBus bus;
+    RecordingPort* port = new RecordingPort;
+    I2cBus bus{std::unique_ptr<RecordingPort>(port)};
+};
+
+// The bus on LPT1 without delays, its port accesses so far forgotten, with
+// SDA low (every acknowledge seen) when the chip is to answer.
+struct Ready : Bench {
     int beeps = 0;
-    explicit Bench(bool answer = false, bool trace = true)
-        : Bench(std::make_unique<RecordingPort>(), answer, trace) {}
-    Bench(std::unique_ptr<RecordingPort> p, bool answer, bool trace) : port(p.get()), bus(std::move(p))
+    explicit Ready(bool answer = false, bool trace = true)
     {
         bus.initLPTport(0);
         bus.lines.delayCount = 0;
         bus.engine.beep = [this] { ++beeps; };
         port->clearEvents();
         if (answer)
-            port->statusDefault = 0x00;  // SDA low: every acknowledge seen
+            port->statusDefault = 0x00;
         bus.log.traceOn = trace ? 1 : 0;
     }
     I2cEngine& engine() { return bus.engine; }
 };
 
+TEST(BusLines, SelectingAPortSavesItsControlByte)
+{
+    Bench b;
+    b.bus.lines.selectLPTport(7);  // unknown index before any port: no I/O at address 0
+    EXPECT_TRUE(b.port->events().empty());
+    b.bus.lines.selectLPTport(1);
+    b.port->setRegister(0x27A, 0x0B);
+    b.bus.lines.selectLPTport(3);  // unknown: same addresses, control byte read again
+    EXPECT_EQ(b.bus.lines.portSet().controlPortAddr, 0x27A);
+    EXPECT_EQ(b.bus.lines.portSet().savedControlByte, 0x0B);
+}
+
+TEST(BusLines, LineOperationsTouchOnlyTheirBit)
+{
+    Bench b;
+    b.bus.lines.selectLPTport(0);
+    b.port->setRegister(0x378, 0x15);
+    b.port->setRegister(0x37A, 0xFF);
+    b.port->clearEvents();
+    b.bus.lines.delayCount = 0;
+    b.bus.lines.setSDAlow();
+    b.bus.lines.setSDAhigh();
+    b.bus.lines.setSCLhigh();  // the whole control register, never read
+    b.bus.lines.setSCLlow();
+    EXPECT_EQ(b.port->events(), (std::vector<Ev>{{Ev::In, 0x378, 0x15, 0}, {Ev::Out, 0x378, 0x95, 0},
+                                                 {Ev::Delay, 0, 0, 1}, {Ev::In, 0x378, 0x95, 0},
+                                                 {Ev::Out, 0x378, 0x15, 0}, {Ev::Delay, 0, 0, 1},
+                                                 {Ev::Out, 0x37A, 0x08, 0}, {Ev::Delay, 0, 0, 1},
+                                                 {Ev::Out, 0x37A, 0x00, 0}, {Ev::Delay, 0, 0, 1}}));
+    b.port->clearEvents();
+    b.port->scriptStatus({0xFF, 0x7F});
+    EXPECT_EQ(b.bus.lines.readSDA(), 0x80);
+    EXPECT_EQ(b.bus.lines.readSDA(), 0x00);
+    EXPECT_EQ(b.port->delays(), 0u);
+}
+
+// The unit is measured on the clock, so however fast the processor (here: a
+// clock that moves in uneven steps, or stands still for a while) it never
+// ends before delayCount microseconds have passed since it began.
+TEST(BusLines, DelayUnitLastsAtLeastItsCountOnTheClock)
+{
+    const std::pair<std::int32_t, std::uint64_t> cases[] = {
+        {10, 10'000}, {1, 1'000}, {0, 0}, {-1, 0}, {INT_MIN, 0}, {2147483, 2'147'483'000}, {INT_MAX, 2'147'483'000}};
+    for (const std::uint64_t step : {1u, 7u, 999u, 250'000'000u}) {
+        for (auto [count, atLeast] : cases) {
+            if (atLeast / step > 100'000)
+                continue;  // the long units only on the coarse clock
+            Bench b;
+            std::vector<std::uint64_t> reads;
+            std::uint64_t now = 123'456;
+            int stalls = 3;  // the clock first stands still for a few reads
+            b.bus.lines.monotonicNs = [&] {
+                reads.push_back(now);
+                if (stalls > 0)
+                    --stalls;
+                else
+                    now += step;
+                return reads.back();
+            };
+            b.bus.lines.delayCount = count;
+            b.bus.lines.busDelay();
+            ASSERT_EQ(b.port->delays(), 1u);
+            if (count <= 0) {  // the shortest unit and no delay read no clock
+                EXPECT_TRUE(reads.empty()) << count;
+                EXPECT_EQ(b.port->events().back().passes, count == 0 ? 1 : 0);
+                continue;
+            }
+            ASSERT_GE(reads.size(), 2u);
+            EXPECT_GE(reads.back() - reads.front(), atLeast) << count << " step " << step;
+            EXPECT_LT(reads[reads.size() - 2] - reads.front(), atLeast) << "waited past the first reading that sufficed";
+            EXPECT_EQ(BusLines::delayUnitNs(count), atLeast);
+        }
+    }
+}
+
+TEST(BusLines, InitI2CbusSendsSixStopsThenLeavesTheBusIdle)
+{
+    Bench b;
+    b.bus.lines.selectLPTport(0);
+    b.port->clearEvents();
+    b.bus.initI2Cbus(321);
+    // The adapter check reads SDA twice during the first stop.
+    std::string expected = "SDA- ~ ? SCL+ ~ SDA+ ~ ? SCL- ~";
+    for (int i = 1; i < 6; ++i)
+        expected += " SDA- ~ SCL+ ~ SDA+ ~ SCL- ~";
+    EXPECT_EQ(b.port->lineTrace(), expected + " SCL+ ~");
+    EXPECT_EQ(b.bus.engine.ackPollLimit, 321);
+
+    Bench lpt3;  // initLPTport closes an earlier port first
+    lpt3.port->setRegister(0x3BE, 0x04);
+    lpt3.bus.initLPTport(2);
+    EXPECT_EQ(lpt3.bus.lines.portSet().dataPortAddr, 0x3BC);
+    EXPECT_EQ(lpt3.bus.log.text(), "");  // the first close is a no-op: no port yet
+
+    lpt3.bus.initLPTport(0);
+    EXPECT_EQ(lpt3.bus.log.text(), "Wisp SYS003 :I2C Bus closed ");
+    EXPECT_EQ(lpt3.port->registerValue(0x3BE), 0x04);
+}
+
+// The adapter check against a board is checked on the simulated board; here
+// the ports that are no board at all.
+TEST(AdapterCheck, NoPortMeansNoAdapter)
+{
+    I2cBus absent(std::make_unique<AbsentPort>("test"));
+    absent.initLPTport(0);
+    EXPECT_FALSE(absent.adapterFound());
+    I2cBus nothing(nullptr);  // no backend at all works as an absent port
+    nothing.initLPTport(0);
+    nothing.engine.i2cWriteRegister(0x4C, 1, 2);
+    EXPECT_FALSE(nothing.adapterFound());
+}
+
 TEST(I2cEngine, WriteRegisterLinesAndTrace)
 {
-    Bench b(true);
+    Ready b(true);
     b.engine().i2cWriteRegister(0x4C, 5, 0x3F);
     EXPECT_EQ(b.bus.log.text(), "[START] 4C [a] 05 [a] 3F [a] [STOP]\r\n");
     EXPECT_EQ(b.port->lineTrace(),
@@ -80,7 +201,7 @@ TEST(I2cEngine, WriteRegisterLinesAndTrace)
                                 "[START] 4D [a] 00 [STOP]\r\n"
                                 "[START] 4D [a] 03 [a] [START] 4D [a] 00 [STOP]\r\n");
 
-    Bench noAck;  // eight clocks per byte, nothing polled
+    Ready noAck;  // eight clocks per byte, nothing polled
     noAck.engine().ackNotRequired = true;
     noAck.engine().i2cWriteRegister(0x4C, 5, 0x3F);
     EXPECT_EQ(noAck.bus.log.text(), "[START] 4C 05 3F [STOP]\r\n");
@@ -90,7 +211,7 @@ TEST(I2cEngine, WriteRegisterLinesAndTrace)
 
 TEST(I2cEngine, MissingAcknowledgesAreTracedAndTheTransactionCarriesOn)
 {
-    Bench b;
+    Ready b;
     b.engine().i2cWriteRegister(0x4C, 5, 0x3F);
     EXPECT_EQ(b.bus.log.text(), "[START] 4C Wisp ERR001:  Device is not responding "
                                 "05 Wisp ERR002:  No ACK received"
@@ -106,7 +227,7 @@ TEST(I2cEngine, MissingAcknowledgesAreTracedAndTheTransactionCarriesOn)
     EXPECT_EQ(b.bus.log.text(), "[START] 4C Wisp ERR002:  No ACK received12 Wisp ERR002:  No ACK received"
                                 "[START] 4D Wisp ERR002:  No ACK receivedFF [STOP]\r\n");
 
-    Bench once(false, false);  // a poll limit below one polls once
+    Ready once(false, false);  // a poll limit below one polls once
     once.engine().ackPollLimit = 0;
     once.engine().i2cSetPointer(0x4C, 0);
     EXPECT_EQ(once.port->statusReads(), 2u);
@@ -117,7 +238,7 @@ TEST(I2cEngine, AnAcknowledgeSeenOnTheLastPollIsTracedAndStillMissing)
 {
     for (int highPolls : {399, 398}) {
         SCOPED_TRACE(highPolls);
-        Bench b;
+        Ready b;
         b.port->scriptStatus(std::vector<std::uint8_t>(highPolls, 0x80));
         b.port->statusFunction = [](const RecordingPort&) -> std::uint8_t { return 0x00; };
         b.engine().i2cSetPointer(0x4C, 0);
@@ -130,14 +251,14 @@ TEST(I2cEngine, AnAcknowledgeSeenOnTheLastPollIsTracedAndStillMissing)
 
 TEST(I2cEngine, SequentialReadStaysInsideTheReadBuffer)
 {
-    Bench none(true);
+    Ready none(true);
     none.engine().readBuffer.fill(-7);
     none.engine().i2cReadSequential(0x4D, -1);
     EXPECT_EQ(none.port->lineTrace(), join({kStart, byteOut(0x4D), ackWait(1), kStop}));
     for (auto v : none.engine().readBuffer)
         EXPECT_EQ(v, -7);
 
-    Bench many;  // asks for 41 bytes, gets the buffer's 14
+    Ready many;  // asks for 41 bytes, gets the buffer's 14
     many.port->scriptStatus({0x00});
     for (int i = 0; i < 14; ++i)
         many.port->scriptStatus(RecordingPort::statusBitsOf(static_cast<std::uint8_t>(0x30 + i)));
@@ -157,7 +278,7 @@ TEST(I2cEngine, BlockWriteSendsOnlySlotsThatExist)
     RegisterImage image;
     for (int i = 0; i < 11; ++i)
         image[i] = static_cast<std::int16_t>(0xA0 + i);
-    Bench b(true);
+    Ready b(true);
     b.engine().i2cWriteBlock(0x4C, 0, 0, 7, image);
     b.engine().i2cWriteBlock(0x4C, 3, 5, 4, image);
     b.engine().i2cWriteBlock(0x4C, 0, -3, 99, image);
@@ -170,7 +291,7 @@ TEST(I2cEngine, BlockWriteSendsOnlySlotsThatExist)
 
 TEST(I2cEngine, ATransactionStartedInsideAnotherIsRefused)
 {
-    Bench b(true);
+    Ready b(true);
     std::int16_t nestedRead = 0;
     BusLog::Listener meddler;
     meddler.appended = [&](std::string_view text, std::size_t) {
