@@ -30,7 +30,7 @@ QString boxAfterReturn(I2Cdebugwin& win)
     return win.debugOutput()->toPlainText();
 }
 
-TEST(I2Cdebugwin, ShowsTheLogSoFarAndLoadingSwitchesTracingOnAndTheItemTogglesIt)
+TEST(I2Cdebugwin, ShowsTheLogSoFarLoadsOnceTogglesTracingAndReloadsAfterClosing)
 {
     BusLog log;
     log.debugLog("earlier\r\nline");
@@ -55,17 +55,7 @@ TEST(I2Cdebugwin, ShowsTheLogSoFarAndLoadingSwitchesTracingOnAndTheItemTogglesIt
     EXPECT_EQ(log.traceOn, 1);
     EXPECT_EQ(boxAfterReturn(win), "Wisp Debugger ENABLED \n");
 
-    BusLog kept;  // the log outlives the window
-    std::make_unique<I2Cdebugwin>(kept)->formLoad();
-    kept.debugLog("after\r\n");
-    EXPECT_EQ(kept.text(), "Wisp Debugger ENABLED \r\nafter\r\n");
-}
-
-TEST(I2Cdebugwin, ClosingEndsItsLifeAndTheNextAppendLoadsItAgain)
-{
-    BusLog log;
-    I2Cdebugwin win(log);
-    win.formLoad();
+    // Closing ends its life, and the next append loads it again.
     win.mnuDebugTrace()->trigger();  // tracing off
     win.show();
     log.debugLog("something\r\n");
@@ -88,9 +78,15 @@ TEST(I2Cdebugwin, ClosingEndsItsLifeAndTheNextAppendLoadsItAgain)
     EXPECT_EQ(quiet.text(), "Wisp SYS003 :I2C Bus closed ");
     EXPECT_FALSE(win2.mnuDebugTrace()->isChecked());  // the new window's design state
     EXPECT_EQ(quiet.traceOn, 1);
+
+    BusLog kept;  // the log outlives the window
+    std::make_unique<I2Cdebugwin>(kept)->formLoad();
+    kept.debugLog("after\r\n");
+    EXPECT_EQ(kept.text(), "Wisp Debugger ENABLED \r\nafter\r\n");
 }
 
-// Inside a transaction the box is not touched; back in the event loop it
+// Before a repaint or a show the box catches up. Inside a transaction the
+// box is not touched; back in the event loop it
 // shows exactly the log, brought there by small edits, trims included, and
 // keeps no undo history, so it stays as big as the log and no bigger.
 TEST(I2Cdebugwin, ShowsExactlyTheLogAtEveryReturnToTheEventLoop)
@@ -101,6 +97,20 @@ TEST(I2Cdebugwin, ShowsExactlyTheLogAtEveryReturnToTheEventLoop)
     I2Cdebugwin win(bus.log);
     win.formLoad();
     win.show();
+    // A repaint or a show that comes before the return to the event loop's
+    // timer does not show an old text.
+    QCoreApplication::processEvents();
+    bus.log.debugLog("[START] 4C [a] [STOP]\r\n");
+    EXPECT_TRUE(win.hasPendingLog());
+    QEvent paint(QEvent::UpdateRequest);
+    QCoreApplication::sendEvent(&win, &paint);
+    EXPECT_EQ(win.debugOutput()->toPlainText(), shownLog(bus.log));
+    win.hide();
+    bus.log.debugLog("Read All\r\n");
+    win.show();
+    EXPECT_EQ(win.debugOutput()->toPlainText(), shownLog(bus.log));
+    EXPECT_FALSE(win.hasPendingLog());
+
     bus.initLPTport(0);
     bus.lines.delayCount = -1;
 
@@ -151,28 +161,6 @@ TEST(I2Cdebugwin, OddLineEndsAndTrimsBetweenReturnsStillShowTheLog)
         mismatches += boxAfterReturn(win) != shownLog(log);
     }
     EXPECT_EQ(mismatches, 0);
-}
-
-// A repaint or a show that comes before the return to the event loop's timer
-// does not show an old text.
-TEST(I2Cdebugwin, CatchesUpBeforeItPaintsOrAppears)
-{
-    BusLog log;
-    I2Cdebugwin win(log);
-    win.formLoad();
-    win.show();
-    QCoreApplication::processEvents();
-    log.debugLog("[START] 4C [a] [STOP]\r\n");
-    EXPECT_TRUE(win.hasPendingLog());
-    QEvent paint(QEvent::UpdateRequest);
-    QCoreApplication::sendEvent(&win, &paint);
-    EXPECT_EQ(win.debugOutput()->toPlainText(), shownLog(log));
-
-    win.hide();
-    log.debugLog("Read All\r\n");
-    win.show();
-    EXPECT_EQ(win.debugOutput()->toPlainText(), shownLog(log));
-    EXPECT_FALSE(win.hasPendingLog());
 }
 
 } // namespace
