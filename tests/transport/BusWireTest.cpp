@@ -69,18 +69,6 @@ struct Ready : Bench {
     I2cEngine& engine() { return bus.engine; }
 };
 
-TEST(BusLines, SelectingAPortSavesItsControlByte)
-{
-    Bench b;
-    b.bus.lines.selectLPTport(7);  // unknown index before any port: no I/O at address 0
-    EXPECT_TRUE(b.port->events().empty());
-    b.bus.lines.selectLPTport(1);
-    b.port->setRegister(0x27A, 0x0B);
-    b.bus.lines.selectLPTport(3);  // unknown: same addresses, control byte read again
-    EXPECT_EQ(b.bus.lines.portSet().controlPortAddr, 0x27A);
-    EXPECT_EQ(b.bus.lines.portSet().savedControlByte, 0x0B);
-}
-
 TEST(BusLines, LineOperationsTouchOnlyTheirBit)
 {
     Bench b;
@@ -144,7 +132,7 @@ TEST(BusLines, DelayUnitLastsAtLeastItsCountOnTheClock)
     }
 }
 
-TEST(BusLines, InitI2CbusSendsSixStopsThenLeavesTheBusIdle)
+TEST(BusLines, InitI2CbusSendsSixStopsLeavesTheBusIdleAndSavesTheControlByte)
 {
     Bench b;
     b.bus.lines.selectLPTport(0);
@@ -157,15 +145,21 @@ TEST(BusLines, InitI2CbusSendsSixStopsThenLeavesTheBusIdle)
     EXPECT_EQ(b.port->lineTrace(), expected + " SCL+ ~");
     EXPECT_EQ(b.bus.engine.ackPollLimit, 321);
 
-    Bench lpt3;  // initLPTport closes an earlier port first
+    Bench lpt3;
+    lpt3.bus.lines.selectLPTport(7);  // unknown index before any port: no I/O at address 0
+    EXPECT_TRUE(lpt3.port->events().empty());
     lpt3.port->setRegister(0x3BE, 0x04);
-    lpt3.bus.initLPTport(2);
+    lpt3.bus.initLPTport(2);  // closes an earlier port first
     EXPECT_EQ(lpt3.bus.lines.portSet().dataPortAddr, 0x3BC);
     EXPECT_EQ(lpt3.bus.log.text(), "");  // the first close is a no-op: no port yet
 
     lpt3.bus.initLPTport(0);
     EXPECT_EQ(lpt3.bus.log.text(), "Wisp SYS003 :I2C Bus closed ");
     EXPECT_EQ(lpt3.port->registerValue(0x3BE), 0x04);
+    lpt3.port->setRegister(0x37A, 0x0B);
+    lpt3.bus.lines.selectLPTport(3);  // unknown: same addresses, control byte read again
+    EXPECT_EQ(lpt3.bus.lines.portSet().controlPortAddr, 0x37A);
+    EXPECT_EQ(lpt3.bus.lines.portSet().savedControlByte, 0x0B);
 }
 
 // The adapter check against a board is checked on the simulated board; here
@@ -232,10 +226,8 @@ TEST(I2cEngine, MissingAcknowledgesAreTracedAndTheTransactionCarriesOn)
     once.engine().i2cSetPointer(0x4C, 0);
     EXPECT_EQ(once.port->statusReads(), 2u);
     EXPECT_EQ(once.engine().missingAcks(), 2u);
-}
 
-TEST(I2cEngine, AnAcknowledgeSeenOnTheLastPollIsTracedAndStillMissing)
-{
+    // An acknowledge seen on the last poll is traced and still missing.
     for (int highPolls : {399, 398}) {
         SCOPED_TRACE(highPolls);
         Ready b;
