@@ -59,11 +59,6 @@ std::size_t RecordingPort::delays() const
     return std::size_t(std::count_if(events_.begin(), events_.end(), [](const Event& e) { return e.kind == Event::Delay; }));
 }
 
-std::size_t RecordingPort::writes() const
-{
-    return std::size_t(std::count_if(events_.begin(), events_.end(), [](const Event& e) { return e.kind == Event::Out; }));
-}
-
 std::string RecordingPort::lineTrace() const
 {
     std::string out;
