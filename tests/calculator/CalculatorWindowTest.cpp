@@ -6,6 +6,7 @@
 #include "calculator/frmCalculator.h"
 #include "calculator/frmSetFrequency.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QTemporaryDir>
 
@@ -34,31 +35,15 @@ struct CalcLab : LabTest {
         lab.u1().txtDPAoffset->setText("10");
         click("obIn_OutScl_1");
     }
+    void activate(QWidget& window)
+    {
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
 };
 
 } // namespace
-
-TEST_F(CalcLab, StartsHiddenInHsyncModeWithTheOutputsGreyedAndTheClockPageOnTop)
-{
-    frmCalculator& c = calc();
-    EXPECT_FALSE(c.isVisible());
-    // Hsync mode (the oscillator divider is off at start), outputs greyed.
-    EXPECT_TRUE(c.txtHsync->isEnabled());
-    EXPECT_FALSE(c.txtOscillator->isEnabled());
-    EXPECT_FALSE(c.lblOscMhz->isEnabled());
-    EXPECT_FALSE(c.txtPhaseDetector->isEnabled());
-    for (QLabel* out : {c.lblCLK, c.lblCLK_2, c.lblCLK_pn, c.lblCLK_2pn, c.lblFUNC})
-        EXPECT_FALSE(out->isEnabled()) << out->objectName().toStdString();
-
-    // One place, the clock page on top.
-    EXPECT_EQ(c.frmTabs[1]->pos(), c.frmTabs[0]->pos());
-    EXPECT_FALSE(c.frmTabs[1]->isVisibleTo(&c));
-    EXPECT_TRUE(c.frmTabs[0]->isVisibleTo(&c));
-
-    // The dialog was loaded hidden with the Hsync proposal.
-    EXPECT_FALSE(dialog().isVisible());
-    EXPECT_EQ(dialog().txt_Value->text(), "31.5");
-}
 
 TEST_F(CalcLab, BenchExampleOnTheWindowAndTheMainWindowWithoutEverShowingIt)
 {
@@ -126,6 +111,8 @@ TEST_F(CalcLab, HsyncKeysLimitsAndTheMainWindowCopy)
 {
     frmCalculator& c = calc();
     c.show();
+    EXPECT_TRUE(c.frmTabs[0]->isVisible()) << "the clock page on top";
+    EXPECT_FALSE(c.frmTabs[1]->isVisible());
     benchSettings();
     QLineEdit* mainHsync = lab.window().txtHsync;
 
@@ -160,6 +147,8 @@ TEST_F(CalcLab, HsyncKeysLimitsAndTheMainWindowCopy)
 TEST_F(CalcLab, OutputLabelsFollowTheU1EnableBoxes)
 {
     frmCalculator& c = calc();
+    for (QLabel* out : {c.lblCLK, c.lblCLK_2, c.lblCLK_pn, c.lblCLK_2pn, c.lblFUNC})
+        EXPECT_FALSE(out->isEnabled()) << "greyed at start: " << out->objectName().toStdString();
     benchSettings();
     click("ckIn_Output_1");  // OE_Tck: CLK
     click("ckIn_Output_4");  // OE_F: FUNC
@@ -178,6 +167,12 @@ TEST_F(CalcLab, SetFrequencyOkCancelAndTheModeProposals)
     frmCalculator& c = calc();
     frmSetFrequency& d = dialog();
     benchSettings();
+    // Hidden at start, in Hsync mode (the oscillator divider is off).
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(d.txt_Value->text(), "31.5");
+    EXPECT_TRUE(c.txtHsync->isEnabled());
+    EXPECT_FALSE(c.txtOscillator->isEnabled());
+    EXPECT_FALSE(c.lblOscMhz->isEnabled());
 
     menu("mnu_Freq");
     EXPECT_TRUE(d.isVisible());
@@ -223,6 +218,44 @@ TEST_F(CalcLab, SetFrequencyOkCancelAndTheModeProposals)
     click("ckIn_OscDiv");  // back to Hsync mode
     EXPECT_EQ(d.txt_Value->text(), "27");
     EXPECT_EQ(d.lbl_Units->text(), "kHz");
+}
+
+// Enter on a button that has the keyboard focus presses that button, in the
+// Set Frequency dialog (whose default button is OK) and in the calculator
+// (which has no default button), reached with Tab as the user reaches it.
+TEST_F(CalcLab, EnterOnAFocusedButtonPressesIt)
+{
+    frmSetFrequency& d = dialog();
+    const struct {
+        const char* what;
+        int tabs;  // from the value box: 1 reaches OK, 2 reaches Cancel
+        const char* hsync;
+    } rows[] = {{"Enter on a focused Cancel", 2, "31.5"}, {"Enter on a focused OK", 1, "45"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        activate(d);
+        d.txt_Value->setFocus();
+        d.txt_Value->clear();
+        QTest::keyClicks(d.txt_Value, "45");
+        for (int i = 0; i < row.tabs; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_FALSE(d.isVisible());
+        EXPECT_EQ(calc().txtHsync->text(), row.hsync);
+        EXPECT_EQ(lab.window().txtHsync->text(), row.hsync);
+        EXPECT_EQ(d.txt_Value->text(), "45") << "the typed value stays for the next opening";
+    }
+
+    frmCalculator& c = calc();
+    activate(c);
+    c.txtHsync->setText("30");
+    c.cmdUpdate->setFocus();
+    QTest::keyClick(c.cmdUpdate, Qt::Key_Return);
+    EXPECT_EQ(c.txtPhaseDetector->text(), "30.00");
+    EXPECT_TRUE(c.isVisible());
+    c.cmdClose->setFocus();
+    QTest::keyClick(c.cmdClose, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_FALSE(c.isVisible());
 }
 
 TEST(Calculator, ASetupFileOnTheCommandLineReachesTheCalculatorCreatedAfterIt)

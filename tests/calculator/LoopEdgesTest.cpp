@@ -135,28 +135,19 @@ TEST(LoopEdges, FiguresAndWarningsReadTrue)
         {"slow bandwidth", {0.047, 3300, 100000, 3300, 8320, 0.25, 0.064}, kBandwidthFigure, "1.506 Hz", ""},
         {"slow fzero", {0.047, 3300, 100000, 3300, 8320, 0.25, 0.064}, kFzeroFigure, "0.4823 Hz", ""},
         {"fast settling", {47, 3.3, 100000, 3300, 1, 250, 64}, kSettlingFigure, "99.97 us", ""},
-        {"design fzero", {47, 3.3, 100000, 3300, 8320, 250, 64}, kFzeroFigure, ".482 kHz", ""},
         {"margin 29.7", {47, 1.28, 100000, 3300, 8320, 250, 64}, kPhaseMarginFigure, "29.7 deg",
          "phase margin 29.7\xC2\xB0: the loop will ring"},
         {"crossover at PFD/10", {10.698, 3.3, 100000, 3300, 8320, 250, 64}, kCrossoverFigure, "1.070 kHz",
          "crossover 1.06983 kHz is above PFD/10 (1.06980 kHz)"},
         {"sampled margin", {5, 3.3, 100000, 3300, 8320, 250, 64}, kSampledPhaseMarginFigure, "27.1 deg",
          "sampled phase margin 27\xC2\xB0: the loop will ring"},
-        {"unstable", {3, 3.3, 100000, 3300, 8320, 250, 64}, kSampledStableFigure, "no",
-         "unstable when sampled at PFD: a closed-loop pole at z = -2.452"},
-        {"C2 0 zeta", {47, 3.3, 100000, 0, 8320, 250, 64}, kZetaFigure, ".724", ""},
-        {"C2 0 fp2", {47, 3.3, 100000, 0, 8320, 250, 64}, kFp2Figure, "?", ""},
-        {"float range", {1e200, 3.3, 100000, 3300, 8320, 250, 64}, kFinOverFzeroFigure, "?", ""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const LoopResponse r = computeLoopResponse(row.in);
         ASSERT_TRUE(r.ok()) << r.problem;
         const Figure& f = r.figures[static_cast<std::size_t>(row.figure)];
-        EXPECT_EQ(f.value + (f.unit.empty() || f.value == "?" ? "" : " " + f.unit), row.text);
-        if (f.value == "?") {
-            EXPECT_FALSE(f.cause.empty());
-        }
+        EXPECT_EQ(f.value + (f.unit.empty() ? "" : " " + f.unit), row.text);
         if (*row.warning) {
             EXPECT_TRUE(std::any_of(r.warnings.begin(), r.warnings.end(),
                                     [&](const std::string& w) { return w.rfind(row.warning, 0) == 0; }))

@@ -1,6 +1,7 @@
 // The Loop Response window in the whole program on the simulated board: it
-// follows the loop filter and U1, keeps what the user typed, and shows which
-// input is missing instead of a plot.
+// follows the loop filter and U1, keeps what the user typed, shows which
+// input is missing instead of a plot, says when the loop is unstable when
+// sampled, and neither shows a 200-digit figure nor widens for an absurd PFD.
 #include "calculator/LoopResponseWindow.h"
 #include "calculator/frmCalculator.h"
 #include "support/LabTest.h"
@@ -13,10 +14,9 @@ namespace {
 
 class LoopResponseWindowTest : public LabTest {
 protected:
-    void SetUp() override
+    // The loop-filter page's design values, through the program.
+    void designValues()
     {
-        LabTest::SetUp();
-        // The loop-filter page's design values, through the program.
         lab.window().txtR->setText("3.3");
         lab.window().txtC1->setText("100000");
         lab.window().txtC2->setText("3300");
@@ -29,10 +29,27 @@ protected:
     QLineEdit* edit(const char* name) { return w().findChild<QLineEdit*>(name); }
     QString box(const char* name) { return edit(name)->text(); }
     QString figure(const char* name) { return w().findChild<QLabel*>(name)->text(); }
+    QLabel* figureLabel(const char* name) { return w().findChild<QLabel*>(name); }
 };
+
+TEST_F(LoopResponseWindowTest, AFreshStartTakesTheLoopFilterPageWhereTheMainWindowHasNothing)
+{
+    ASSERT_TRUE(lab.window().txtR->text().isEmpty());
+    menu("mnuLoopResponse");
+    EXPECT_TRUE(w().plotArea->isVisible()) << w().lblProblem->text().toStdString();
+    EXPECT_EQ(box("txtR"), lab.app->calculator().txt_R->text());
+    EXPECT_EQ(box("txtC2"), lab.app->calculator().txt_C2->text());
+    EXPECT_EQ(box("txtN"), lab.app->calculator().txt_N->text());
+    EXPECT_EQ(figure("lblSampledStable"), "yes");
+
+    // Once the main window has a value, it is followed.
+    lab.window().txtR->setText("4.7");
+    EXPECT_EQ(box("txtR"), "4.7");
+}
 
 TEST_F(LoopResponseWindowTest, OpensFromTheFeaturesMenuAndFollowsTheProgramUntilEdited)
 {
+    designValues();
     EXPECT_FALSE(w().isVisible());
     menu("mnuLoopResponse");
     EXPECT_TRUE(w().isVisible());
@@ -74,6 +91,7 @@ TEST_F(LoopResponseWindowTest, OpensFromTheFeaturesMenuAndFollowsTheProgramUntil
 
 TEST_F(LoopResponseWindowTest, FollowsASetupFileLoadedWhileHidden)
 {
+    designValues();
     QTemporaryDir dir;
     lab.dialogs.openFiles.push_back(writeBytes(
         dir.filePath("loop.zvx"), "[zvx7246 input registers]\nregister_0=&H4C\nregister_1=&H21\nregister_2=&H5F\n"
@@ -93,6 +111,7 @@ TEST_F(LoopResponseWindowTest, FollowsASetupFileLoadedWhileHidden)
 
 TEST_F(LoopResponseWindowTest, AMissingInputReplacesThePlotAndTheCurvesSave)
 {
+    designValues();
     menu("mnuLoopResponse");
     QLineEdit* kd = edit("txtKd");
     kd->clear();
@@ -116,6 +135,29 @@ TEST_F(LoopResponseWindowTest, AMissingInputReplacesThePlotAndTheCurvesSave)
     w().mnuSavePlot->trigger();
     EXPECT_FALSE(QImage(dir.filePath("plot.png")).isNull());
     EXPECT_TRUE(lab.dialogs.messages.empty());
+}
+
+TEST_F(LoopResponseWindowTest, AnUnstableSampledLoopAndAnAbsurdPfdAreShownForWhatTheyAre)
+{
+    designValues();
+    menu("mnuLoopResponse");
+    const int width = w().width();
+    edit("txtPFD")->setText("3");
+    EXPECT_EQ(figure("lblSampledStable"), "no");
+    EXPECT_TRUE(w().lblWarnings->text().startsWith("unstable when sampled at PFD: a closed-loop pole at z = -"))
+        << w().lblWarnings->text().toStdString();
+    EXPECT_FALSE(figureLabel("lblSettling")->isEnabled());
+    EXPECT_EQ(figure("lblSampledPhaseMargin"), "?");
+    EXPECT_FALSE(figureLabel("lblSampledPhaseMargin")->toolTip().isEmpty());
+
+    edit("txtPFD")->setText("1e200");
+    EXPECT_TRUE(figureLabel("lblSettling")->isEnabled());
+    EXPECT_EQ(figure("lbl_fin_fzero"), "?");
+    EXPECT_TRUE(figureLabel("lbl_fin_fzero")->toolTip().contains("out of range"));
+    for (QLabel* f : w().figureLabels)
+        EXPECT_LT(f->text().size(), 40) << f->objectName().toStdString();
+    EXPECT_LE(w().width(), width);
+    EXPECT_TRUE(w().mnuSaveCurves->isEnabled());
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 // The pattern generator as the bench engineer uses it: the call Execute
 // makes, the bitmap choice, the hot keys stepping U1 while the (fake)
-// renderer runs, the display-timing line, and the advanced window.
+// renderer runs, the display-timing line (and the standard mode offered
+// when the display tells its mode but not its pixel clock), and the
+// advanced window.
 #include "support/LabTest.h"
-#include "video/FakeRenderer.h"
+#include "support/fakerenderer/FakeRendererControl.h"
 
 #include "calculator/frmCalculator.h"
 #include "mainwindow/Spinner.h"
@@ -16,11 +18,35 @@
 #include <cstring>
 #include <map>
 
-using zvx::test::FakeRenderer;
 using zvx::test::TestLab;
 
 namespace zvx {
 namespace {
+
+// The test's handle on the fake renderer the program loads (test_video links
+// the same library, so both see one record of calls): forgets the calls of
+// earlier tests and scripts the keys of the next ones.
+struct FakeRenderer {
+    FakeRenderer() { FakeRenderer_reset(); }
+    void pressDuringNextCalls(const std::vector<int32_t>& keys)
+    {
+        FakeRenderer_setKeys(keys.data(), static_cast<int32_t>(keys.size()));
+    }
+    void pressDuringNextCalls(const QString& keys)
+    {
+        std::vector<int32_t> v;
+        for (QChar c : keys)
+            v.push_back(c.unicode());
+        pressDuringNextCalls(v);
+    }
+    int calls() const { return FakeRenderer_callCount(); }
+    FakeRendererCall lastCall() const
+    {
+        FakeRendererCall c{};
+        EXPECT_TRUE(FakeRenderer_call(FakeRenderer_callCount() - 1, &c)) << "the renderer was not called";
+        return c;
+    }
+};
 
 int count(const std::string& text, const std::string& what)
 {
@@ -287,6 +313,20 @@ TEST_F(VideoPatterns, TheTimingLineShowsWhatTheDisplayRunsAndUseForU1TakesIt)
               "Display: 2560x1440 at 60.00 Hz; pixels/line unknown (under Wayland the compositor keeps the "
               "monitor's mode)\nThe 800x600 pattern is drawn at its own size in the middle of the screen.");
     EXPECT_FALSE(window().cmdUseForU1->isEnabled());
+    // A size and rate that have a standard timing are offered it for U1.
+    t.width = 1280;
+    t.height = 1024;
+    t.refreshHz = 60.02;
+    FakeRenderer_setTiming(1, &t);
+    window().cmboMode->setCurrentIndex(4);
+    EXPECT_TRUE(window().lblDisplayTiming->text().endsWith(
+        "\nStandard mode 1280x1024@60: 1688 pixels/line, Hsync 63.981 kHz (offered for U1)"))
+        << window().lblDisplayTiming->text().toStdString();
+    ASSERT_TRUE(window().cmdUseForU1->isEnabled());
+    window().cmdUseForU1->click();
+    EXPECT_EQ(lab.app->calculator().txtHsync->text(), "63.981");
+    EXPECT_EQ(text("txtIn_HorizTotal"), "1688");
+    EXPECT_EQ(lab.board().u1().storedRegister(2) + 256 * lab.board().u1().storedRegister(3) + 8, 1688);
 
     const ZvxDisplayTiming none{0, 0, 0, 0, 0, 0, 0, 0, "", "the display cannot be opened"};
     FakeRenderer_setTiming(0, &none);
