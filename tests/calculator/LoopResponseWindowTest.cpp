@@ -55,8 +55,6 @@ TEST_F(LoopResponseWindowTest, OpensFromTheFeaturesMenuAndFollowsTheProgramUntil
     EXPECT_TRUE(w().isVisible());
     EXPECT_EQ(box("txtN"), "8320");
     EXPECT_EQ(box("txtPFD"), "47");
-    EXPECT_EQ(box("txtKd"), "64");
-    EXPECT_EQ(box("txtKv"), "250");
     EXPECT_EQ(figure("lbl_fzero"), ".482 kHz");
     EXPECT_EQ(figure("lbl_fn"), ".69 kHz");
     EXPECT_EQ(figure("lbl_zeta"), ".712");

@@ -1,5 +1,8 @@
-// Which sound a pattern-generator hot key makes in each sound mode, and where
-// the sound files are looked up.
+// Which sound a pattern-generator hot key makes, where the sound files are
+// looked up, and the installed program's data and library folders, found
+// from where it runs so that a tree under /usr, /usr/local or a DESTDIR
+// finds its own files.
+#include "install/InstallPaths.h"
 #include "mainwindow/SoundHotKeys.h"
 #include "mainwindow/SoundPlayer.h"
 #include "support/FakeSound.h"
@@ -20,36 +23,18 @@ void touch(const QString& path)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
 }
 
-TEST(HotKeySound, ARunPlaysTheDescriptiveFileOnceThenTheShortOneInEachMode)
+// Which file each key of a run plays is heard through the pattern
+// generator's hot keys; here a run carried across a change of sound mode.
+TEST(HotKeySound, ARunGoesOnAcrossASoundModeChange)
 {
     QTemporaryDir folder;
-    auto file = [&](const char* name) { return folder.path() + "/wav/" + name + ".wav"; };
-    for (const char* name : {"up", "down", "dpa_up", "dpa_down", "pfd_up", "pfd_down", "horiz_up", "horiz_dn",
-                             "external", "internal"})
-        touch(file(name));
     test::FakeSound sink;
     QString lastHotKey;
     HotKeySound sound{sink, SoundFileLocator(folder.path(), {}), lastHotKey};
-    EXPECT_EQ(sound.chooseFile("h"), "\\wav\\horiz_dn.wav") << "the first key after start";
-
-    // Keys sharing a short file are still different keys. (The pattern
-    // generator's tests play the other keys, and the ones that break a run.)
-    const std::pair<const char*, QStringList> runs[] = {
-        {"dddDd", {file("dpa_down"), file("down"), file("down"), file("dpa_up"), file("dpa_down")}},
-        {"GHHhgg", {file("horiz_up"), file("horiz_up"), file("up"), file("horiz_dn"), file("horiz_dn"),
-                    file("down")}}};
-    for (const auto& [keys, heard] : runs) {
-        sink.clear();
-        for (const QChar k : QString(keys))
-            sound.acknowledge(QString(k), SoundMode::Voice);
-        EXPECT_EQ(sink.heard, heard) << keys;
-    }
-    sink.clear();
     for (const QChar k : QStringLiteral("DdPpGgHhFfD"))
         sound.acknowledge(QString(k), SoundMode::NoSound);
-    sound.acknowledge("D", SoundMode::Voice);  // the run goes on across the mode change
-    EXPECT_EQ(sink.heard, (QStringList{file("up")}));
-    EXPECT_EQ(sound.chooseFile("x"), "");
+    sound.acknowledge("D", SoundMode::Voice);
+    EXPECT_EQ(sink.heard, QStringList{folder.path() + "/wav/up.wav"});
 }
 
 TEST(SoundFileLocator, FallsBackToTheInstalledCopyOnlyWhenTheProgramFolderLacksTheFile)
@@ -85,6 +70,30 @@ TEST(SoundFileLocator, ProgramStartedElsewhereStillFindsTheBuiltSounds)
         ASSERT_TRUE(length) << path.toStdString();
         EXPECT_TRUE(length->count() > 100 && length->count() < 3000) << path.toStdString();
     }
+}
+
+TEST(InstallPaths, FoldersFollowTheProgramsOwnPrefix)
+{
+    const InstallLayout debian{"bin", "share/zvx7246labTool", "lib/x86_64-linux-gnu/zvx7246labTool"};
+    struct Case {
+        const char* exeFolder;
+        InstallLayout layout;
+        const char* data;
+        const char* lib;
+    } cases[] = {
+        {"/usr/bin", debian, "/usr/share/zvx7246labTool", "/usr/lib/x86_64-linux-gnu/zvx7246labTool"},
+        {"/tmp/dest/usr/local/bin/", {"bin", "share/zvx7246labTool", "lib/zvx7246labTool"},
+         "/tmp/dest/usr/local/share/zvx7246labTool", "/tmp/dest/usr/local/lib/zvx7246labTool"},
+        // A program folder two deep, or the prefix itself.
+        {"/opt/zvx/libexec/zvx", {"libexec/zvx", "share/zvx7246labTool", "lib"}, "/opt/zvx/share/zvx7246labTool",
+         "/opt/zvx/lib"},
+        {"/opt/zvx", {".", "data", "lib"}, "/opt/zvx/data", "/opt/zvx/lib"},
+        // Configured outside the prefix: stays where it was configured.
+        {"/usr/bin", {"bin", "/srv/zvx/share", "/srv/zvx/lib"}, "/srv/zvx/share", "/srv/zvx/lib"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(installedDataDir(c.exeFolder, c.layout) + " " + installedLibDir(c.exeFolder, c.layout),
+                  QString(c.data) + " " + c.lib) << c.exeFolder;
 }
 
 } // namespace
