@@ -83,7 +83,6 @@ TEST(CalcCommand, BadValuesExitTwoNamingOptionAndRange)
     const std::pair<std::string, std::string> rows[] = {
         {"calc clock --hsync 31.5", "missing --total"},
         {"calc clock --hsync 31.5 --osc 4 --total 800", "give either --hsync or --osc, not both"},
-        {"calc clock --total 800", "missing --hsync or --osc"},
         {"calc clock --hsync abc", "bad --hsync 'abc' (expected a decimal number)"},
         {"calc clock --hsync inf", "bad --hsync 'inf' (expected a decimal number)"},
         {kClock + "--psd 3", "bad --psd '3' (expected 2|4|8|16)"},
@@ -93,7 +92,6 @@ TEST(CalcCommand, BadValuesExitTwoNamingOptionAndRange)
         {"calc loop-filter --pfd 47", "missing --r"},
         {"calc loop-filter --kd", "--kd needs a value"},
         {"calc frobnicate", "calc needs 'clock' or 'loop-filter' (try calc --help)"},
-        {kClock + "--hsync -31.5", "bad --hsync '-31.5' (expected a frequency above 0 kHz)"},
         {kOsc + "--oscdiv 0", "bad --oscdiv '0' (expected a whole number 2..129)"},
         {kOsc + "--oscdiv 1e308", "bad --oscdiv '1e308' (expected a whole number 2..129)"},
         {kClock + "--total 99999", "bad --total '99999' (expected a whole number 9..4095)"},

@@ -267,6 +267,7 @@ TEST(Patterns, EverySizeFromTheBoxesIsSafeInEveryPattern)
             }
         }
     }
+    // Moving Pattern to Color Auto Vertical Lines are redrawn every frame.
     EXPECT_TRUE(patternMoves(6));
     EXPECT_TRUE(patternMoves(10));
     EXPECT_FALSE(patternMoves(11));
