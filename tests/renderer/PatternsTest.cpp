@@ -2,7 +2,9 @@
 // pictures drawn by hand, and the patterns that draw a frame from a few
 // repeated lines held pixel for pixel against their definitions computed one
 // pixel at a time, on small frames and on one large enough to be written
-// with streaming stores.
+// with streaming stores. And the late frames counted while they are shown:
+// a frame presented more than one refresh after the one before.
+#include "FramePacing.h"
 #include "Patterns.h"
 
 #include <gtest/gtest.h>
@@ -272,6 +274,37 @@ TEST(Patterns, EverySizeFromTheBoxesIsSafeInEveryPattern)
     EXPECT_TRUE(patternMoves(10));
     EXPECT_FALSE(patternMoves(11));
     EXPECT_FALSE(patternMoves(5));
+}
+
+TEST(FramePacing, FramesThatMissARefreshAreCountedAndReported)
+{
+    struct Case {
+        const char* what;
+        double hz;
+        std::vector<double> gapsInPeriods;  // between successive frames
+        std::vector<bool> interrupted;      // per frame after the first; empty: none
+        std::uint64_t late;
+        const char* report;
+    };
+    const Case cases[] = {
+        {"every refresh, with jitter", 60, {1, 1.2, 0.8, 1.4, 1}, {}, 0, ""},
+        {"two refreshes missed once", 60, {1, 2, 1, 1}, {}, 1, "Moving Pattern: 1 of 5 frames late at 60 Hz"},
+        {"a long stall is one late frame", 75, {1, 30, 1}, {}, 1, "Moving Pattern: 1 of 4 frames late at 75 Hz"},
+        {"a hot key's sound is not the drawing's fault", 60, {1, 40, 1}, {false, true, false}, 0, ""},
+        {"fractional rate", 59.94, {2, 2}, {}, 2, "Moving Pattern: 2 of 3 frames late at 59.94 Hz"},
+    };
+    for (const Case& c : cases) {
+        LateFrameCounter pace(c.hz);
+        double t = 1000;
+        pace.presented(t);
+        for (std::size_t i = 0; i < c.gapsInPeriods.size(); ++i) {
+            t += c.gapsInPeriods[i] / c.hz;
+            pace.presented(t, !c.interrupted.empty() && c.interrupted[i]);
+        }
+        EXPECT_EQ(pace.late(), c.late) << c.what;
+        EXPECT_EQ(pace.frames(), c.gapsInPeriods.size() + 1) << c.what;
+        EXPECT_EQ(pace.report("Moving Pattern"), c.report) << c.what;
+    }
 }
 
 } // namespace

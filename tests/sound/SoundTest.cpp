@@ -1,7 +1,8 @@
 // Which sound a pattern-generator hot key makes, where the sound files are
-// looked up, and the installed program's data and library folders, found
-// from where it runs so that a tree under /usr, /usr/local or a DESTDIR
-// finds its own files.
+// looked up, the wave-length reading the players rely on and their silent
+// paths (no test here plays a real sound), and the installed program's data
+// and library folders, found from where it runs so that a tree under /usr,
+// /usr/local or a DESTDIR finds its own files.
 #include "install/InstallPaths.h"
 #include "mainwindow/SoundHotKeys.h"
 #include "mainwindow/SoundPlayer.h"
@@ -10,17 +11,21 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
 namespace zvx {
 namespace {
 
-void touch(const QString& path)
+// Writes `bytes` to `path`, making its folder.
+QString write(const QString& path, const QByteArray& bytes = {})
 {
     QDir().mkpath(QFileInfo(path).path());
     QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    f.write(bytes);
+    return path;
 }
 
 // Which file each key of a run plays is heard through the pattern
@@ -40,10 +45,10 @@ TEST(HotKeySound, ARunGoesOnAcrossASoundModeChange)
 TEST(SoundFileLocator, FallsBackToTheInstalledCopyOnlyWhenTheProgramFolderLacksTheFile)
 {
     QTemporaryDir program, installedA, installedB;
-    touch(program.path() + "/wav/up.wav");
-    touch(installedA.path() + "/wav/up.wav");
-    touch(installedB.path() + "/wav/up.wav");
-    touch(installedB.path() + "/wav/down.wav");
+    write(program.path() + "/wav/up.wav");
+    write(installedA.path() + "/wav/up.wav");
+    write(installedB.path() + "/wav/up.wav");
+    write(installedB.path() + "/wav/down.wav");
     const SoundFileLocator locator(program.path(), {installedA.path(), installedB.path()});
     EXPECT_EQ(locator.path("\\wav\\up.wav"), program.path() + "/wav/up.wav");
     EXPECT_EQ(locator.path("\\wav\\down.wav"), installedB.path() + "/wav/down.wav");
@@ -94,6 +99,48 @@ TEST(InstallPaths, FoldersFollowTheProgramsOwnPrefix)
     for (const Case& c : cases)
         EXPECT_EQ(installedDataDir(c.exeFolder, c.layout) + " " + installedLibDir(c.exeFolder, c.layout),
                   QString(c.data) + " " + c.lib) << c.exeFolder;
+}
+
+template <class T>
+QByteArray le(T v)
+{
+    QByteArray b(sizeof v, '\0');
+    qToLittleEndian(v, b.data());
+    return b;
+}
+
+// A mono 16-bit PCM wave with an odd-sized extra chunk before the data.
+QByteArray wave(quint32 rate, quint32 samples, quint32 declaredBytes = 0)
+{
+    const quint32 bytes = samples * 2;
+    const QByteArray fmt = le<quint16>(1) + le<quint16>(1) + le(rate) + le(rate * 2) + le<quint16>(2) + le<quint16>(16);
+    const QByteArray body = "WAVE" + ("fmt " + le<quint32>(16) + fmt) + "LIST" + le<quint32>(3) + QByteArray("abc\0", 4) +
+                            ("data" + le(declaredBytes ? declaredBytes : bytes) + QByteArray(bytes, '\0'));
+    return "RIFF" + le(quint32(body.size())) + body;
+}
+
+TEST(WaveFileDuration, ReadsTheLengthFromTheHeaderAndRejectsForeignFiles)
+{
+    QTemporaryDir dir;
+    using std::chrono::milliseconds;
+    EXPECT_EQ(waveFileDuration(write(dir.filePath("a.wav"), wave(22050, 22050))), milliseconds(1000));
+    EXPECT_EQ(waveFileDuration(write(dir.filePath("b.wav"), wave(8000, 2000))), milliseconds(250));
+    // A data size larger than the file counts only the bytes present.
+    EXPECT_EQ(waveFileDuration(write(dir.filePath("c.wav"), wave(8000, 800, 0x7FFFF000))), milliseconds(100));
+    for (const QString& foreign : {dir.filePath("missing.wav"), write(dir.filePath("empty.wav"), {}),
+                                   write(dir.filePath("text.wav"), "not a wave file at all"), write(dir.filePath("short.wav"), wave(8000, 800).left(30))})
+        EXPECT_FALSE(waveFileDuration(foreign)) << foreign.toStdString();
+}
+
+TEST(SoundPlayers, MissingOrForeignFilesReturnAtOnceWithoutSound)
+{
+    QTemporaryDir dir;
+    NoAudioSoundPlayer none;
+    none.playFile(dir.filePath("wav/up.wav"));
+    none.beep();
+    QtSoundPlayer qt;
+    qt.playFile(dir.filePath("wav/up.wav"));
+    qt.playFile(write(dir.filePath("text.wav"), "not a wave file"));
 }
 
 } // namespace
