@@ -1,12 +1,12 @@
-// Which sound a pattern-generator hot key makes, where the sound files are
-// looked up, the wave-length reading the players rely on and their silent
-// paths (no test here plays a real sound), and the installed program's data
-// and library folders, found from where it runs so that a tree under /usr,
-// /usr/local or a DESTDIR finds its own files.
+// Where the sound files of the pattern generator's hot keys are looked up
+// (which file each key plays is heard through the hot keys), the wave-length
+// reading the players rely on and their silent paths (no test here plays a
+// real sound), and the installed program's data and library folders, found
+// from where it runs so that a tree under /usr, /usr/local or a DESTDIR
+// finds its own files.
 #include "install/InstallPaths.h"
 #include "mainwindow/SoundHotKeys.h"
 #include "mainwindow/SoundPlayer.h"
-#include "support/FakeSound.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,20 +26,6 @@ QString write(const QString& path, const QByteArray& bytes = {})
     EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
     f.write(bytes);
     return path;
-}
-
-// Which file each key of a run plays is heard through the pattern
-// generator's hot keys; here a run carried across a change of sound mode.
-TEST(HotKeySound, ARunGoesOnAcrossASoundModeChange)
-{
-    QTemporaryDir folder;
-    test::FakeSound sink;
-    QString lastHotKey;
-    HotKeySound sound{sink, SoundFileLocator(folder.path(), {}), lastHotKey};
-    for (const QChar k : QStringLiteral("DdPpGgHhFfD"))
-        sound.acknowledge(QString(k), SoundMode::NoSound);
-    sound.acknowledge("D", SoundMode::Voice);
-    EXPECT_EQ(sink.heard, QStringList{folder.path() + "/wav/up.wav"});
 }
 
 TEST(SoundFileLocator, FallsBackToTheInstalledCopyOnlyWhenTheProgramFolderLacksTheFile)

@@ -181,12 +181,17 @@ TEST_F(VideoPatterns, FilterKeysGoThroughTheFilterBoxAndTheSoundModeDecidesWhatI
     EXPECT_EQ(heardFiles(), (QStringList{"internal.wav", "external.wav"}));
 
     menu("mnuNoSnd");
-    fake.pressDuringNextCalls({'D', 'd', 'P', 'p', 'G', 'g', 'H', 'h', 'F', 'f', 'c', 'x', '1'});
+    fake.pressDuringNextCalls({'D', 'd', 'P', 'p', 'G', 'g', 'H', 'h', 'F', 'f', 'c', 'x', '1', 'D'});
     execute();
     EXPECT_EQ(heardFiles(), QStringList{});
     menu("mnuBeep");
     execute();
-    EXPECT_EQ(heardFiles(), QStringList(10, "beep"));
+    EXPECT_EQ(heardFiles(), QStringList(11, "beep"));
+    // The run goes on across a change of sound mode.
+    menu("mnuVoice");
+    fake.pressDuringNextCalls({'D'});
+    execute();
+    EXPECT_EQ(heardFiles(), QStringList{"up.wav"});
 }
 
 TEST_F(VideoPatterns, UseBitmapInsistsOnAFileAndRefusesOneThatCannotBeRead)
