@@ -45,6 +45,22 @@ struct CalcLab : LabTest {
         window.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     }
+    // The Loop Response window, with the loop-filter page's design values
+    // given through the program.
+    LoopResponseWindow& w() { return lab.app->loopResponseWindow(); }
+    void designValues()
+    {
+        lab.window().txtR->setText("3.3");
+        lab.window().txtC1->setText("100000");
+        lab.window().txtC2->setText("3300");
+        lab.app->calculator().txtHsync->setText("47");  // Hsync mode: the phase-detector frequency
+        lab.u1().txtHorizTotal->setText("2080");
+        lab.u1().obPSD->select(1);  // "4"
+    }
+    QLineEdit* edit(const char* name) { return w().findChild<QLineEdit*>(name); }
+    QString box(const char* name) { return edit(name)->text(); }
+    QString figure(const char* name) { return w().findChild<QLabel*>(name)->text(); }
+    QLabel* figureLabel(const char* name) { return w().findChild<QLabel*>(name); }
 };
 
 // What the user does in the dialog: types the filter, picks a PSD, and
@@ -68,30 +84,6 @@ void pickInDialog(TestLab& lab, Pick& pick)
     };
     lab.app->calculator().cmdMode->click();
 }
-
-// The Loop Response window in the whole program on the simulated board: it
-// follows the loop filter and U1, keeps what the user typed, shows which
-// input is missing instead of a plot, says when the loop is unstable when
-// sampled, and neither shows a 200-digit figure nor widens for an absurd PFD.
-class LoopResponseWindowTest : public LabTest {
-protected:
-    // The loop-filter page's design values, through the program.
-    void designValues()
-    {
-        lab.window().txtR->setText("3.3");
-        lab.window().txtC1->setText("100000");
-        lab.window().txtC2->setText("3300");
-        lab.app->calculator().txtHsync->setText("47");  // Hsync mode: the phase-detector frequency
-        lab.u1().txtHorizTotal->setText("2080");
-        lab.u1().obPSD->select(1);  // "4"
-    }
-
-    LoopResponseWindow& w() { return lab.app->loopResponseWindow(); }
-    QLineEdit* edit(const char* name) { return w().findChild<QLineEdit*>(name); }
-    QString box(const char* name) { return edit(name)->text(); }
-    QString figure(const char* name) { return w().findChild<QLabel*>(name)->text(); }
-    QLabel* figureLabel(const char* name) { return w().findChild<QLabel*>(name); }
-};
 
 } // namespace
 
@@ -357,7 +349,11 @@ TEST(Calculator, ASetupFileOnTheCommandLineReachesTheCalculatorCreatedAfterIt)
     EXPECT_EQ(lab.app->setFrequencyDialog().lbl_Units->text(), "MHz");
 }
 
-TEST_F(LoopResponseWindowTest, AFreshStartTakesTheLoopFilterPageAndShowsAnUnstableOrAbsurdLoopForWhatItIs)
+// The Loop Response window follows the loop filter and U1, keeps what the
+// user typed, shows which input is missing instead of a plot, says when the
+// loop is unstable when sampled, and neither shows a 200-digit figure nor
+// widens for an absurd PFD.
+TEST_F(CalcLab, LoopResponseAFreshStartTakesTheLoopFilterPageAndShowsAnUnstableOrAbsurdLoopForWhatItIs)
 {
     ASSERT_TRUE(lab.window().txtR->text().isEmpty());
     menu("mnuLoopResponse");
@@ -390,7 +386,7 @@ TEST_F(LoopResponseWindowTest, AFreshStartTakesTheLoopFilterPageAndShowsAnUnstab
     EXPECT_EQ(box("txtR"), "4.7");
 }
 
-TEST_F(LoopResponseWindowTest, OpensFromTheFeaturesMenuAndFollowsTheProgramUntilEdited)
+TEST_F(CalcLab, LoopResponseOpensFromTheFeaturesMenuAndFollowsTheProgramUntilEdited)
 {
     designValues();
     EXPECT_FALSE(w().isVisible());
@@ -430,7 +426,7 @@ TEST_F(LoopResponseWindowTest, OpensFromTheFeaturesMenuAndFollowsTheProgramUntil
     EXPECT_EQ(box("txtR"), "4.7");
 }
 
-TEST_F(LoopResponseWindowTest, FollowsASetupFileLoadedWhileHidden)
+TEST_F(CalcLab, LoopResponseFollowsASetupFileLoadedWhileHidden)
 {
     QTemporaryDir dir;
     lab.dialogs.openFiles.push_back(writeBytes(
@@ -449,7 +445,7 @@ TEST_F(LoopResponseWindowTest, FollowsASetupFileLoadedWhileHidden)
     EXPECT_EQ(figure("lbl_fzero"), ".498 kHz");
 }
 
-TEST_F(LoopResponseWindowTest, AMissingInputReplacesThePlotAndTheCurvesSave)
+TEST_F(CalcLab, LoopResponseAMissingInputReplacesThePlotAndTheCurvesSave)
 {
     designValues();
     menu("mnuLoopResponse");

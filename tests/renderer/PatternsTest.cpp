@@ -419,11 +419,7 @@ TEST(OffscreenRenderer, ShowsAFrameHandsKeysOverAndEndsOnEsc)
         ASSERT_EQ(seen.screenWidth, t.width);
         ASSERT_EQ(seen.screenHeight, t.height);
         ASSERT_FALSE(seen.screen.empty()) << "the frame could not be read back";
-        std::vector<std::uint32_t> expected(seen.screen.size());
-        zvxr::PatternInput in;
-        in.pattern = run.pattern;
-        in.settings = settings;
-        zvxr::drawPattern(in, zvxr::PixelBuffer{expected.data(), t.width, t.height, t.width});
+        const std::vector<std::uint32_t> expected = zvxr::render(run.pattern, settings, t.width, t.height).pixels;
         int wrong = 0;
         for (std::size_t i = 0; i < expected.size(); ++i)
             wrong += (seen.screen[i] & 0xFFFFFFu) != expected[i];
