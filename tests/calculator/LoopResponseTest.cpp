@@ -303,7 +303,6 @@ TEST(LoopEdges, FiguresAndWarningsReadTrue)
         const char* warning;  // the start of one warning, or empty
     } rows[] = {
         {"slow crossover", {0.047, 3300, 100000, 3300, 8320, 0.25, 0.064}, kCrossoverFigure, "1.070 Hz", ""},
-        {"slow bandwidth", {0.047, 3300, 100000, 3300, 8320, 0.25, 0.064}, kBandwidthFigure, "1.506 Hz", ""},
         {"fast settling", {47, 3.3, 100000, 3300, 1, 250, 64}, kSettlingFigure, "99.97 us", ""},
         {"margin 29.7", {47, 1.28, 100000, 3300, 8320, 250, 64}, kPhaseMarginFigure, "29.7 deg",
          "phase margin 29.7\xC2\xB0: the loop will ring"},
