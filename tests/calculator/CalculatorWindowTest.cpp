@@ -20,9 +20,8 @@ using namespace zvx::test;
 namespace {
 
 struct CalcLab : LabTest {
-    frmCalculator& calc() { return app().calculator(); }
-    frmSetFrequency& dialog() { return app().setFrequencyDialog(); }
-    LabApp& app() { return *lab.app; }
+    frmCalculator& calc() { return lab.app->calculator(); }
+    frmSetFrequency& dialog() { return lab.app->setFrequencyDialog(); }
     QString caption(const char* name)
     {
         auto* l = calc().findChild<QLabel*>(QString::fromLatin1(name));
@@ -257,23 +256,19 @@ TEST_F(CalcLab, SetFrequencyOkAndTheModeProposals)
 TEST_F(CalcLab, EnterOnAFocusedButtonPressesIt)
 {
     frmSetFrequency& d = dialog();
-    const struct {
-        const char* what;
-        int tabs;  // from the value box: 1 reaches OK, 2 reaches Cancel
-        const char* hsync;
-    } rows[] = {{"Enter on a focused Cancel", 2, "31.5"}, {"Enter on a focused OK", 1, "45"}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
+    // Tabs from the value box (2 reach Cancel, 1 reaches OK), and the Hsync then.
+    for (const auto& [tabs, hsync] : {std::pair{2, "31.5"}, std::pair{1, "45"}}) {
+        SCOPED_TRACE(tabs);
         activate(d);
         d.txt_Value->setFocus();
         d.txt_Value->clear();
         QTest::keyClicks(d.txt_Value, "45");
-        for (int i = 0; i < row.tabs; ++i)
+        for (int i = 0; i < tabs; ++i)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         EXPECT_FALSE(d.isVisible());
-        EXPECT_EQ(calc().txtHsync->text(), row.hsync);
-        EXPECT_EQ(lab.window().txtHsync->text(), row.hsync);
+        EXPECT_EQ(calc().txtHsync->text(), hsync);
+        EXPECT_EQ(lab.window().txtHsync->text(), hsync);
         EXPECT_EQ(d.txt_Value->text(), "45") << "the typed value stays for the next opening";
     }
 
@@ -291,7 +286,7 @@ TEST_F(CalcLab, EnterOnAFocusedButtonPressesIt)
 
 // The "Mode..." pick: the chip's registers are what the board decoded from
 // the bus lines.
-TEST_F(CalcLab, PickingAVideoModeSetsHsyncThePsdAndU1sTotalOnTheChip)
+TEST_F(CalcLab, PickingAVideoModeSetsHsyncThePsdAndU1sTotalOnTheChipUnlessTheDividerCannotMakeIt)
 {
     Pick pick{"1280x1024@60", 1, {}};
     pickInDialog(lab, pick);
@@ -312,19 +307,15 @@ TEST_F(CalcLab, PickingAVideoModeSetsHsyncThePsdAndU1sTotalOnTheChip)
     EXPECT_NE(trace.find("4C [a] 08 [a] 50 [a] [STOP]"), std::string::npos) << trace;
     // The calculator has computed with the new Hsync, total and PSD.
     EXPECT_EQ(calc.lblClockOutput->text(), " =  432.000 MHz");
-}
 
-TEST_F(CalcLab, VideoModeTotalsTheDividerCannotMakeAreGreyedAndCannotBeChosen)
-{
-    lab.u1().txtHorizTotal->setText("800");
-    lab.u1().cmdWriteFdBkDiv(false);
-    Pick pick{"2160p", 0, {}};
-    pickInDialog(lab, pick);
-    ASSERT_EQ(pick.listed.size(), 8);
-    for (const QString& row : pick.listed)
+    // Totals the divider cannot make are greyed and cannot be chosen.
+    Pick uhd{"2160p", 0, {}};
+    pickInDialog(lab, uhd);
+    ASSERT_EQ(uhd.listed.size(), 8);
+    for (const QString& row : uhd.listed)
         EXPECT_TRUE(row.startsWith("(grey) 2160p") && row.contains("above 4095")) << row.toStdString();
-    EXPECT_EQ(lab.u1().txtHorizTotal->text(), "800");
-    EXPECT_EQ(lab.board().u1().storedRegister(2), 800 - 8 - 0x300);
+    EXPECT_EQ(lab.u1().txtHorizTotal->text(), "1688");
+    EXPECT_EQ(lab.board().u1().storedRegister(2), 0x90);
 
     // Without automatic write the pick fills the boxes and writes nothing.
     autoWriteOff();
@@ -332,8 +323,8 @@ TEST_F(CalcLab, VideoModeTotalsTheDividerCannotMakeAreGreyedAndCannotBeChosen)
     Pick tv{"720p50", 0, {}};
     pickInDialog(lab, tv);
     EXPECT_EQ(lab.u1().txtHorizTotal->text(), "1980");
-    EXPECT_EQ(lab.board().u1().storedRegister(2), 800 - 8 - 0x300);
-    EXPECT_EQ(lab.app->calculator().txtHsync->text(), "37.500");
+    EXPECT_EQ(lab.board().u1().storedRegister(2), 0x90);
+    EXPECT_EQ(calc.txtHsync->text(), "37.500");
 }
 
 TEST(Calculator, ASetupFileOnTheCommandLineReachesTheCalculatorCreatedAfterIt)

@@ -26,10 +26,7 @@ constexpr double kPi = std::numbers::pi;
 constexpr double kDeg = 180.0 / kPi;
 
 // The loop-filter page's design values.
-LoopFilterInputs designInputs()
-{
-    return {47, 3.3, 100000, 3300, 8320, 250, 64};
-}
+constexpr LoopFilterInputs kDesign{47, 3.3, 100000, 3300, 8320, 250, 64};
 
 // The textbook second-order type-2 loop, in time measured in 1/wn: its
 // closed loop is (1 + 2 zeta s) / (s^2 + 2 zeta s + 1), and the step leaves
@@ -141,7 +138,7 @@ TEST(LoopResponse, ThirdOrderLoopAgainstClosedFormsAndAnIndependentIntegration)
 
 TEST(LoopResponse, DesignValuesGiveCurvesFromFzeroOver100ToPfdAndACsvRowPerPoint)
 {
-    const LoopResponse r = computeLoopResponse(designInputs());
+    const LoopResponse r = computeLoopResponse(kDesign);
     ASSERT_TRUE(r.ok()) << r.problem;  // the figures themselves are read in the window's test
 
     // The curves span fzero/100 to PFD.
@@ -173,7 +170,7 @@ TEST(LoopResponse, MissingInputsAreNamedAndAnUndampedLoopWarnedOf)
         {&LoopFilterInputs::c2, -1, "C2 is negative"}, {&LoopFilterInputs::r, 1e300, "the inputs are out of range"},
     };
     for (const auto& c : cases) {
-        LoopFilterInputs in = designInputs();
+        LoopFilterInputs in = kDesign;
         in.*c.field = c.value;
         const LoopResponse r = computeLoopResponse(in);
         EXPECT_EQ(r.problem, c.problem);

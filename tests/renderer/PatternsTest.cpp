@@ -149,10 +149,7 @@ std::uint32_t referencePixel(const PatternInput& in, int x, int y, int w, int h)
 
 TEST(Patterns, RepeatedLinesDrawTheSamePixelsAsThePatternDefinitions)
 {
-    struct Size {
-        int width, height;
-    };
-    const Size sizes[] = {{1, 1}, {7, 5}, {64, 48}, {333, 97}, {640, 480}, {2050, 600}};
+    const std::pair<int, int> sizes[] = {{1, 1}, {7, 5}, {64, 48}, {333, 97}, {640, 480}, {2050, 600}};
     const std::int32_t lineSizes[] = {1, 3, 16, 100, 1 << 20};
     const std::int32_t barSizes[] = {1, 5, 15, 64, 65, 300};
     // A bitmap whose unused top byte is not clear.
@@ -162,9 +159,9 @@ TEST(Patterns, RepeatedLinesDrawTheSamePixelsAsThePatternDefinitions)
     for (std::uint32_t i = 0; i < 301u * 203u; ++i)
         bitmap.pixels.push_back(i * 2654435761u);
     for (const int pattern : {0, 1, 4, 5, 6, 9, 11, 20}) {
-        for (const Size& size : sizes) {
+        for (const auto& [width, height] : sizes) {
             for (std::size_t k = 0; k < std::size(lineSizes); ++k) {
-                if (size.width > 1000 && k % 2 == 0)
+                if (width > 1000 && k % 2 == 0)
                     continue;  // the large frame with fewer settings
                 PatternInput in;
                 in.pattern = pattern;
@@ -180,12 +177,12 @@ TEST(Patterns, RepeatedLinesDrawTheSamePixelsAsThePatternDefinitions)
                 in.settings.blueIncr = 255;
                 in.frame = 1000003 * k;
                 in.colorToggled = k % 2 == 1;
-                const Frame f = render(in, size.width, size.height);
+                const Frame f = render(in, width, height);
                 int wrong = 0;
-                for (int y = 0; y < size.height; ++y) {
-                    for (int x = 0; x < size.width; ++x) {
-                        if (f.at(x, y) != referencePixel(in, x, y, size.width, size.height) && wrong++ < 3)
-                            ADD_FAILURE() << "pattern " << pattern << " at " << size.width << "x" << size.height
+                for (int y = 0; y < height; ++y) {
+                    for (int x = 0; x < width; ++x) {
+                        if (f.at(x, y) != referencePixel(in, x, y, width, height) && wrong++ < 3)
+                            ADD_FAILURE() << "pattern " << pattern << " at " << width << "x" << height
                                           << " size " << lineSizes[k] << " bars " << in.settings.xSize << "x"
                                           << in.settings.ySize << ": pixel " << x << "," << y;
                     }
@@ -393,17 +390,13 @@ TEST(OffscreenRenderer, ShowsAFrameHandsKeysOverAndEndsOnEsc)
 
     // The check box at the screen's size, then a bitmap that cannot be read
     // (the background, and a safe return).
-    struct Run {
-        int pattern;
-        const char* bitmap;
-    };
-    for (const Run run : {Run{5, ""}, Run{20, "/nonexistent/picture.bmp"}}) {
-        SCOPED_TRACE(run.pattern);
+    for (const auto& [pattern, bitmap] : {std::pair{5, ""}, std::pair{20, "/nonexistent/picture.bmp"}}) {
+        SCOPED_TRACE(pattern);
         Seen seen;
         g_seen = &seen;
         ASSERT_EQ(SDL_Init(SDL_INIT_TIMER | SDL_INIT_EVENTS), 0) << SDL_GetError();
         const SDL_TimerID typing = SDL_AddTimer(100, typeD, nullptr);
-        const std::int32_t result = draw(t.width, t.height, 0, 60, run.pattern, &settings, onKey, run.bitmap);
+        const std::int32_t result = draw(t.width, t.height, 0, 60, pattern, &settings, onKey, bitmap);
         SDL_RemoveTimer(typing);
         SDL_Quit();
         g_seen = nullptr;
@@ -417,7 +410,7 @@ TEST(OffscreenRenderer, ShowsAFrameHandsKeysOverAndEndsOnEsc)
         ASSERT_EQ(seen.screenWidth, t.width);
         ASSERT_EQ(seen.screenHeight, t.height);
         ASSERT_FALSE(seen.screen.empty()) << "the frame could not be read back";
-        const std::vector<std::uint32_t> expected = zvxr::render(run.pattern, settings, t.width, t.height).pixels;
+        const std::vector<std::uint32_t> expected = zvxr::render(pattern, settings, t.width, t.height).pixels;
         int wrong = 0;
         for (std::size_t i = 0; i < expected.size(); ++i)
             wrong += (seen.screen[i] & 0xFFFFFFu) != expected[i];

@@ -31,10 +31,9 @@ QString write(const QString& path, const QByteArray& bytes = {})
 TEST(SoundFileLocator, FallsBackToTheInstalledCopyOnlyWhenTheProgramFolderLacksTheFile)
 {
     QTemporaryDir program, installedA, installedB;
-    write(program.path() + "/wav/up.wav");
-    write(installedA.path() + "/wav/up.wav");
-    write(installedB.path() + "/wav/up.wav");
-    write(installedB.path() + "/wav/down.wav");
+    for (const QString& file : {program.path() + "/wav/up.wav", installedA.path() + "/wav/up.wav",
+                                installedB.path() + "/wav/up.wav", installedB.path() + "/wav/down.wav"})
+        write(file);
     const SoundFileLocator locator(program.path(), {installedA.path(), installedB.path()});
     EXPECT_EQ(locator.path("\\wav\\up.wav"), program.path() + "/wav/up.wav");
     EXPECT_EQ(locator.path("\\wav\\down.wav"), installedB.path() + "/wav/down.wav");
