@@ -29,17 +29,6 @@ namespace {
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 constexpr std::uint32_t kBlack = 0x000000;
 
-videoSettings blackOnWhite(int size)
-{
-    videoSettings s{};
-    s.checkBoxSize = size;
-    s.foreColor = 0x000000;
-    s.backColor = 0xFFFFFF;
-    s.xSize = 1;
-    s.ySize = 1;
-    return s;
-}
-
 struct Frame {
     int width;
     int height;
@@ -213,9 +202,15 @@ TEST(Patterns, BlackAndWhitePatternsFollowTheLineSize)
         {99, 4, 0, {"......", "......", "......", "......"}},                      // no such pattern
         {20, 4, 0, {"......", "......", "......", "......"}},                      // no bitmap could be read
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(picture(render(c.pattern, blackOnWhite(c.size), 6, 4, c.frame)), c.expected)
+    for (const Case& c : cases) {
+        videoSettings s{};  // black on white
+        s.checkBoxSize = c.size;
+        s.backColor = 0xFFFFFF;
+        s.xSize = 1;
+        s.ySize = 1;
+        EXPECT_EQ(picture(render(c.pattern, s, 6, 4, c.frame)), c.expected)
             << "pattern " << c.pattern << " frame " << c.frame;
+    }
 }
 
 TEST(Patterns, ColorBarsStepEachChannelFromTheSeedAndWrap)

@@ -23,11 +23,12 @@
 namespace zvx {
 namespace {
 
-// The test's handle on the fake renderer the program loads (test_video links
-// the same library, so both see one record of calls): forgets the calls of
-// earlier tests and scripts the keys of the next ones.
-struct FakeRenderer {
-    FakeRenderer() { FakeRenderer_reset(); }
+// The fake renderer the program loads is the one test_video links, so both
+// see one record of calls: each test forgets the calls of earlier ones and
+// scripts the keys of its own.
+class VideoPatterns : public test::LabTest {
+protected:
+    VideoPatterns() { FakeRenderer_reset(); }
     void pressDuringNextCalls(const std::vector<int32_t>& keys)
     {
         FakeRenderer_setKeys(keys.data(), static_cast<int32_t>(keys.size()));
@@ -39,10 +40,6 @@ struct FakeRenderer {
         EXPECT_TRUE(FakeRenderer_call(FakeRenderer_callCount() - 1, &c)) << "the renderer was not called";
         return c;
     }
-};
-
-class VideoPatterns : public test::LabTest {
-protected:
     frmVideoPatterns& window() { return *lab.app->videoPatterns(); }
     void execute() { window().cmdExecute->click(); }
     frmAdvancedVideoSettings& advanced()
@@ -58,7 +55,6 @@ protected:
         lab.sound->clear();
         return names;
     }
-    FakeRenderer fake;
 };
 
 TEST_F(VideoPatterns, DesignStateRunsAutoVerticalLineAt640x480WithTheStartRecord)
@@ -66,8 +62,8 @@ TEST_F(VideoPatterns, DesignStateRunsAutoVerticalLineAt640x480WithTheStartRecord
     menu("mnuVideoPatterns");
     EXPECT_TRUE(window().isVisible());
     execute();
-    ASSERT_EQ(fake.calls(), 1);
-    const FakeRendererCall c = fake.lastCall();
+    ASSERT_EQ(calls(), 1);
+    const FakeRendererCall c = lastCall();
     EXPECT_EQ(std::tie(c.width, c.height, c.reserved, c.refreshRate, c.pattern),
               std::make_tuple(640, 480, 0, 60, 7));
     const std::int32_t startRecord[9] = {16, 0, 0xFFFFFF, 0, 2, 10, 1, 0, 0};
@@ -84,15 +80,15 @@ TEST_F(VideoPatterns, XSizeFollowsTheModeUntilTheAdvancedWindowChangesIt)
         window().cmboMode->setCurrentIndex(mode);
         window().cmboRefreshRate->setCurrentIndex(mode % 5);
         execute();
-        EXPECT_EQ(fake.lastCall().settings.xSize, xSize) << window().cmboMode->currentText().toStdString();
-        EXPECT_EQ(fake.lastCall().refreshRate, kRefreshRates[static_cast<std::size_t>(mode % 5)]);
+        EXPECT_EQ(lastCall().settings.xSize, xSize) << window().cmboMode->currentText().toStdString();
+        EXPECT_EQ(lastCall().refreshRate, kRefreshRates[static_cast<std::size_t>(mode % 5)]);
     }
     // Opened after a run at 1920 x 1440, the window shows 7 in X-Size; that
     // change of the box is the user's X size from now on.
     EXPECT_EQ(advanced().txtXsize->text(), "7");
     window().cmboMode->setCurrentIndex(0);
     execute();
-    EXPECT_EQ(fake.lastCall().settings.xSize, 7);
+    EXPECT_EQ(lastCall().settings.xSize, 7);
 }
 
 TEST_F(VideoPatterns, OpeningTheAdvancedWindowBeforeAnyRunKeepsAutomaticXSizeUntilTyped)
@@ -100,11 +96,11 @@ TEST_F(VideoPatterns, OpeningTheAdvancedWindowBeforeAnyRunKeepsAutomaticXSizeUnt
     EXPECT_EQ(advanced().txtXsize->text(), "10");
     window().cmboMode->setCurrentIndex(1);
     execute();
-    EXPECT_EQ(fake.lastCall().settings.xSize, 3);
+    EXPECT_EQ(lastCall().settings.xSize, 3);
     lab.app->advancedVideoSettings()->txtXsize->setText("12");
     window().cmboMode->setCurrentIndex(8);
     execute();
-    EXPECT_EQ(fake.lastCall().settings.xSize, 12);
+    EXPECT_EQ(lastCall().settings.xSize, 12);
 }
 
 // Each case: set-up texts, keys pressed during one pattern run (each run's
@@ -147,7 +143,7 @@ TEST_F(VideoPatterns, HotKeysStepU1WriteItAndAnswerWithTheKeysSound)
         for (const auto& [name, text] : c.start)
             lab.find<QLineEdit>(name)->setText(text);
         lab.takeTrace();
-        fake.pressDuringNextCalls(c.keys);
+        pressDuringNextCalls(c.keys);
         execute();
 
         for (const auto& [name, text] : c.end)
@@ -169,18 +165,18 @@ TEST_F(VideoPatterns, HotKeysStepU1WriteItAndAnswerWithTheKeysSound)
 TEST_F(VideoPatterns, FilterKeysGoThroughTheFilterBoxAndTheSoundModeDecidesWhatIsHeard)
 {
     QCheckBox* filter = lab.find<QCheckBox>("ckIn_ExtFilter");
-    fake.pressDuringNextCalls({'f'});
+    pressDuringNextCalls({'f'});
     execute();
     EXPECT_TRUE(filter->isChecked());
     EXPECT_EQ(heardFiles(), QStringList{"internal.wav"});
     // The run goes on across two pattern runs: the same key is the short sound.
-    fake.pressDuringNextCalls({'f', 'F'});
+    pressDuringNextCalls({'f', 'F'});
     execute();
     EXPECT_FALSE(filter->isChecked());
     EXPECT_EQ(heardFiles(), (QStringList{"internal.wav", "external.wav"}));
 
     menu("mnuNoSnd");
-    fake.pressDuringNextCalls({'D', 'd', 'P', 'p', 'G', 'g', 'H', 'h', 'F', 'f', 'c', 'x', '1', 'D'});
+    pressDuringNextCalls({'D', 'd', 'P', 'p', 'G', 'g', 'H', 'h', 'F', 'f', 'c', 'x', '1', 'D'});
     execute();
     EXPECT_EQ(heardFiles(), QStringList{});
     menu("mnuBeep");
@@ -188,7 +184,7 @@ TEST_F(VideoPatterns, FilterKeysGoThroughTheFilterBoxAndTheSoundModeDecidesWhatI
     EXPECT_EQ(heardFiles(), QStringList(11, "beep"));
     // The run goes on across a change of sound mode.
     menu("mnuVoice");
-    fake.pressDuringNextCalls({'D'});
+    pressDuringNextCalls({'D'});
     execute();
     EXPECT_EQ(heardFiles(), QStringList{"up.wav"});
 }
@@ -207,13 +203,13 @@ TEST_F(VideoPatterns, UseBitmapInsistsOnAFileAndRefusesOneThatCannotBeRead)
     execute();
     ASSERT_EQ(lab.dialogs.fileDialogs.size(), 3u) << "Cancel opens the dialog again";
     EXPECT_EQ(lab.dialogs.fileDialogs.back().request.directory, QDir::currentPath());
-    EXPECT_EQ(fake.lastCall().pattern, 20);
-    EXPECT_EQ(QString::fromLocal8Bit(fake.lastCall().bitmapFile), good);
+    EXPECT_EQ(lastCall().pattern, 20);
+    EXPECT_EQ(QString::fromLocal8Bit(lastCall().bitmapFile), good);
 
     // Another pattern gets an empty name; the chosen file stays chosen.
     click("obPattern_3");
     execute();
-    EXPECT_STREQ(fake.lastCall().bitmapFile, "");
+    EXPECT_STREQ(lastCall().bitmapFile, "");
 
     const std::pair<QString, QString> unreadable[] = {
         {dir.path() + "/missing.bmp", "there is no such file"},
@@ -224,10 +220,10 @@ TEST_F(VideoPatterns, UseBitmapInsistsOnAFileAndRefusesOneThatCannotBeRead)
     for (const auto& [path, reason] : unreadable) {
         lab.dialogs.openFiles = {path};
         window().cmdBrowse->click();
-        const int calls = fake.calls();
+        const int before = calls();
         lab.dialogs.messages.clear();
         execute();
-        EXPECT_EQ(fake.calls(), calls) << "no pattern for " << path.toStdString();
+        EXPECT_EQ(calls(), before) << "no pattern for " << path.toStdString();
         ASSERT_EQ(lab.dialogs.messages.size(), 1u);
         EXPECT_TRUE(lab.dialogs.messages[0].text.contains(QDir::toNativeSeparators(path)));
         EXPECT_TRUE(lab.dialogs.messages[0].text.contains(reason)) << lab.dialogs.messages[0].text.toStdString();
@@ -252,7 +248,7 @@ TEST_F(VideoPatterns, ARendererThatCannotBeLoadedOrShownIsAMessageNamingWhy)
         other.refreshDisplayTiming();
         EXPECT_EQ(other.lblDisplayTiming->text(), "Display timing unknown: the pattern renderer cannot be loaded.");
     }
-    EXPECT_EQ(fake.calls(), 0);
+    EXPECT_EQ(calls(), 0);
 
     FakeRenderer_setResult(1, "no display to open");
     lab.dialogs.messages.clear();
@@ -360,9 +356,9 @@ TEST_F(VideoPatterns, AdvancedWindowEditsGoIntoTheRecordAtOnce)
     }
 
     adv.cmdExecute->click();
-    ASSERT_EQ(fake.calls(), 1);
-    EXPECT_EQ(fake.lastCall().settings.foreColor, 0x0000FF);
-    EXPECT_EQ(fake.lastCall().settings.blueIncr, 5);
+    ASSERT_EQ(calls(), 1);
+    EXPECT_EQ(lastCall().settings.foreColor, 0x0000FF);
+    EXPECT_EQ(lastCall().settings.blueIncr, 5);
     adv.cmdOK->click();
     EXPECT_FALSE(adv.isVisible());
 }
