@@ -55,14 +55,12 @@ TEST(CalcCommand, PrintsTheWindowsFigures)
 TEST(CalcCommand, FromChipReadsU1AndLetsGivenValuesOverrideIt)
 {
     auto bench = [](SimBoard& b) {
-        SimChip& u1 = b.u1();
-        u1.writeRegister(reg::LoopCntl, static_cast<std::uint8_t>(composeLoopCntl(0, 1)));
-        u1.writeRegister(reg::FdBk0, static_cast<std::uint8_t>(fdBk0Of(dividerFromHorizTotal(800))));
-        u1.writeRegister(reg::FdBk1, static_cast<std::uint8_t>(fdBk1Of(dividerFromHorizTotal(800))));
-        u1.writeRegister(reg::DPAoffset, 0x10);
-        u1.writeRegister(reg::DPAcntl, 0);
-        u1.writeRegister(reg::OutputCntl, static_cast<std::uint8_t>(composeOutputCntl({}, 1, false)));
-        u1.writeRegister(reg::OscDiv, static_cast<std::uint8_t>(composeOscDiv(128, true)));
+        const std::pair<std::uint8_t, int> registers[] = {
+            {reg::LoopCntl, composeLoopCntl(0, 1)}, {reg::FdBk0, fdBk0Of(dividerFromHorizTotal(800))},
+            {reg::FdBk1, fdBk1Of(dividerFromHorizTotal(800))}, {reg::DPAoffset, 0x10}, {reg::DPAcntl, 0},
+            {reg::OutputCntl, composeOutputCntl({}, 1, false)}, {reg::OscDiv, composeOscDiv(128, true)}};
+        for (const auto& [r, value] : registers)
+            b.u1().writeRegister(r, static_cast<std::uint8_t>(value));
     };
     EXPECT_EQ(calc("calc clock --from-chip U1 --hsync 31.5", bench).out, calc(kClock).out);
 

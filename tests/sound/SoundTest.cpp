@@ -109,11 +109,12 @@ TEST(WaveFileDuration, ReadsTheLengthFromTheHeaderAndRejectsForeignFiles)
     QTemporaryDir dir;
     using std::chrono::milliseconds;
     EXPECT_EQ(waveFileDuration(write(dir.filePath("a.wav"), wave(22050, 22050))), milliseconds(1000));
-    EXPECT_EQ(waveFileDuration(write(dir.filePath("b.wav"), wave(8000, 2000))), milliseconds(250));
     // A data size larger than the file counts only the bytes present.
     EXPECT_EQ(waveFileDuration(write(dir.filePath("c.wav"), wave(8000, 800, 0x7FFFF000))), milliseconds(100));
-    for (const QString& foreign : {dir.filePath("missing.wav"), write(dir.filePath("empty.wav"), {}),
-                                   write(dir.filePath("text.wav"), "not a wave file at all"), write(dir.filePath("short.wav"), wave(8000, 800).left(30))})
+    for (const QString& foreign :
+         {dir.filePath("missing.wav"), write(dir.filePath("empty.wav")),
+          write(dir.filePath("text.wav"), "not a wave file at all"),
+          write(dir.filePath("short.wav"), wave(8000, 800).left(30))})
         EXPECT_FALSE(waveFileDuration(foreign)) << foreign.toStdString();
 }
 
