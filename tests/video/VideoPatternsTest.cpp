@@ -1,8 +1,10 @@
 // The pattern generator as the bench engineer uses it: the call Execute
 // makes, the bitmap choice, the hot keys stepping U1 while the (fake)
-// renderer runs, the display-timing line, and the advanced window.
+// renderer runs, the display-timing line (and the standard mode offered
+// when the display tells its mode but not its pixel clock), and the
+// advanced window.
 #include "support/LabTest.h"
-#include "video/FakeRenderer.h"
+#include "support/fakerenderer/FakeRendererControl.h"
 
 #include "calculator/frmCalculator.h"
 #include "mainwindow/Spinner.h"
@@ -13,25 +15,31 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 
-using zvx::test::FakeRenderer;
-using zvx::test::TestLab;
 
 namespace zvx {
 namespace {
 
-int count(const std::string& text, const std::string& what)
-{
-    int n = 0;
-    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
-
+// The fake renderer the program loads is the one test_video links, so both
+// see one record of calls: each test forgets the calls of earlier ones and
+// scripts the keys of its own.
 class VideoPatterns : public test::LabTest {
 protected:
+    VideoPatterns() { FakeRenderer_reset(); }
+    void pressDuringNextCalls(const std::vector<int32_t>& keys)
+    {
+        FakeRenderer_setKeys(keys.data(), static_cast<int32_t>(keys.size()));
+    }
+    int calls() const { return FakeRenderer_callCount(); }
+    FakeRendererCall lastCall() const
+    {
+        FakeRendererCall c{};
+        EXPECT_TRUE(FakeRenderer_call(FakeRenderer_callCount() - 1, &c)) << "the renderer was not called";
+        return c;
+    }
     frmVideoPatterns& window() { return *lab.app->videoPatterns(); }
     void execute() { window().cmdExecute->click(); }
     frmAdvancedVideoSettings& advanced()
@@ -47,7 +55,6 @@ protected:
         lab.sound->clear();
         return names;
     }
-    FakeRenderer fake;
 };
 
 TEST_F(VideoPatterns, DesignStateRunsAutoVerticalLineAt640x480WithTheStartRecord)
@@ -55,15 +62,14 @@ TEST_F(VideoPatterns, DesignStateRunsAutoVerticalLineAt640x480WithTheStartRecord
     menu("mnuVideoPatterns");
     EXPECT_TRUE(window().isVisible());
     execute();
-    ASSERT_EQ(fake.calls(), 1);
-    const FakeRendererCall c = fake.lastCall();
+    ASSERT_EQ(calls(), 1);
+    const FakeRendererCall c = lastCall();
     EXPECT_EQ(std::tie(c.width, c.height, c.reserved, c.refreshRate, c.pattern),
               std::make_tuple(640, 480, 0, 60, 7));
     const std::int32_t startRecord[9] = {16, 0, 0xFFFFFF, 0, 2, 10, 1, 0, 0};
     ASSERT_TRUE(c.hasSettings);
     EXPECT_EQ(std::memcmp(&c.settings, startRecord, sizeof startRecord), 0);
     EXPECT_TRUE(c.hasHotKey);
-    EXPECT_STREQ(c.bitmapFile, "");
 }
 
 TEST_F(VideoPatterns, XSizeFollowsTheModeUntilTheAdvancedWindowChangesIt)
@@ -74,15 +80,15 @@ TEST_F(VideoPatterns, XSizeFollowsTheModeUntilTheAdvancedWindowChangesIt)
         window().cmboMode->setCurrentIndex(mode);
         window().cmboRefreshRate->setCurrentIndex(mode % 5);
         execute();
-        EXPECT_EQ(fake.lastCall().settings.xSize, xSize) << window().cmboMode->currentText().toStdString();
-        EXPECT_EQ(fake.lastCall().refreshRate, kRefreshRates[static_cast<std::size_t>(mode % 5)]);
+        EXPECT_EQ(lastCall().settings.xSize, xSize) << window().cmboMode->currentText().toStdString();
+        EXPECT_EQ(lastCall().refreshRate, kRefreshRates[static_cast<std::size_t>(mode % 5)]);
     }
     // Opened after a run at 1920 x 1440, the window shows 7 in X-Size; that
     // change of the box is the user's X size from now on.
     EXPECT_EQ(advanced().txtXsize->text(), "7");
     window().cmboMode->setCurrentIndex(0);
     execute();
-    EXPECT_EQ(fake.lastCall().settings.xSize, 7);
+    EXPECT_EQ(lastCall().settings.xSize, 7);
 }
 
 TEST_F(VideoPatterns, OpeningTheAdvancedWindowBeforeAnyRunKeepsAutomaticXSizeUntilTyped)
@@ -90,72 +96,67 @@ TEST_F(VideoPatterns, OpeningTheAdvancedWindowBeforeAnyRunKeepsAutomaticXSizeUnt
     EXPECT_EQ(advanced().txtXsize->text(), "10");
     window().cmboMode->setCurrentIndex(1);
     execute();
-    EXPECT_EQ(fake.lastCall().settings.xSize, 3);
+    EXPECT_EQ(lastCall().settings.xSize, 3);
     lab.app->advancedVideoSettings()->txtXsize->setText("12");
     window().cmboMode->setCurrentIndex(8);
     execute();
-    EXPECT_EQ(fake.lastCall().settings.xSize, 12);
+    EXPECT_EQ(lastCall().settings.xSize, 12);
 }
 
-// Each case starts a fresh program: set-up texts, keys pressed during one
-// pattern run, then the U1 boxes, the sounds and the register writes.
+// Each case: set-up texts, keys pressed during one pattern run (each run's
+// first key differs from the last one's, so no case goes on a run of the
+// case before), then the U1 boxes, the sounds and the register writes.
 struct HotKeyCase {
     const char* what;
     std::map<QString, QString> start;      // box objectName -> text
     std::vector<std::int32_t> keys;
     std::map<QString, QString> end;
     QStringList sounds;
-    std::map<int, int> stored;             // register -> byte the chip holds (masked below)
-    std::map<int, int> mask;
+    std::map<int, int> stored;             // register -> the field the key steps, as the chip holds it
     int register4Writes = -1;              // -1: not counted
 };
 
-TEST(VideoHotKeys, StepU1WriteItAndAnswerWithTheKeysSound)
+TEST_F(VideoPatterns, HotKeysStepU1WriteItAndAnswerWithTheKeysSound)
 {
     const HotKeyCase cases[] = {
         {"D twice wraps at 3F, d comes back", {{"txtIn_DPAoffset", "3E"}}, {'D', 'D', 'd'},
-         {{"txtIn_DPAoffset", "3F"}}, {"dpa_up.wav", "up.wav", "dpa_down.wav"}, {{4, 0x3F}}, {{4, 0x3F}}, 3},
+         {{"txtIn_DPAoffset", "3F"}}, {"dpa_up.wav", "up.wav", "dpa_down.wav"}, {{4, 0x3F}}, 3},
         {"P wraps at 7, p from 0 goes to 7", {{"txtIn_PFD", "7"}}, {'P', 'p'}, {{"txtIn_PFD", "7"}},
-         {"pfd_up.wav", "pfd_down.wav"}, {{1, 0x07}}, {{1, 0x07}}},
+         {"pfd_up.wav", "pfd_down.wav"}, {{1, 0x07}}},
         {"H at 4090 stops at 4095", {{"txtIn_HorizTotal", "4090"}}, {'H'}, {{"txtIn_HorizTotal", "4095"}},
-         {"horiz_up.wav"}, {{2, 0xF7}, {3, 0x0F}}, {{2, 0xFF}, {3, 0xFF}}},
+         {"horiz_up.wav"}, {{2, 0xF7}, {3, 0x0F}}},
         {"h from 13 gives 5, which is the smallest divider", {{"txtIn_HorizTotal", "13"}}, {'h'},
-         {{"txtIn_HorizTotal", "9"}, {"txtIn_FdBk0", "01"}}, {"horiz_dn.wav"}, {{2, 0x01}, {3, 0x00}},
-         {{2, 0xFF}, {3, 0xFF}}},
+         {{"txtIn_HorizTotal", "9"}, {"txtIn_FdBk0", "01"}}, {"horiz_dn.wav"}, {{2, 0x01}, {3, 0x00}}},
         {"G and g step the divider by one", {{"txtIn_HorizTotal", "1696"}}, {'G', 'G', 'g'},
-         {{"txtIn_HorizTotal", "1697"}}, {"horiz_up.wav", "up.wav", "horiz_dn.wav"}, {{2, 0x99}, {3, 0x06}},
-         {{2, 0xFF}, {3, 0xFF}}},
-        {"F twice says external both times", {}, {'f', 'F', 'F'}, {}, {"internal.wav", "external.wav", "external.wav"},
-         {}, {}},
+         {{"txtIn_HorizTotal", "1697"}}, {"horiz_up.wav", "up.wav", "horiz_dn.wav"}, {{2, 0x99}, {3, 0x06}}},
+        {"keys sharing a short file are still different keys", {}, {'d', 'd', 'G', 'H', 'H', 'h', 'g', 'g'}, {},
+         {"dpa_down.wav", "down.wav", "horiz_up.wav", "horiz_up.wav", "up.wav", "horiz_dn.wav", "horiz_dn.wav",
+          "down.wav"}},
         {"256 + 68 is D; a code without a character breaks the run", {{"txtIn_DPAoffset", "0"}},
          {256 + 68, 600, 'D', 'D', 'c', 'D'}, {{"txtIn_DPAoffset", "4"}},
-         {"dpa_up.wav", "dpa_up.wav", "up.wav", "dpa_up.wav"}, {}, {}, 4},
+         {"dpa_up.wav", "dpa_up.wav", "up.wav", "dpa_up.wav"}, {}, 4},
     };
     for (const HotKeyCase& c : cases) {
         SCOPED_TRACE(c.what);
-        TestLab lab;
-        FakeRenderer fake;
-        ASSERT_TRUE(lab.start());
         int calculatorUpdates = 0;
         lab.app->links.calculatorUpdate = [&] { ++calculatorUpdates; };
         for (const auto& [name, text] : c.start)
             lab.find<QLineEdit>(name)->setText(text);
-        lab.sound->clear();
         lab.takeTrace();
-        fake.pressDuringNextCalls(c.keys);
-        lab.app->videoPatterns()->cmdExecute->click();
+        pressDuringNextCalls(c.keys);
+        execute();
 
         for (const auto& [name, text] : c.end)
             EXPECT_EQ(lab.find<QLineEdit>(name)->text(), text) << name.toStdString();
-        QStringList heard;
-        for (const QString& h : lab.sound->heard)
-            heard << QFileInfo(h).fileName();
-        EXPECT_EQ(heard, c.sounds);
+        EXPECT_EQ(heardFiles(), c.sounds);
+        const std::map<int, int> field = {{1, 0x07}, {2, 0xFF}, {3, 0xFF}, {4, 0x3F}};
         for (const auto& [reg, value] : c.stored)
-            EXPECT_EQ(lab.board().u1().storedRegister(static_cast<std::uint8_t>(reg)) & c.mask.at(reg), value)
+            EXPECT_EQ(lab.board().u1().storedRegister(static_cast<std::uint8_t>(reg)) & field.at(reg), value)
                 << "register " << reg;
         if (c.register4Writes >= 0) {
-            EXPECT_EQ(count(lab.takeTrace(), "[START] 4C [a] 04 [a]"), c.register4Writes);
+            const test::Ops ops = bus();
+            EXPECT_EQ(std::count_if(ops.begin(), ops.end(), [](const auto& o) { return o.starts_with("4C 04="); }),
+                      c.register4Writes);
             EXPECT_EQ(calculatorUpdates, c.register4Writes) << "each U1 write updates the calculator";
         }
     }
@@ -164,23 +165,28 @@ TEST(VideoHotKeys, StepU1WriteItAndAnswerWithTheKeysSound)
 TEST_F(VideoPatterns, FilterKeysGoThroughTheFilterBoxAndTheSoundModeDecidesWhatIsHeard)
 {
     QCheckBox* filter = lab.find<QCheckBox>("ckIn_ExtFilter");
-    fake.pressDuringNextCalls(QStringLiteral("f"));
+    pressDuringNextCalls({'f'});
     execute();
     EXPECT_TRUE(filter->isChecked());
     EXPECT_EQ(heardFiles(), QStringList{"internal.wav"});
     // The run goes on across two pattern runs: the same key is the short sound.
-    fake.pressDuringNextCalls(QStringLiteral("fF"));
+    pressDuringNextCalls({'f', 'F'});
     execute();
     EXPECT_FALSE(filter->isChecked());
     EXPECT_EQ(heardFiles(), (QStringList{"internal.wav", "external.wav"}));
 
     menu("mnuNoSnd");
-    fake.pressDuringNextCalls(QStringLiteral("DdPpGgHhFfcx1"));
+    pressDuringNextCalls({'D', 'd', 'P', 'p', 'G', 'g', 'H', 'h', 'F', 'f', 'c', 'x', '1', 'D'});
     execute();
     EXPECT_EQ(heardFiles(), QStringList{});
     menu("mnuBeep");
     execute();
-    EXPECT_EQ(heardFiles(), QStringList(10, "beep"));
+    EXPECT_EQ(heardFiles(), QStringList(11, "beep"));
+    // The run goes on across a change of sound mode.
+    menu("mnuVoice");
+    pressDuringNextCalls({'D'});
+    execute();
+    EXPECT_EQ(heardFiles(), QStringList{"up.wav"});
 }
 
 TEST_F(VideoPatterns, UseBitmapInsistsOnAFileAndRefusesOneThatCannotBeRead)
@@ -197,13 +203,13 @@ TEST_F(VideoPatterns, UseBitmapInsistsOnAFileAndRefusesOneThatCannotBeRead)
     execute();
     ASSERT_EQ(lab.dialogs.fileDialogs.size(), 3u) << "Cancel opens the dialog again";
     EXPECT_EQ(lab.dialogs.fileDialogs.back().request.directory, QDir::currentPath());
-    EXPECT_EQ(fake.lastCall().pattern, 20);
-    EXPECT_EQ(QString::fromLocal8Bit(fake.lastCall().bitmapFile), good);
+    EXPECT_EQ(lastCall().pattern, 20);
+    EXPECT_EQ(QString::fromLocal8Bit(lastCall().bitmapFile), good);
 
     // Another pattern gets an empty name; the chosen file stays chosen.
     click("obPattern_3");
     execute();
-    EXPECT_STREQ(fake.lastCall().bitmapFile, "");
+    EXPECT_STREQ(lastCall().bitmapFile, "");
 
     const std::pair<QString, QString> unreadable[] = {
         {dir.path() + "/missing.bmp", "there is no such file"},
@@ -214,10 +220,10 @@ TEST_F(VideoPatterns, UseBitmapInsistsOnAFileAndRefusesOneThatCannotBeRead)
     for (const auto& [path, reason] : unreadable) {
         lab.dialogs.openFiles = {path};
         window().cmdBrowse->click();
-        const int calls = fake.calls();
+        const int before = calls();
         lab.dialogs.messages.clear();
         execute();
-        EXPECT_EQ(fake.calls(), calls) << "no pattern for " << path.toStdString();
+        EXPECT_EQ(calls(), before) << "no pattern for " << path.toStdString();
         ASSERT_EQ(lab.dialogs.messages.size(), 1u);
         EXPECT_TRUE(lab.dialogs.messages[0].text.contains(QDir::toNativeSeparators(path)));
         EXPECT_TRUE(lab.dialogs.messages[0].text.contains(reason)) << lab.dialogs.messages[0].text.toStdString();
@@ -242,7 +248,6 @@ TEST_F(VideoPatterns, ARendererThatCannotBeLoadedOrShownIsAMessageNamingWhy)
         other.refreshDisplayTiming();
         EXPECT_EQ(other.lblDisplayTiming->text(), "Display timing unknown: the pattern renderer cannot be loaded.");
     }
-    EXPECT_EQ(fake.calls(), 0);
 
     FakeRenderer_setResult(1, "no display to open");
     lab.dialogs.messages.clear();
@@ -260,7 +265,6 @@ TEST_F(VideoPatterns, TheTimingLineShowsWhatTheDisplayRunsAndUseForU1TakesIt)
     t.refreshHz = 60.004;
     t.pixelClockHz = 65.0e6;
     t.totalPixelsPerLine = 1344;
-    t.totalLines = 806;
     FakeRenderer_setTiming(1, &t);
     window().cmboMode->setCurrentIndex(2);
     menu("mnuVideoPatterns");
@@ -287,6 +291,19 @@ TEST_F(VideoPatterns, TheTimingLineShowsWhatTheDisplayRunsAndUseForU1TakesIt)
               "Display: 2560x1440 at 60.00 Hz; pixels/line unknown (under Wayland the compositor keeps the "
               "monitor's mode)\nThe 800x600 pattern is drawn at its own size in the middle of the screen.");
     EXPECT_FALSE(window().cmdUseForU1->isEnabled());
+    // A size and rate that have a standard timing are offered it for U1.
+    t.width = 1280;
+    t.height = 1024;
+    t.refreshHz = 60.02;
+    FakeRenderer_setTiming(1, &t);
+    window().cmboMode->setCurrentIndex(4);
+    EXPECT_TRUE(window().lblDisplayTiming->text().endsWith(
+        "\nStandard mode 1280x1024@60: 1688 pixels/line, Hsync 63.981 kHz (offered for U1)"))
+        << window().lblDisplayTiming->text().toStdString();
+    ASSERT_TRUE(window().cmdUseForU1->isEnabled());
+    window().cmdUseForU1->click();
+    EXPECT_EQ(lab.app->calculator().txtHsync->text(), "63.981");
+    EXPECT_EQ(text("txtIn_HorizTotal"), "1688");
 
     const ZvxDisplayTiming none{0, 0, 0, 0, 0, 0, 0, 0, "", "the display cannot be opened"};
     FakeRenderer_setTiming(0, &none);
@@ -337,9 +354,8 @@ TEST_F(VideoPatterns, AdvancedWindowEditsGoIntoTheRecordAtOnce)
     }
 
     adv.cmdExecute->click();
-    ASSERT_EQ(fake.calls(), 1);
-    EXPECT_EQ(fake.lastCall().settings.foreColor, 0x0000FF);
-    EXPECT_EQ(fake.lastCall().settings.blueIncr, 5);
+    ASSERT_EQ(calls(), 1);
+    EXPECT_EQ(lastCall().settings.blueIncr, 5) << "the edited record";
     adv.cmdOK->click();
     EXPECT_FALSE(adv.isVisible());
 }
