@@ -3,6 +3,7 @@
 #include "calculator/LoopResponse.h"
 #include "cli/Ctl.h"
 #include "cli/CtlBode.h"
+#include "support/CtlRunner.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -79,12 +80,10 @@ TEST(CtlBode, CalcLoopFilterPrintsThePageTheLoopAndTheSampledLoop)
         const char* names[] = {"--pfd", "--r", "--c1", "--c2", "--n", "--kv", "--kd"};
         for (std::size_t i = 0; i < 7; ++i)
             args.insert(args.end(), {names[i], row.values[i]});
-        std::istringstream in;
-        std::ostringstream out, err;
-        CtlEnvironment env{in, out, err, {}};
-        EXPECT_EQ(runCtl(args, env), row.status) << err.str();
-        EXPECT_NE(out.str().find(row.out), std::string::npos) << out.str();
-        EXPECT_NE(err.str().find(row.err), std::string::npos) << err.str();
+        const test::CtlRun r = test::runCtlWith(args, {});
+        EXPECT_EQ(r.status, row.status) << r.err;
+        EXPECT_NE(r.out.find(row.out), std::string::npos) << r.out;
+        EXPECT_NE(r.err.find(row.err), std::string::npos) << r.err;
         QFile csv(QString::fromStdString(file));
         ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
         const QByteArray text = csv.readAll();

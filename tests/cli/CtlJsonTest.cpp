@@ -1,10 +1,6 @@
 // zvx7246ctl --json: every command's output parsed as JSON, one object per
 // script line, with a few values checked against the simulated board.
-#include "app/AppOptions.h"
-#include "app/ProgramPort.h"
-#include "cli/Ctl.h"
-#include "sim/SimBoard.h"
-#include "support/CtlRunner.h"
+#include "TimedCtl.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -13,39 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <functional>
-#include <sstream>
 
 using namespace zvx;
+using zvx::test::CtlRun;
 
 namespace {
-
-struct CtlRun {
-    int status = -1;
-    std::string out, err;
-};
-
-// On `lent` when given (it outlives the run, so the test can look at it
-// afterwards), else on a fresh board.
-CtlRun ctl(const std::vector<std::string>& args, const std::string& input = {}, SimBoard* lent = nullptr)
-{
-    std::istringstream in(input);
-    std::ostringstream out, err;
-    SimBoard own;
-    SimBoard& board = lent ? *lent : own;
-    CtlEnvironment env{in, out, err, [&](const AppOptions&) {
-                           ProgramPort p;
-                           p.port = std::make_unique<test::BorrowedBoard>(board);
-                           return p;
-                       }};
-    std::int64_t ms = 0;  // watch's clock: a second passes in no time
-    env.watchClock = {[&ms] { return WatchInstant{1796644800000 + ms, ms}; }, [&ms](std::int64_t pause) { ms += pause; }};
-    CtlRun r;
-    r.status = runCtl(args, env);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
 
 QJsonObject parse(const std::string& line)
 {
@@ -163,7 +131,7 @@ TEST(CtlJson, EveryCommandPrintsJsonWithTheBoardsValues)
     for (const Row& row : rows)
         script += row.line + "\n";
     SimBoard board;
-    const CtlRun r = ctl({"--json", "-"}, script, &board);
+    const CtlRun r = test::runCtlTimed(board, {"--json", "-"}, script);
     EXPECT_EQ(r.status, 2) << "the refused line";
     EXPECT_EQ(r.err.find("zvx7246ctl:"), std::string::npos) << r.err;
     std::istringstream lines(r.out);
@@ -188,7 +156,7 @@ TEST(CtlJson, RefusalsAndSilentChipsAreObjectsWithTheSameExitStatus)
         {{"--json", "calc", "clock", "--hsync", "-3"}, 2, "bad --hsync '-3' (expected a frequency above 0 kHz)"},
     };
     for (const auto& [args, status, error] : rows) {
-        const CtlRun r = ctl(args);
+        const CtlRun r = test::runCtlOnSim(args);
         EXPECT_EQ(r.status, status) << testing::PrintToString(args);
         EXPECT_EQ(parse(r.out)["error"], QString::fromStdString(error)) << r.out;
         EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << "one object on one line";

@@ -1,52 +1,33 @@
 // zvx7246ctl mode: video timings by name, and U1 set for one on the
 // simulated board (its registers are what it decoded from the bus lines).
-#include "app/AppOptions.h"
-#include "app/ProgramPort.h"
-#include "cli/Ctl.h"
-#include "sim/SimBoard.h"
-
 #include "support/CtlRunner.h"
 
 #include <gtest/gtest.h>
 #include <array>
-#include <sstream>
 
 using namespace zvx;
 
 namespace {
 
-struct ModeRun {
-    int status = -1;
-    std::string out;
-    std::string err;
+struct ModeRun : test::CtlRun {
     std::array<int, 3> u1{};  // registers 1, 2 and 3 of U1 afterwards
     bool opened = false;      // a port was opened
 };
 
 ModeRun ctl(const std::vector<std::string>& args, const std::string& input = {})
 {
-    std::istringstream in(input);
-    std::ostringstream out, err;
-    SimBoard owned;  // outlives the run, so its registers can be read afterwards
-    SimBoard* board = nullptr;
+    SimBoard board;  // PFD 5 and a divider of 0x123 already on the chip
+    board.u1().writeRegister(1, 0x05);
+    board.u1().writeRegister(2, 0x23);
+    board.u1().writeRegister(3, 0x01);
     ModeRun r;
-    CtlEnvironment env{in, out, err, [&](const AppOptions&) {
-                           board = &owned;
-                           // PFD 5 and a divider of 0x123 already on the chip.
-                           board->u1().writeRegister(1, 0x05);
-                           board->u1().writeRegister(2, 0x23);
-                           board->u1().writeRegister(3, 0x01);
-                           ProgramPort p;
-                           p.port = std::make_unique<test::BorrowedBoard>(owned);
-                           p.status = "Port: simulated evaluation board";
-                           return p;
-                       }};
-    r.status = runCtl(args, env);
-    r.out = out.str();
-    r.err = err.str();
-    r.opened = board != nullptr;
-    if (board)
-        r.u1 = {board->u1().storedRegister(1), board->u1().storedRegister(2), board->u1().storedRegister(3)};
+    static_cast<test::CtlRun&>(r) = test::runCtlWith(args, [&](const AppOptions&) {
+        r.opened = true;
+        ProgramPort p;
+        p.port = std::make_unique<test::BorrowedBoard>(board);
+        return p;
+    }, input);
+    r.u1 = {board.u1().storedRegister(1), board.u1().storedRegister(2), board.u1().storedRegister(3)};
     return r;
 }
 
@@ -97,9 +78,7 @@ TEST(CtlMode, RefusalsWriteNothingAndExitTwo)
         EXPECT_EQ(r.status, 2) << testing::PrintToString(args);
         EXPECT_NE(r.err.find("zvx7246ctl: "), std::string::npos) << r.err;
         EXPECT_EQ(r.err.find('\x1b'), std::string::npos);
-        if (r.opened) {
-            EXPECT_EQ(r.u1, (std::array<int, 3>{0x05, 0x23, 0x01})) << testing::PrintToString(args);
-        }
+        EXPECT_EQ(r.u1, (std::array<int, 3>{0x05, 0x23, 0x01})) << testing::PrintToString(args);
     }
     EXPECT_NE(ctl({"mode", "apply", "2160p60"}).err.find("total 4400 is above 4095"), std::string::npos);
 }

@@ -1,72 +1,19 @@
 // zvx7246ctl watch and export on the simulated board: the lock watch with
 // lock losses forced on the board while it runs (on a clock of the test's,
 // so hours pass in no time), and the refusals of both commands.
-#include "app/AppOptions.h"
-#include "app/ProgramPort.h"
-#include "cli/Ctl.h"
-#include "device/LockWatch.h"
-#include "sim/SimBoard.h"
+#include "TimedCtl.h"
+
 #include "sim/SimI2cDev.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <functional>
-#include <map>
-#include <sstream>
 
 using namespace zvx;
+using namespace zvx::test;
 
 namespace {
-
-constexpr std::int64_t kNoon = 1796644800000;  // 2026-12-07T12:00:00.000Z
-
-// A clock that moves only when the watch pauses, running the board actions
-// due by then.
-struct TestClock {
-    std::int64_t ms = 0;
-    std::multimap<std::int64_t, std::function<void()>> due;
-    WatchClock clock()
-    {
-        return {[this] { return WatchInstant{kNoon + ms, ms}; },
-                [this](std::int64_t pause) {
-                    ms += pause;
-                    while (!due.empty() && due.begin()->first <= ms) {
-                        due.begin()->second();
-                        due.erase(due.begin());
-                    }
-                }};
-    }
-};
-
-struct CtlRun {
-    int status = -1;
-    std::string out, err;
-};
-
-CtlRun ctl(const std::vector<std::string>& args, const std::string& input = {}, SimBoard** keep = nullptr,
-           TestClock* clock = nullptr, std::function<int()> stopSignal = {})
-{
-    std::istringstream in(input);
-    std::ostringstream out, err;
-    CtlEnvironment env{in, out, err, [&](const AppOptions&) {
-                           auto board = std::make_unique<SimBoard>();
-                           if (keep)
-                               *keep = board.get();
-                           ProgramPort p;
-                           p.port = std::move(board);
-                           return p;
-                       }};
-    if (clock)
-        env.watchClock = clock->clock();
-    env.stopSignal = std::move(stopSignal);
-    CtlRun r;
-    r.status = runCtl(args, env);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
 
 // U1 at 1688 pixels per line, PSD "4": both loops locked after the resets.
 const std::string kLockU1 = "write 0x4C 1 0x10\nwrite 0x4C 3 6\nwrite 0x4C 2 0x90\nreset U1 pll\nreset U1 dpa\n";
@@ -125,11 +72,11 @@ TEST(CtlWatch, ReportsEachChangeAndEndsAsItsConditionSays)
           "longest unlocked 3.000 s, not locked at the end"}},
     };
     for (const WatchRow& row : rows) {
-        SimBoard* board = nullptr;
+        SimBoard board;
         TestClock clock;
         for (const auto& [at, act] : row.acts)
             clock.due.emplace(at, [&board, act = act] {
-                SimChip& u1 = board->u1();
+                SimChip& u1 = board.u1();
                 if (act == Act::Unlock)
                     u1.writeRegister(1, 0x10);  // new loop settings: the PLL must settle again
                 else if (act == Act::Relock)
@@ -137,7 +84,7 @@ TEST(CtlWatch, ReportsEachChangeAndEndsAsItsConditionSays)
                 else
                     u1.setNotAnswering(act == Act::Silent);
             });
-        const CtlRun r = ctl({"-"}, kLockU1 + row.script + "\n", &board, &clock);
+        const CtlRun r = runCtlTimed(board, {"-"}, kLockU1 + row.script + "\n", &clock);
         EXPECT_EQ(r.status, row.status) << row.name << "\n" << r.out << r.err;
         std::istringstream out(r.out);
         std::vector<std::string> lines;
@@ -149,8 +96,9 @@ TEST(CtlWatch, ReportsEachChangeAndEndsAsItsConditionSays)
 
 TEST(CtlWatch, CtrlCEndsItWithTheSummary)
 {
+    SimBoard board;
     TestClock clock;
-    const CtlRun r = ctl({"watch", "U1"}, {}, nullptr, &clock, [&clock] { return clock.ms >= 3000 ? 2 : 0; });
+    const CtlRun r = runCtlTimed(board, {"watch", "U1"}, {}, &clock, [&clock] { return clock.ms >= 3000 ? 2 : 0; });
     EXPECT_EQ(r.status, 128 + 2) << "ended by SIGINT";
     EXPECT_NE(r.out.find("T12:00:03.000Z summary: watched 3.000 s; U1 0 lock losses, longest unlocked 3.000 s"),
               std::string::npos)
@@ -215,34 +163,31 @@ TEST(CtlWatchExport, RefusalsNameTheArgumentAndExitTwo)
         {{"export", partial, "--from-chip=U1", "--format=c"}, "takes no file"},
     };
     for (const auto& [args, named] : rows) {
-        const CtlRun r = ctl(args);
+        const CtlRun r = runCtlOnSim(args);
         EXPECT_EQ(r.status, 2) << testing::PrintToString(args);
         EXPECT_EQ(r.out, "") << testing::PrintToString(args);
         EXPECT_NE(r.err.find(named), std::string::npos) << testing::PrintToString(args) << r.err;
     }
     // A silent chip's 0xFF bytes never become an export.
-    const CtlRun silent = ctl({"--lpt=2", "export", "--from-chip", "both", "--format=c"});
+    const CtlRun silent = runCtlOnSim({"--lpt=2", "export", "--from-chip", "both", "--format=c"});
     EXPECT_EQ(silent.status, 1);
     EXPECT_EQ(silent.out, "U1 is not answering at 0x4C on LPT2 (no acknowledge)\n");
 }
 
 } // namespace
 
+// Locked already, the watch ends at its first poll, on the system's clock.
 TEST(CtlWatchExport, WorkOverAnI2cAdapter)
 {
     SimBoard board;
-    std::istringstream in(kLockU1 + "export --from-chip U1 --format=csv\nwatch U1 --until=lock --for=1s\n");
-    std::ostringstream out, err;
-    CtlEnvironment env{in, out, err, [&board](const AppOptions&) {
-                           ProgramPort p;
-                           p.adapter = std::make_unique<I2cDevAdapter>();
-                           p.adapter->file = std::make_unique<SimI2cDev>(board);
-                           p.adapter->node = "/dev/i2c-7";
-                           return p;
-                       }};
-    TestClock clock;
-    env.watchClock = clock.clock();
-    EXPECT_EQ(runCtl({"-"}, env), 0) << err.str();
-    EXPECT_NE(out.str().find("\nU1,0x26,0x02,0x90,"), std::string::npos) << out.str();
-    EXPECT_NE(out.str().find("Z U1 PLL locked, DPA locked\n"), std::string::npos) << out.str();
+    const CtlRun r = runCtlWith({"-"}, [&board](const AppOptions&) {
+        ProgramPort p;
+        p.adapter = std::make_unique<I2cDevAdapter>();
+        p.adapter->file = std::make_unique<SimI2cDev>(board);
+        p.adapter->node = "/dev/i2c-7";
+        return p;
+    }, kLockU1 + "export --from-chip U1 --format=csv\nwatch U1 --until=lock --for=1s\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\nU1,0x26,0x02,0x90,"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Z U1 PLL locked, DPA locked\n"), std::string::npos) << r.out;
 }

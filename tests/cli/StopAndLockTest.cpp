@@ -4,6 +4,7 @@
 #include "app/AppOptions.h"
 #include "app/LabStart.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestFiles.h"
 #include "support/VcdBus.h"
 
 #include <QElapsedTimer>
@@ -17,15 +18,10 @@
 #include <sstream>
 
 using namespace zvx;
+using zvx::test::readBytes;
 using zvx::test::readVcdBus;
 
 namespace {
-
-std::string fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
-}
 
 // Waits, at most 20 s, until `done` holds, taking the child's output as it comes.
 bool waitFor(QProcess& child, const std::function<bool()>& done)
@@ -58,8 +54,8 @@ TEST_P(CtlEndsOnSignal, AfterTheCommandUnderWayWithEveryTracedTransactionCapture
         ASSERT_TRUE(waitFor(ctl, [&] { return traced() >= i; })) << err.toStdString();
         // The trace shows the stop as it goes out; the capture is written
         // out once the command has ended, a moment later.
-        EXPECT_TRUE(waitFor(ctl, [&] { return readVcdBus(fileBytes(vcd)).problem.empty(); }))
-            << "written out after each command: " << readVcdBus(fileBytes(vcd)).problem;
+        EXPECT_TRUE(waitFor(ctl, [&] { return readVcdBus(readBytes(vcd)).problem.empty(); }))
+            << "written out after each command: " << readVcdBus(readBytes(vcd)).problem;
     }
     if (GetParam().busy) {
         ctl.write(QByteArray("write 0x4C 4 0x3F\nread 0x4C 4\n").repeated(3000));
@@ -69,7 +65,7 @@ TEST_P(CtlEndsOnSignal, AfterTheCommandUnderWayWithEveryTracedTransactionCapture
     ASSERT_TRUE(ctl.waitForFinished(20000));
     EXPECT_EQ(ctl.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(ctl.exitCode(), 128 + GetParam().signal);
-    const auto bus = readVcdBus(fileBytes(vcd));
+    const auto bus = readVcdBus(readBytes(vcd));
     EXPECT_EQ(bus.problem, "");
     EXPECT_GE(bus.stops, traced());
 }
@@ -93,7 +89,7 @@ TEST(CtlEndsOnSignal, AClosedOutputPipeEndsTheScriptAsItsSignalWould)
     ASSERT_TRUE(ctl.waitForFinished(60000));
     EXPECT_EQ(ctl.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(ctl.exitCode(), 128 + SIGPIPE);
-    const auto bus = readVcdBus(fileBytes(dir.filePath("bus.vcd")));
+    const auto bus = readVcdBus(readBytes(dir.filePath("bus.vcd")));
     EXPECT_EQ(bus.problem, "");
     EXPECT_LT(bus.stops, 50000) << "the script stopped when its output went";
 }
@@ -110,12 +106,12 @@ TEST(WindowEndsOnSignal, AsFileExitDoesWithTheCaptureWholeAndTheLockReleased)
     lab.setWorkingDirectory(dir.path());
     lab.start(ZVX_LABTOOL_PATH, {"--port=sim", "--capture=" + vcd, "--renderer=" ZVX_FAKE_RENDERER_PATH});
     // The bus start-up and revision checks, on disk once the window waits for events.
-    ASSERT_TRUE(waitFor(lab, [&] { return readVcdBus(fileBytes(vcd)).stops > 6; }));
+    ASSERT_TRUE(waitFor(lab, [&] { return readVcdBus(readBytes(vcd)).stops > 6; }));
     ::kill(static_cast<pid_t>(lab.processId()), SIGTERM);
     ASSERT_TRUE(lab.waitForFinished(20000));
     EXPECT_EQ(lab.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(lab.exitCode(), 0);
-    EXPECT_EQ(readVcdBus(fileBytes(vcd)).problem, "");
+    EXPECT_EQ(readVcdBus(readBytes(vcd)).problem, "");
     EXPECT_FALSE(QFile::exists(dir.filePath("zvx7246labTool.lock"))) << "the instance lock is released";
 }
 
@@ -127,7 +123,7 @@ TEST(CaptureLock, ASecondProgramAskingForTheFileIsRefusedBeforeTouchingIt)
     first.start(ZVX_CTL_PATH, {"--port=sim", "--capture=" + vcd, "-"});
     first.write("read 0x4C 4\n");
     ASSERT_TRUE(waitFor(first, [&] { return first.bytesAvailable() > 0; }));
-    const std::string before = fileBytes(vcd);
+    const std::string before = readBytes(vcd);
     const std::string held =
         vcd.toStdString() + " is being written by another program (pid " + std::to_string(first.processId()) + ")";
 
@@ -147,7 +143,7 @@ TEST(CaptureLock, ASecondProgramAskingForTheFileIsRefusedBeforeTouchingIt)
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text.toStdString(), held + ".\r\rThe bus is not captured.");
     window.app.reset();
-    EXPECT_EQ(fileBytes(vcd), before);
+    EXPECT_EQ(readBytes(vcd), before);
 
     first.closeWriteChannel();
     ASSERT_TRUE(first.waitForFinished(20000));

@@ -63,7 +63,7 @@ TEST(SetupFile, UnicodeOrNulFilesAreRefusedForOpeningAndForSavingOver)
     }
 }
 
-TEST(SetupFile, ASaveThatWouldOutgrowWhatOpeningAcceptsIsRefusedBeforeWriting)
+TEST(SetupFile, ASaveThatWouldOutgrowWhatOpeningAcceptsIsRefusedBeforeWritingAsOpeningRefusesIt)
 {
     test::TempFolder folder;
     const std::string comment = "; " + std::string(98, 'x') + "\r\n";
@@ -77,6 +77,10 @@ TEST(SetupFile, ASaveThatWouldOutgrowWhatOpeningAcceptsIsRefusedBeforeWriting)
     EXPECT_NE(saved->reason.find("larger than 16777216 bytes"), std::string::npos) << saved->reason;
     EXPECT_EQ(test::TempFolder::read(path).size(), original.size());
     EXPECT_EQ(folder.entryCount(), 1u);
+    // One line more and opening refuses the file.
+    const auto bigger = readSetupFile(folder.write("big.zvx", original + comment));
+    ASSERT_FALSE(bigger.ok());
+    EXPECT_NE(bigger.error().message.find("too large"), std::string::npos) << bigger.error().message;
 }
 
 } // namespace

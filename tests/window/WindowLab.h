@@ -4,6 +4,7 @@
 // a process against it while the window's events run.
 
 #include "app/WindowCommands.h"
+#include "support/CtlRunner.h"
 #include "support/TestLab.h"
 
 #include <QCoreApplication>
@@ -15,12 +16,6 @@
 #include <string>
 
 namespace zvx::test {
-
-struct CtlRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
 
 class WindowLab {
 public:

@@ -2,6 +2,8 @@
 // board), each test in a runtime folder of its own, so no test sees another's
 // window or a user's real one.
 
+#include "support/CtlRunner.h"
+#include "support/TestFiles.h"
 #include "support/VcdBus.h"
 
 #include <QDir>
@@ -20,57 +22,6 @@
 
 namespace zvx::test {
 namespace {
-
-std::string fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
-}
-
-// The I2C transactions of a capture as an analyser decodes them: the bytes of
-// each, "4C 04 2A", acknowledge bits left out.
-std::vector<std::string> capturedTransactions(const std::string& vcd)
-{
-    const char sda = vcd.find("$var wire 1 $ SDA $end") != std::string::npos ? '$' : '"';
-    std::istringstream in(vcd.substr(vcd.find("$enddefinitions")));
-    std::vector<std::string> transactions;
-    std::string bytes;
-    bool scl = true, high = true, inside = false;
-    int bits = 0, byte = 0;
-    for (std::string line; std::getline(in, line);) {
-        if (line.size() != 2 || (line[0] != '0' && line[0] != '1'))
-            continue;
-        const bool level = line[0] == '1';
-        if (line[1] == '!') {
-            if (level && !scl && inside && bits++ < 8)  // the ninth bit is the acknowledge
-                byte = byte << 1 | high;
-            if (level && bits == 9) {
-                char hex[4];
-                std::snprintf(hex, sizeof hex, "%02X ", byte);
-                bytes += hex;
-                bits = byte = 0;
-            }
-            scl = level;
-        } else if (line[1] == sda) {
-            if (scl && high && !level) {  // start (or repeated start)
-                inside = true;
-                bits = byte = 0;
-            } else if (scl && !high && level && inside) {  // stop
-                transactions.push_back(bytes.substr(0, bytes.size() - 1));
-                bytes.clear();
-                inside = false;
-            }
-            high = level;
-        }
-    }
-    return transactions;
-}
-
-struct CtlRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
 
 class WindowProcess : public ::testing::Test {
 protected:
@@ -119,6 +70,20 @@ protected:
         return {process.state() == QProcess::NotRunning ? process.exitCode() : -1,
                 process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
     }
+    // What `p` prints on `channel` until it holds `part` (at most 20 s).
+    static std::string readUntil(QProcess& p, const std::string& part,
+                                 QProcess::ProcessChannel channel = QProcess::StandardOutput)
+    {
+        p.setReadChannel(channel);
+        std::string got;
+        QElapsedTimer clock;
+        clock.start();
+        while (got.find(part) == std::string::npos && clock.elapsed() < 20000) {
+            p.waitForReadyRead(20);
+            got += p.readAll().toStdString();
+        }
+        return got;
+    }
     // Ends the window as a stop signal does (File > Exit), capture written out.
     int endWindow()
     {
@@ -131,7 +96,7 @@ protected:
     QProcess lab;
 };
 
-TEST_F(WindowProcess, AWriteSentThroughTheWindowRunsOnItsBusAndIsCaptured)
+TEST_F(WindowProcess, ScriptsRunOnTheWindowsBusAndAKilledOneLeavesItWorkingUntilItCloses)
 {
     CtlRun run = ctl({"--window", "write", "0x4C", "4", "0x2A"});
     EXPECT_EQ(run.status, 0) << run.err;
@@ -153,9 +118,27 @@ TEST_F(WindowProcess, AWriteSentThroughTheWindowRunsOnItsBusAndIsCaptured)
     }
     EXPECT_FALSE(QFile::exists(dir.filePath("x.vcd")));
 
+    // A script killed half-way leaves the window working.
+    QProcess script;
+    launch(script, {"--window", "-"});
+    script.write("write 0x4C 4 0x11\nread 0x4C 4\n");
+    EXPECT_EQ(readUntil(script, "\n"), "11\n");
+    ::kill(pid_t(script.processId()), SIGKILL);
+    script.waitForFinished(20000);
+    EXPECT_EQ(ctl({"--window", "read", "0x4C", "4"}).out, "11\n");
+
+    // A script waiting for its next line when the window closes ends at once.
+    QProcess waiting;
+    launch(waiting, {"--window", "-"});
+    waiting.write("read 0x4C 4\n");
+    readUntil(waiting, "\n");
     ASSERT_EQ(endWindow(), 0);
-    const auto transactions = capturedTransactions(fileBytes(vcd()));
-    EXPECT_NE(std::find(transactions.begin(), transactions.end(), "4C 04 2A"), transactions.end());
+    ASSERT_TRUE(waiting.waitForFinished(20000)) << "the script noticed without another line";
+    EXPECT_EQ(waiting.exitCode(), 1);
+    EXPECT_NE(waiting.readAllStandardError().toStdString().find(
+                  "zvx7246ctl: the zvx7246labTool window was closed; the script ends here\n"),
+              std::string::npos);
+    EXPECT_EQ(readVcdBus(readBytes(vcd())).problem, "") << "the capture ends between whole transactions";
     run = ctl({"--window", "lock", "U1"});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "zvx7246ctl: no zvx7246labTool window is running for this user\n");
@@ -175,13 +158,7 @@ TEST_F(WindowProcess, AnotherUsersConnectionIsRefusedWhateverTheFilePermissionsS
     EXPECT_EQ(nobody.err, "zvx7246ctl: the zvx7246labTool window refused the connection: this zvx7246labTool window "
                           "takes commands from its own user only (user id 0)\n");
     EXPECT_EQ(ctl({"--window", "read", "0x4C", "4"}).out, "00\n") << "nothing written; the window still serves its user";
-    std::string said;
-    QElapsedTimer clock;
-    clock.start();
-    while (said.find("refused a connection from user id 65534") == std::string::npos && clock.elapsed() < 20000) {
-        lab.waitForReadyRead(20);
-        said += lab.readAllStandardError().toStdString();
-    }
+    const std::string said = readUntil(lab, "refused a connection from user id 65534", QProcess::StandardError);
     EXPECT_NE(said.find("zvx7246labTool: refused a connection from user id 65534"), std::string::npos) << said;
 }
 
@@ -189,13 +166,7 @@ TEST_F(WindowProcess, AWatchReportsAsItGoesAndEndsWithItsSummaryOnCtrlC)
 {
     QProcess watch;
     launch(watch, {"--window", "watch", "U1", "--interval=50"});
-    std::string out;
-    QElapsedTimer clock;
-    clock.start();
-    while (out.find("U1 PLL") == std::string::npos && clock.elapsed() < 20000) {
-        watch.waitForReadyRead(20);
-        out += watch.readAllStandardOutput().toStdString();
-    }
+    std::string out = readUntil(watch, "U1 PLL");
     ASSERT_NE(out.find("U1 PLL unlocked, DPA unlocked"), std::string::npos) << "the first reading, at once";
     QProcess write;  // one command at a time: it waits for the watch
     launch(write, {"--window", "write", "0x4C", "4", "0x15"});
@@ -208,35 +179,6 @@ TEST_F(WindowProcess, AWatchReportsAsItGoesAndEndsWithItsSummaryOnCtrlC)
     out += watch.readAllStandardOutput().toStdString();
     EXPECT_NE(out.find("summary: watched"), std::string::npos) << out;
     EXPECT_EQ(ctl({"--window", "read", "0x4C", "4"}).out, "15\n");
-}
-
-TEST_F(WindowProcess, AKilledScriptLeavesTheWindowWorkingAndAClosedWindowEndsTheScript)
-{
-    QProcess script;
-    launch(script, {"--window", "-"});
-    script.write("write 0x4C 4 0x11\nread 0x4C 4\n");
-    QElapsedTimer clock;
-    clock.start();
-    while (script.bytesAvailable() < 3 && clock.elapsed() < 20000)
-        script.waitForReadyRead(20);
-    EXPECT_EQ(script.readAllStandardOutput().toStdString(), "11\n");
-    ::kill(pid_t(script.processId()), SIGKILL);
-    script.waitForFinished(20000);
-    EXPECT_EQ(ctl({"--window", "read", "0x4C", "4"}).out, "11\n");
-
-    // A script waiting for its next line when the window closes ends at once.
-    QProcess waiting;
-    launch(waiting, {"--window", "-"});
-    waiting.write("read 0x4C 4\n");
-    clock.restart();
-    while (waiting.bytesAvailable() < 3 && clock.elapsed() < 20000)
-        waiting.waitForReadyRead(20);
-    ASSERT_EQ(endWindow(), 0);
-    ASSERT_TRUE(waiting.waitForFinished(20000)) << "the script noticed without another line";
-    EXPECT_EQ(waiting.exitCode(), 1);
-    EXPECT_NE(waiting.readAllStandardError().toStdString().find(
-                  "zvx7246ctl: the zvx7246labTool window was closed; the script ends here\n"),
-              std::string::npos);
 }
 
 } // namespace

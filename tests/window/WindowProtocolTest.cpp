@@ -74,11 +74,5 @@ TEST(WindowProtocol, ForeignStreamsAndPayloadsAreRefused)
     EXPECT_EQ(hello->status, "Port: simulated evaluation board");
 }
 
-TEST(WindowProtocol, TheSocketSitsBesideTheLock)
-{
-    EXPECT_EQ(windowSocketPathForLock("/run/user/1000/zvx7246labTool.lock"), "/run/user/1000/zvx7246labTool.sock");
-    EXPECT_EQ(windowSocketPathForLock("/tmp/x/lockfile"), "/tmp/x/lockfile.sock");
-}
-
 } // namespace
 } // namespace zvx
