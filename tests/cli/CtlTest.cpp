@@ -52,8 +52,6 @@ const Script kScripts[] = {
     {"an empty port misses the acknowledge", {"--lpt=2", "--trace", "write", "0x4C", "5", "0x3F"}, "", "", 1,
      std::nullopt, {}, {"Wisp ERR001:  Device is not responding "}},
     {"a wrong address misses it too", {"read", "0x40", "0"}, "", "", 1},
-    {"nothing on LPT2 is decoded as a lock status", {"--lpt=2", "lock", "U4"}, "", "", 1,
-     "U4 is not answering at 0x4E on LPT2 (no acknowledge)\n"},
     {"in a script the worst status wins and good lines still run", {"-"}, "write 0x4C 1 0x12\nbogus\nread 0x4C 1\n", "",
      2, "12\n"},
     // The revision probe leaves register 5's bits 7..2 clear and its code as it was.
@@ -68,6 +66,11 @@ const Script kScripts[] = {
      "read 0x4C 4\n\nbogus\x1b[2J\twrite\nwrite 0x4C 5 " + std::string(100, '7') + "\n", "", 2, std::nullopt, {},
      {"zvx7246ctl: line 3: unknown command 'bogus\\x1B[2J'\n",
       "zvx7246ctl: line 4: bad value '" + std::string(80, '7') + "...'"}},
+    {"read-all names every register, 0x11 (which no panel shows) included", {"read-all", "U1"}, "", "", 0,
+     "00 00  Input Control (0)  -\n01 00  Loop Control (1)  PSD 2, PFD 0\n"
+     "02 00  FdBk Div (3,2)  divider 0, Total Pixels/Line 8\n03 00  FdBk Div (3,2)\n04 00  DPA Offset (4)  DPA offset 00\n"
+     "05 00  DPA Cntl (5)  DPA 16\n06 00  Output Control (6)  -, Out_Scl 1\n07 00  Osc Div (7)  Osc Div 2\n"
+     "10 17  Chip Ver(10):  version 17\n11 00  Unused (11)\n12 00  Lock Status (12)  PLL unlocked, DPA unlocked\n"},
     {"a line of 64 KiB is taken", {"-"}, "#" + std::string(64 * 1024 - 1, 'x') + "\n" + kSet, "", 0, "3F\n"},
     {"a longer line stops the script", {"-"}, kSet + "#" + std::string(64 * 1024, 'x') + "\nread 0x4C 4\n", "", 2,
      "3F\n", {}, {"zvx7246ctl: line 3: longer than 65536 bytes; the script stops here\n"}},

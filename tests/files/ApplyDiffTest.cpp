@@ -131,14 +131,16 @@ TEST_F(ApplyDiff, FilesThatAreNoSetupOrCannotBeReadAndBadDevicesAreOneLineAndExi
 }
 
 // A chip that leaves an acknowledge out reads 0xFF everywhere: "PLL locked,
-// DPA locked", Int-Filter ticked. Every command that would decode such bytes
-// says the chip is not answering instead, and exits 1; writes still go out.
+// DPA locked", Int-Filter ticked. Every command that would decode (or export)
+// such bytes says the chip is not answering instead, and exits 1; writes
+// still go out.
 TEST_F(ApplyDiff, ASilentChipIsNamedNotDecoded)
 {
     const std::string path = file("bench.zvx", kSetup);
     board.u4().setNotAnswering(true);
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {"lock", "U4"}, {"read-all", "U4"}, {"revision", "U4"}, {"diff", path, "U4"}, {"apply", path, "U4"}}) {
+             {"lock", "U4"}, {"read-all", "U4"}, {"revision", "U4"}, {"diff", path, "U4"}, {"apply", path, "U4"},
+             {"export", "--from-chip", "U4", "--format=c"}}) {
         const CtlRun r = ctl(args);
         EXPECT_EQ(r.status, 1) << testing::PrintToString(args);
         EXPECT_EQ(r.out, "U4 is not answering at 0x4E on LPT1 (no acknowledge)\n") << testing::PrintToString(args);

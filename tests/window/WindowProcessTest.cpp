@@ -2,35 +2,27 @@
 // board), each test in a runtime folder of its own, so no test sees another's
 // window or a user's real one.
 
-#include "support/CtlRunner.h"
 #include "support/TestFiles.h"
 #include "support/VcdBus.h"
+#include "window/WindowLab.h"
 
-#include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <sstream>
 #include <string>
-#include <vector>
 
 #include <unistd.h>
 
 namespace zvx::test {
 namespace {
 
-class WindowProcess : public ::testing::Test {
+class WindowProcess : public ::testing::Test, public CtlLauncher {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        lab.setProcessEnvironment(environment());
-        lab.setWorkingDirectory(dir.path());
-        lab.start(ZVX_LABTOOL_PATH, {"--port=sim", "--capture=" + vcd(), "--renderer=" ZVX_FAKE_RENDERER_PATH});
+        launch(lab, {"--port=sim", "--capture=" + vcd(), "--renderer=" ZVX_FAKE_RENDERER_PATH}, ZVX_LABTOOL_PATH);
         QElapsedTimer clock;
         clock.start();
         while (!QFile::exists(socket()) && clock.elapsed() < 20000 && lab.state() != QProcess::NotRunning)
@@ -44,32 +36,8 @@ protected:
             lab.waitForFinished(20000);
         }
     }
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert("QT_QPA_PLATFORM", "offscreen");
-        e.insert("XDG_RUNTIME_DIR", dir.path());
-        return e;
-    }
     QString socket() const { return dir.filePath("zvx7246labTool.sock"); }
     QString vcd() const { return dir.filePath("bus.vcd"); }
-    void launch(QProcess& ctl, QStringList args, const QString& program = ZVX_CTL_PATH)
-    {
-        ctl.setProcessEnvironment(environment());
-        ctl.setWorkingDirectory(dir.path());
-        ctl.start(program, args);
-    }
-    CtlRun ctl(const QStringList& args, const QByteArray& input = {}, const QString& program = ZVX_CTL_PATH,
-               QStringList before = {})
-    {
-        QProcess process;
-        launch(process, before + args, program);
-        process.write(input);
-        process.closeWriteChannel();
-        process.waitForFinished(20000);
-        return {process.state() == QProcess::NotRunning ? process.exitCode() : -1,
-                process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
-    }
     // What `p` prints on `channel` until it holds `part` (at most 20 s).
     static std::string readUntil(QProcess& p, const std::string& part,
                                  QProcess::ProcessChannel channel = QProcess::StandardOutput)
@@ -92,8 +60,7 @@ protected:
         return lab.exitCode();
     }
 
-    QTemporaryDir dir;  // this test's runtime folder: lock, socket, capture
-    QProcess lab;
+    QProcess lab;  // the window, in this test's runtime folder: lock, socket, capture
 };
 
 TEST_F(WindowProcess, ScriptsRunOnTheWindowsBusAndAKilledOneLeavesItWorkingUntilItCloses)
@@ -152,8 +119,9 @@ TEST_F(WindowProcess, AnotherUsersConnectionIsRefusedWhateverTheFilePermissionsS
     // check is left between another user and the bus.
     ASSERT_TRUE(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7711)));
     ASSERT_EQ(::chmod(socket().toLocal8Bit().constData(), 0777), 0);
-    const CtlRun nobody = ctl({"--window", "write", "0x4C", "4", "0x3F"}, {}, "setpriv",
-                              {"--reuid=65534", "--regid=65534", "--clear-groups", ZVX_CTL_PATH});
+    const CtlRun nobody = ctl({"--reuid=65534", "--regid=65534", "--clear-groups", ZVX_CTL_PATH, "--window", "write",
+                               "0x4C", "4", "0x3F"},
+                              {}, "setpriv");
     EXPECT_EQ(nobody.status, 2) << nobody.err;
     EXPECT_EQ(nobody.err, "zvx7246ctl: the zvx7246labTool window refused the connection: this zvx7246labTool window "
                           "takes commands from its own user only (user id 0)\n");
