@@ -1,6 +1,7 @@
 // zvx7246ctl watch and export on the simulated board: the lock watch with
 // lock losses forced on the board while it runs (on a clock of the test's,
-// so hours pass in no time), and the refusals of both commands.
+// so hours pass in no time), its tally and exit status for each end
+// condition, and the refusals of both commands.
 #include "TimedCtl.h"
 
 #include "sim/SimI2cDev.h"
@@ -57,17 +58,29 @@ TEST(CtlWatch, ReportsEachChangeAndEndsAsItsConditionSays)
          0,
          {"12:00:00.000Z U1 PLL locked, DPA locked",
           "13:30:00.000Z summary: watched 1 h 30 min 00.000 s; U1 0 lock losses, longest unlocked 0.000 s"}},
+        {"locked all along",
+         "watch U1 --for=2s",
+         {},
+         0,
+         {"12:00:00.000Z U1 PLL locked, DPA locked",
+          "12:00:02.000Z summary: watched 2.000 s; U1 0 lock losses, longest unlocked 0.000 s"}},
+        {"until unlock: an unlocked chip ends it at once",
+         "write 0x4C 2 0x90\nwatch U1 --until=unlock --for=5s",
+         {},
+         1,
+         {"12:00:00.000Z U1 PLL unlocked, DPA locked",
+          "12:00:00.000Z summary: watched 0.000 s; U1 0 lock losses, longest unlocked 0.000 s, not locked at the end"}},
         {"until lock: ends once locked",
          "write 0x4C 2 0x90\nwatch u1 --until=lock --for=5s --interval=250",
          {{1500, kRelock}},
          0,
          {"12:00:00.000Z U1 PLL unlocked, DPA locked", "12:00:01.500Z U1 PLL unlocked → locked",
           "12:00:01.500Z summary: watched 1.500 s; U1 0 lock losses, longest unlocked 1.500 s"}},
-        {"until lock: time runs out first",
+        {"until lock: time runs out first, a silent chip counting as unlocked",
          "write 0x4C 2 0x90\nwatch U1 --until=lock --for=2s",
-         {},
+         {{1000, kSilent}},
          1,
-         {"12:00:00.000Z U1 PLL unlocked, DPA locked",
+         {"12:00:00.000Z U1 PLL unlocked, DPA locked", "12:00:01.000Z U1 not answering",
           "12:00:02.000Z summary: watched 2.000 s; U1 0 lock losses, longest unlocked 2.000 s, not locked at the end"}},
         {"a chip that stops answering",
          "watch both --for=3s",
@@ -112,43 +125,6 @@ TEST(CtlWatch, ReportsEachChangeAndEndsAsItsConditionSays)
             lines.push_back(line.rfind("2026-12-07T", 0) == 0 ? line.substr(11) : "(no date) " + line);
         EXPECT_EQ(lines, row.lines) << row.name;
     }
-}
-
-// The tally itself: which polls count as a loss, how long the longest
-// unlocked stretch was and the exit status of each end condition.
-TEST(LockWatch, TalliesLossesStretchesAndExitStatus)
-{
-    struct Row {
-        std::string polls;  // one character per poll, a second apart: L locked, P PLL unlocked, D DPA unlocked, S silent
-        int losses;
-        std::int64_t longestMs;
-        std::array<int, 3> status;  // never, until unlock, until lock
-    };
-    const std::vector<Row> rows = {
-        {"LLLL", 0, 0, {0, 0, 0}},     {"LPLDDL", 2, 2000, {1, 1, 0}}, {"PPPL", 0, 3000, {1, 1, 0}},
-        {"LSSL", 1, 2000, {1, 1, 0}},  {"LLLP", 1, 0, {1, 1, 0}},      {"SSSS", 0, 3000, {1, 1, 1}},
-    };
-    for (const Row& row : rows) {
-        for (const auto until : {WatchUntil::Never, WatchUntil::Unlock, WatchUntil::Lock}) {
-            LockWatch watch({Device::U1}, until);
-            std::int64_t t = 0;
-            for (const char c : row.polls) {
-                if (watch.finished())
-                    break;
-                const int status = c == 'L' ? 3 : c == 'P' ? 1 : c == 'D' ? 2 : 0;
-                watch.poll({kNoon + t, t}, {{c != 'S', status}});
-                t += 1000;
-            }
-            EXPECT_EQ(watch.exitStatus(), row.status[std::size_t(until)]) << row.polls << " until " << int(until);
-            if (until == WatchUntil::Never) {
-                const LockWatchSummary s = watch.summary({kNoon + t - 1000, t - 1000});
-                EXPECT_EQ(s.devices[0].lockLosses, row.losses) << row.polls;
-                EXPECT_EQ(s.devices[0].longestUnlockedMs, row.longestMs) << row.polls;
-            }
-        }
-    }
-    EXPECT_EQ(isoTimestamp(kNoon + 123), "2026-12-07T12:00:00.123Z");
-    EXPECT_EQ(isoTimestamp(0), "1970-01-01T00:00:00.000Z");
 }
 
 TEST(CtlWatchExport, RefusalsNameTheArgumentAndExitTwo)
