@@ -1,9 +1,9 @@
 // `zvx7246ctl calc loop-filter ... --bode FILE.csv`: the same curves and
 // figures as the Loop Response window.
 #include "calculator/LoopResponse.h"
-#include "cli/Ctl.h"
 #include "cli/CtlBode.h"
 #include "support/CtlRunner.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,44 +13,10 @@
 
 using namespace zvx;
 
-TEST(CtlBode, WritesTheWindowsCurvesAndPrintsItsFigures)
-{
-    QTemporaryDir dir;
-    const LoopFilterInputs design{47, 3.3, 100000, 3300, 8320, 250, 64};
-    const std::string file = dir.filePath("bode.csv").toStdString();
-    std::ostringstream out, err;
-    EXPECT_EQ(writeBodeCurves(design, file, out, err), 0);
-    const LoopResponse r = computeLoopResponse(design);
-    EXPECT_EQ(out.str(), "crossover 1.070 kHz\nphase margin 61.7 deg\nbandwidth 1.506 kHz\npeaking 2.235 dB\n"
-                         "overshoot 22.1 %\nsettling 1.165 ms\nsampled phase margin 60.8 deg\n"
-                         "sampled overshoot 22.3 %\nsampled stable yes\n");
-    EXPECT_EQ(err.str(), "");
-    QFile f(QString::fromStdString(file));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll().toStdString(), loopResponseCsv(r));
-
-    // A loop that cannot be computed writes nothing; nor does a folder that
-    // is not there.
-    LoopFilterInputs noR = design;
-    noR.r = 0;
-    const std::string none = dir.filePath("none.csv").toStdString();
-    std::ostringstream out2, err2;
-    EXPECT_EQ(writeBodeCurves(noR, none, out2, err2), 1);
-    EXPECT_EQ(err2.str(), "zvx7246ctl: no Bode curves: R is 0\n");
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(none)));
-    std::ostringstream out3, err3;
-    EXPECT_EQ(writeBodeCurves(design, dir.filePath("missing/bode.csv").toStdString(), out3, err3), 1);
-    EXPECT_EQ(out3.str(), "");
-    EXPECT_NE(err3.str().find("missing/bode.csv"), std::string::npos) << err3.str();
-
-    // Curves holding an infinity are named, and never become CSV text.
-    LoopResponse broken = r;
-    broken.bode[7].closedDb = -INFINITY;
-    EXPECT_NE(curveProblem(broken).find("|H| at"), std::string::npos) << curveProblem(broken);
-    EXPECT_EQ(loopResponseCsv(broken), "");
-}
-
-TEST(CtlBode, CalcLoopFilterPrintsThePageTheLoopAndTheSampledLoop)
+// The figures of each loop: LoopEdgesTest; here what the command prints and
+// writes. A loop that cannot be computed writes nothing; nor does a folder
+// that is not there.
+TEST(CtlBode, CalcLoopFilterPrintsThePageTheLoopAndTheSampledLoopAndWritesTheWindowsCurves)
 {
     const struct {
         const char* name;
@@ -58,9 +24,13 @@ TEST(CtlBode, CalcLoopFilterPrintsThePageTheLoopAndTheSampledLoop)
         int status;
         const char* out;  // a part of standard output
         const char* err;  // a part of standard error, or empty
+        const char* file = "bode.csv";
     } rows[] = {
         {"design", {"47", "3.3", "100000", "3300", "8320", "250", "64"}, 0,
-         "\nzeta .712\ncrossover 1.070 kHz\nphase margin 61.7 deg\n", ""},
+         "\nzeta .712\ncrossover 1.070 kHz\nphase margin 61.7 deg\nbandwidth 1.506 kHz\npeaking 2.235 dB\n"
+         "overshoot 22.1 %\nsettling 1.165 ms\nsampled phase margin 60.8 deg\nsampled overshoot 22.3 %\n"
+         "sampled stable yes\n",
+         ""},
         {"second order", {"47", "3.3", "100000", "0", "8320", "250", "64"}, 0,
          "fzero .482 kHz\nfp2 ?\nfn .70 kHz\nfin/fzero 97.5\nfn/fzero 1.4471\nzeta .724\ncrossover 1.102 kHz\n",
          "zvx7246ctl: fp2: C2 is 0: no second pole, the loop is second order\n"},
@@ -71,11 +41,12 @@ TEST(CtlBode, CalcLoopFilterPrintsThePageTheLoopAndTheSampledLoop)
          "fin/fzero ?\ncrossover 1.070 kHz\n", "zvx7246ctl: fin/fzero: fin/fzero is out of range\n"},
         {"slow", {"0.047", "3300", "100000", "3300", "8320", "0.25", "0.064"}, 0,
          "fzero 0.4823 Hz\nfp2 14.61 Hz\nfn 0.6867 Hz\n", ""},
+        {"no folder", {"47", "3.3", "100000", "3300", "8320", "250", "64"}, 1, "", "missing/bode.csv", nullptr},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         QTemporaryDir dir;
-        const std::string file = dir.filePath("bode.csv").toStdString();
+        const std::string file = dir.filePath(row.file ? "bode.csv" : "missing/bode.csv").toStdString();
         std::vector<std::string> args = {"calc", "loop-filter", "--bode", file};
         const char* names[] = {"--pfd", "--r", "--c1", "--c2", "--n", "--kv", "--kd"};
         for (std::size_t i = 0; i < 7; ++i)
@@ -84,9 +55,29 @@ TEST(CtlBode, CalcLoopFilterPrintsThePageTheLoopAndTheSampledLoop)
         EXPECT_EQ(r.status, row.status) << r.err;
         EXPECT_NE(r.out.find(row.out), std::string::npos) << r.out;
         EXPECT_NE(r.err.find(row.err), std::string::npos) << r.err;
-        QFile csv(QString::fromStdString(file));
-        ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-        const QByteArray text = csv.readAll();
-        EXPECT_FALSE(text.contains("inf") || text.contains("nan"));
+        const std::string csv = test::readBytes(QString::fromStdString(file));
+        EXPECT_EQ(csv.find("inf") == std::string::npos && csv.find("nan") == std::string::npos && !csv.empty(),
+                  row.file != nullptr);
     }
+    // The design's curves, as the window saves them.
+    QTemporaryDir dir;
+    const QString file = dir.filePath("bode.csv");
+    ASSERT_EQ(test::runCtlWith({"calc", "loop-filter", "--bode", file.toStdString(), "--pfd", "47", "--r", "3.3",
+                                "--c1", "100000", "--c2", "3300", "--n", "8320", "--kv", "250", "--kd", "64"},
+                               {})
+                  .status,
+              0);
+    EXPECT_EQ(test::readBytes(file), loopResponseCsv(computeLoopResponse({47, 3.3, 100000, 3300, 8320, 250, 64})));
+
+    // A loop that cannot be computed (refused on the command line) writes nothing.
+    std::ostringstream out, err;
+    EXPECT_EQ(writeBodeCurves({47, 0, 100000, 3300, 8320, 250, 64}, file.toStdString() + "2", out, err), 1);
+    EXPECT_EQ(err.str(), "zvx7246ctl: no Bode curves: R is 0\n");
+    EXPECT_FALSE(QFile::exists(file + "2"));
+
+    // Curves holding an infinity are named, and never become CSV text.
+    LoopResponse broken = computeLoopResponse({47, 3.3, 100000, 3300, 8320, 250, 64});
+    broken.bode[7].closedDb = -INFINITY;
+    EXPECT_NE(curveProblem(broken).find("|H| at"), std::string::npos) << curveProblem(broken);
+    EXPECT_EQ(loopResponseCsv(broken), "");
 }

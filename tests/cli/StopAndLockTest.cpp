@@ -1,6 +1,7 @@
-// Both programs as processes: ended by a signal, or by the reader of their
-// output going away, each ends cleanly and leaves a capture that decodes to
-// whole transactions; and one capture file never has two writers.
+// zvx7246ctl as a process: ended by a signal, or by the reader of its output
+// going away, it ends cleanly and leaves a capture that decodes to whole
+// transactions (the window ended by a signal: WindowProcessTest); and one
+// capture file never has two writers.
 #include "app/AppOptions.h"
 #include "app/LabStart.h"
 #include "support/ScriptedDialogs.h"
@@ -92,27 +93,6 @@ TEST(CtlEndsOnSignal, AClosedOutputPipeEndsTheScriptAsItsSignalWould)
     const auto bus = readVcdBus(readBytes(dir.filePath("bus.vcd")));
     EXPECT_EQ(bus.problem, "");
     EXPECT_LT(bus.stops, 50000) << "the script stopped when its output went";
-}
-
-TEST(WindowEndsOnSignal, AsFileExitDoesWithTheCaptureWholeAndTheLockReleased)
-{
-    QTemporaryDir dir;  // the runtime folder: the instance lock goes there
-    const QString vcd = dir.filePath("bus.vcd");
-    QProcess lab;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    environment.insert("XDG_RUNTIME_DIR", dir.path());
-    lab.setProcessEnvironment(environment);
-    lab.setWorkingDirectory(dir.path());
-    lab.start(ZVX_LABTOOL_PATH, {"--port=sim", "--capture=" + vcd, "--renderer=" ZVX_FAKE_RENDERER_PATH});
-    // The bus start-up and revision checks, on disk once the window waits for events.
-    ASSERT_TRUE(waitFor(lab, [&] { return readVcdBus(readBytes(vcd)).stops > 6; }));
-    ::kill(static_cast<pid_t>(lab.processId()), SIGTERM);
-    ASSERT_TRUE(lab.waitForFinished(20000));
-    EXPECT_EQ(lab.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(lab.exitCode(), 0);
-    EXPECT_EQ(readVcdBus(readBytes(vcd)).problem, "");
-    EXPECT_FALSE(QFile::exists(dir.filePath("zvx7246labTool.lock"))) << "the instance lock is released";
 }
 
 TEST(CaptureLock, ASecondProgramAskingForTheFileIsRefusedBeforeTouchingIt)

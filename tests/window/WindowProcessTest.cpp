@@ -99,7 +99,15 @@ TEST_F(WindowProcess, ScriptsRunOnTheWindowsBusAndAKilledOneLeavesItWorkingUntil
     launch(waiting, {"--window", "-"});
     waiting.write("read 0x4C 4\n");
     readUntil(waiting, "\n");
+    // The capture is on disk while the window waits for events; a stop signal
+    // ends the window as File > Exit does, capture whole and lock released.
+    QElapsedTimer clock;
+    clock.start();
+    while (!readVcdBus(readBytes(vcd())).problem.empty() && clock.elapsed() < 20000)
+        waiting.waitForReadyRead(20);
+    EXPECT_EQ(readVcdBus(readBytes(vcd())).problem, "") << "written out while the window waits";
     ASSERT_EQ(endWindow(), 0);
+    EXPECT_FALSE(QFile::exists(dir.filePath("zvx7246labTool.lock")));
     ASSERT_TRUE(waiting.waitForFinished(20000)) << "the script noticed without another line";
     EXPECT_EQ(waiting.exitCode(), 1);
     EXPECT_NE(waiting.readAllStandardError().toStdString().find(
