@@ -201,10 +201,11 @@ TEST_F(SetupFiles, UnreadableFilesAreReportedMissingOnesOpenEmptyLargeValuesAreW
     EXPECT_EQ(caption(), "ZVX 7246 Register Tool");
     EXPECT_FALSE(control<QAction>("mnuSave")->isEnabled());
 
-    // Every odd value in one message; each loads as the file reads, clamped
-    // to the register's range.
+    // Every odd value in one message, on the line CR LF, LF or a lone CR ends,
+    // quoted escaped; each loads as the file reads, clamped to the register's
+    // range.
     writeBytes(path("big.zvx"), "[zvx7246 input registers]\r\nregister_0=&H12345\r\nregister_1=&H21\r\n"
-                                "[zvx7246 output registers]\r\nregister_6=300\r\nregister_2=0x3F\r\n");
+                                "[zvx7246 output registers]\r\nregister_6=300\nregister_2=0x3F\rregister_1=\x1B\r\n");
     lab.u1().showInputCntl(0x11);
     open(path("big.zvx"));
     ASSERT_EQ(lab.dialogs.messages.size(), 2u);
@@ -214,7 +215,9 @@ TEST_F(SetupFiles, UnreadableFilesAreReportedMissingOnesOpenEmptyLargeValuesAreW
                                 "register_0=&H12345 (line 2): out of range 0..FF, clamped to FF\r"
                                 "register_6=300 (line 5): out of range 0..FF, clamped to FF\r"
                                 "register_2=0x3F (line 6): not a number in this file's format (hex is written &H3F), "
-                                "read as 00");
+                                "read as 00\r"
+                                "register_1=\\x1B (line 7): a value of one character counts as missing in this file's "
+                                "format, not loaded");
     EXPECT_EQ(text("txtIn_InputCntl"), "FF");
     EXPECT_EQ(lab.find<QLabel>("lblIn_LoopCntl")->text(), "21");
     EXPECT_EQ(text("txtOut_OutputCntl"), "FF") << "300 is clamped, not cut to 2C";
