@@ -51,7 +51,6 @@ const Script kScripts[] = {
     {"revision G drops bit 2", {"-"}, "write 0x4C 5 0x3F\nread 0x4C 5\n", "", 0, "3B\n"},
     {"an empty port misses the acknowledge", {"--lpt=2", "--trace", "write", "0x4C", "5", "0x3F"}, "", "", 1,
      std::nullopt, {}, {"Wisp ERR001:  Device is not responding "}},
-    {"a wrong address misses it too", {"read", "0x40", "0"}, "", "", 1},
     {"in a script the worst status wins and good lines still run", {"-"}, "write 0x4C 1 0x12\nbogus\nread 0x4C 1\n", "",
      2, "12\n"},
     // The revision probe leaves register 5's bits 7..2 clear and its code as it was.

@@ -41,9 +41,10 @@ const std::string kSetup =
 
 } // namespace
 
-TEST_F(ApplyDiff, ApplyWritesEachChipInOneBlockThenResetsWhatChanged)
+TEST_F(ApplyDiff, ApplyWritesEachChipInOneBlockThenResetsWhatChangedAndDiffListsWhatDiffersUntilTheyAgree)
 {
-    const CtlRun r = ctl({"--trace", "apply", file("bench.zvx", kSetup)});
+    const std::string path = file("bench.zvx", kSetup);
+    const CtlRun r = ctl({"--trace", "apply", path});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(stored(board.u1()), (std::array<int, 8>{0x05, 0x12, 0x90, 0x06, 0x20, 0x01, 0x43, 0x03}));
     EXPECT_EQ(stored(board.u4()), (std::array<int, 8>{0x01, 0x21, 0x40, 0x03, 0x10, 0x03, 0x81, 0x08}));
@@ -56,26 +57,7 @@ TEST_F(ApplyDiff, ApplyWritesEachChipInOneBlockThenResetsWhatChanged)
     EXPECT_LT(heading, block);
     EXPECT_NE(r.err.find("[START] 4C [a] 08 [a] 50 [a] [STOP]", block), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("08 [a] 5A"), std::string::npos) << "the reset register is never part of it";
-}
 
-TEST_F(ApplyDiff, ApplyToOneChipLeavesTheOtherAndKeepsRegistersTheFileLacks)
-{
-    board.u4().writeRegister(2, 0x77);
-    board.u1().writeRegister(2, 0x55);
-    const CtlRun r = ctl({"apply", file("part.zvx", "[zvx7246 output registers]\r\nregister_0=&H1\r\nregister_1=&H21\r\n"
-                                                    "register_3=&H3\r\nregister_4=&H10\r\nregister_5=&H3\r\n"
-                                                    "register_6=&H81\r\nregister_7=&H8\r\n"), "u4"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(stored(board.u4()), (std::array<int, 8>{0x01, 0x21, 0x77, 0x03, 0x10, 0x03, 0x81, 0x08}));
-    EXPECT_EQ(board.u1().storedRegister(2), 0x55);
-    EXPECT_NE(r.out.find("(kept the chip's register_2: not in the file)"), std::string::npos) << r.out;
-    EXPECT_EQ(r.out.find("U1"), std::string::npos);
-}
-
-TEST_F(ApplyDiff, DiffListsRegistersAndFieldsThatDifferAndExitsOneUntilTheyAgree)
-{
-    const std::string path = file("bench.zvx", kSetup);
-    ASSERT_EQ(ctl({"apply", path}).status, 0);
     const CtlRun same = ctl({"diff", path});
     EXPECT_EQ(same.status, 0) << same.err;
     EXPECT_EQ(same.out, "U1: registers 0-7 as in the file\nU4: registers 0-7 as in the file\n");
@@ -84,9 +66,9 @@ TEST_F(ApplyDiff, DiffListsRegistersAndFieldsThatDifferAndExitsOneUntilTheyAgree
     board.u1().writeRegister(2, 0x91);
     board.u1().writeRegister(6, 0x07);  // OE_P2 on, Out_Scl bits 1 -> 0
     const auto before = stored(board.u1());
-    const CtlRun r = ctl({"diff", path, "U1"});
-    EXPECT_EQ(r.status, 1) << r.err;
-    EXPECT_EQ(r.out,
+    const CtlRun d = ctl({"diff", path, "U1"});
+    EXPECT_EQ(d.status, 1) << d.err;
+    EXPECT_EQ(d.out,
               "U1 register 1 (Loop Control (1)): chip 33, file 12\n"
               "    PSD: chip 16, file 4\n"
               "    PFD: chip 3, file 2\n"
@@ -103,6 +85,21 @@ TEST_F(ApplyDiff, DiffListsRegistersAndFieldsThatDifferAndExitsOneUntilTheyAgree
     EXPECT_EQ(p.out, "U4: registers 0-7 as in the file (not in the file: register_1, register_2, register_3, "
                      "register_4, register_5, register_6, register_7)\n");
 }
+
+TEST_F(ApplyDiff, ApplyToOneChipLeavesTheOtherAndKeepsRegistersTheFileLacks)
+{
+    board.u4().writeRegister(2, 0x77);
+    board.u1().writeRegister(2, 0x55);
+    const CtlRun r = ctl({"apply", file("part.zvx", "[zvx7246 output registers]\r\nregister_0=&H1\r\nregister_1=&H21\r\n"
+                                                    "register_3=&H3\r\nregister_4=&H10\r\nregister_5=&H3\r\n"
+                                                    "register_6=&H81\r\nregister_7=&H8\r\n"), "u4"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(stored(board.u4()), (std::array<int, 8>{0x01, 0x21, 0x77, 0x03, 0x10, 0x03, 0x81, 0x08}));
+    EXPECT_EQ(board.u1().storedRegister(2), 0x55);
+    EXPECT_NE(r.out.find("(kept the chip's register_2: not in the file)"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("U1"), std::string::npos);
+}
+
 
 TEST_F(ApplyDiff, FilesThatAreNoSetupOrCannotBeReadAndBadDevicesAreOneLineAndExitTwo)
 {

@@ -181,4 +181,5 @@ TEST(SetupFileNames, ANameThatIsNotUtf8OpensFromTheCommandLineOrADropAndSavesBac
     for (const auto& entry : std::filesystem::directory_iterator(dir.path().toStdString()))
         files += entry.path().extension() == ".zvx";
     EXPECT_EQ(files, 1u);
+    std::filesystem::remove(name);  // QTemporaryDir cannot name it to remove it
 }
