@@ -136,7 +136,6 @@ TEST(CtlJson, EveryCommandPrintsJsonWithTheBoardsValues)
 TEST(CtlJson, RefusalsAndSilentChipsAreObjectsWithTheSameExitStatus)
 {
     const std::vector<std::tuple<std::vector<std::string>, int, std::string>> rows = {
-        {{"--json", "read", "0x4C", "zz"}, 2, "bad register 'zz' (expected 0..255, decimal or 0x hex)"},
         {{"--json", "--lpt=4", "lock", "U1"}, 2, "bad value in --lpt=4: expected 1, 2 or 3"},
         {{"--json", "--lpt=2", "lock", "U1"}, 1, "U1 is not answering at 0x4C on LPT2 (no acknowledge)"},
         {{"--json", "calc", "clock", "--hsync", "-3"}, 2, "bad --hsync '-3' (expected a frequency above 0 kHz)"},

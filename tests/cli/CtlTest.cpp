@@ -2,9 +2,9 @@
 // row a command line (and the `-` script it reads), its exit status, and
 // what it prints. Its input is checked before it costs anything: a mistyped
 // command line opens nothing (a capture file stays as it was), script lines
-// are read in bounded memory, binary input stops the script, and a stop
-// signal ends a script between two lines.
-#include "TimedCtl.h"
+// are read in bounded memory and binary input stops the script (a stop
+// signal between two lines: StopAndLockTest).
+#include "support/CtlRunner.h"
 
 #include "sim/SimRevisionOption.h"
 
@@ -12,7 +12,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <optional>
 
 using namespace zvx;
@@ -101,16 +100,6 @@ TEST(Ctl, CommandLinesAndScriptsOnTheSimulatedBoard)
             EXPECT_NE(got.err.find(part), std::string::npos) << got.err;
         EXPECT_EQ(got.err.find('\x1b'), std::string::npos) << "no control character reaches the terminal";
     }
-}
-
-TEST(Ctl, AStopSignalEndsAScriptBetweenTwoLines)
-{
-    SimBoard board;
-    const test::CtlRun r = test::runCtlTimed(board, {"-"}, kSet + "write 0x4C 4 0\n", nullptr,
-                                             [&board] { return board.u1().storedRegister(4) ? SIGTERM : 0; });
-    EXPECT_EQ(r.status, 128 + SIGTERM);
-    EXPECT_EQ(r.out, "") << "nothing ran after the first line";
-    EXPECT_EQ(board.u1().storedRegister(4), 0x3F);
 }
 
 // Each row: the arguments after the options, and a part of the one message.
