@@ -176,7 +176,8 @@ TEST_F(SetupFiles, AFailedSaveTellsTheUserAndLeavesFileAndWindowAsTheyWere)
     const QString& folderError = lab.dialogs.messages[1].text;
     EXPECT_EQ(lab.dialogs.messages[1].title, "Save");
     EXPECT_EQ(lab.dialogs.messages[1].icon, QMessageBox::Critical);
-    EXPECT_TRUE(folderError.contains(path("folder.zvx")) && folderError.contains("folder")) << folderError.toStdString();
+    EXPECT_EQ(folderError, "Could not save the file \"" + path("folder.zvx") +
+                               "\": it is a folder, not a file. The file on disk was left as it was.");
     const QString& underFile = lab.dialogs.messages[2].text;
     EXPECT_TRUE(underFile.contains(path("good.zvx/inner.zvx")) && underFile.contains("Not a directory"))
         << underFile.toStdString();
