@@ -91,7 +91,7 @@ TEST_F(SetupFiles, SaveThenOpenRestoresBothPanelsTheLoopFilterAndHsyncWithoutTou
     EXPECT_TRUE(lab.dialogs.messages.empty());
 }
 
-TEST_F(SetupFiles, AFileWithOnlyRegisterThreeRefreshesItAndTheTotalAndEmptiesTheTexts)
+TEST_F(SetupFiles, APartialFileRefreshesWhatItHoldsEmptiesMissingTextsAndKeepsTheInternalFiltersValues)
 {
     show(lab.u1(), {0x11, 0x33, 0x20, 0x1, 0, 0, 0, 0, 0});
     lab.window().txtR->setText("10");
@@ -109,12 +109,9 @@ TEST_F(SetupFiles, AFileWithOnlyRegisterThreeRefreshesItAndTheTotalAndEmptiesThe
     // Under two characters counts as missing, and a missing text empties its box.
     for (const auto& [name, value] : {std::pair{"txtR", ""}, {"txtC1", "10"}, {"txtC2", ""}, {"txtHsync", ""}})
         EXPECT_EQ(text(name), value) << name;
-}
 
-TEST_F(SetupFiles, AFileSelectingTheInternalFilterKeepsItsLoopFilterValuesForWhenItIsUnticked)
-{
-    for (auto [name, value] : {std::pair{"txtC1", "47"}, {"txtC2", "1000"}, {"txtR", "2.2"}})
-        box(name)->setText(value);
+    // A file selecting the internal filter keeps its loop filter values for
+    // when the filter is unticked.
     writeBytes(path("int.zvx"), "[zvx7246 input registers]\r\nregister_4=&H80\r\n"
                                 "[zvx7246 loop filter components]\r\nR=22\r\nC1=4700\r\nC2=150\r\n");
     open(path("int.zvx"));
