@@ -5,6 +5,7 @@
 // are read in bounded memory and binary input stops the script (a stop
 // signal between two lines: StopAndLockTest).
 #include "support/CtlRunner.h"
+#include "support/TestFiles.h"
 
 #include "sim/SimRevisionOption.h"
 
@@ -104,12 +105,14 @@ TEST(Ctl, CommandLinesAndScriptsOnTheSimulatedBoard)
 
 // Each row: the arguments after the options, and a part of the one message.
 // The whole command line is checked before the port, the capture file or
-// the bus is opened, so the capture of an earlier run survives a typo; a bad
-// --sim-rev is named once, by the port's opening.
+// the bus is opened (so the capture of an earlier run survives a typo, and
+// no chip is written); a bad --sim-rev is named once, by the port's opening.
 TEST(Ctl, BadUsageIsOneLineNamingTheToolCheckedBeforeAnythingIsOpened)
 {
     QTemporaryDir dir;
     const QString keep = dir.filePath("keep.vcd");
+    const std::string partial =
+        test::writeBytes(dir.filePath("partial.zvx"), "[zvx7246 input registers]\nregister_0=&H1\n").toStdString();
     const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
         {{"bogus"}, "zvx7246ctl: unknown command 'bogus'\n"},
         {{"write", "0x4C", "5"}, "zvx7246ctl: wrong number of arguments for 'write'\n"},
@@ -130,6 +133,28 @@ TEST(Ctl, BadUsageIsOneLineNamingTheToolCheckedBeforeAnythingIsOpened)
         {{"port", "read", "ctrl"}, "zvx7246ctl: "},
         {{"port", "write", "data", "256"}, "zvx7246ctl: "},
         {{"port", "write", "data"}, "zvx7246ctl: "},
+        {{"watch"}, "one device"},
+        {{"watch", "U2"}, "'U2'"},
+        {{"watch", "U1", "--interval=0"}, "'0'"},
+        {{"watch", "U1", "--for=10 parsecs"}, "'10 parsecs'"},
+        {{"watch", "U1", "--for=0"}, "'0'"},
+        {{"watch", "U1", "--until=never"}, "'never'"},
+        {{"watch", "U1", "--colour"}, "--colour"},
+        {{"export", "--from-chip", "U1"}, "--format"},
+        {{"export", "--from-chip", "U1", "--format=xml"}, "'xml'"},
+        {{"export", "--from-chip=U3", "--format=c"}, "'U3'"},
+        {{"export", "--from-chip=U1", "--format=i2cset", "--bus=-1"}, "'-1'"},
+        {{"export", partial, "U1", "--format=c"}, "register_1, register_2"},
+        {{"export", partial, "--from-chip=U1", "--format=c"}, "takes no file"},
+        {{"mode", "apply", "2160p60"}, "zvx7246ctl: 2160p60 cannot be set on U1: total 4400 is above 4095"},
+        {{"mode", "apply", "1280x1024@60", "--psd", "3"}, "zvx7246ctl: "},
+        {{"mode", "apply", "nonsense"}, "zvx7246ctl: "},
+        {{"mode", "apply"}, "zvx7246ctl: "},
+        {{"mode", "apply", "9x9@60"}, "zvx7246ctl: "},
+        {{"mode", "apply", "1920x1080@0"}, "zvx7246ctl: "},
+        {{"mode", "show", "1080p61\x1b[2J"}, "zvx7246ctl: "},
+        {{"mode", "list", "a", "b"}, "zvx7246ctl: "},
+        {{"mode", "frobnicate"}, "zvx7246ctl: "},
     };
     for (const auto& [command, message] : rows) {
         SCOPED_TRACE(testing::PrintToString(command));
@@ -142,7 +167,9 @@ TEST(Ctl, BadUsageIsOneLineNamingTheToolCheckedBeforeAnythingIsOpened)
         const test::CtlRun r =
             test::runCtlWith(args, [&](const AppOptions& options) { return opened = true, openProgramPort(options); });
         EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, "");
         EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find('\x1b'), std::string::npos) << "no control character reaches the terminal";
         EXPECT_EQ(opened, !command.empty() && command[0] == "--sim-rev=U3:A");
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         EXPECT_EQ(f.readAll(), "an earlier capture");

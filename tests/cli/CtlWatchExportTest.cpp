@@ -1,15 +1,12 @@
 // zvx7246ctl watch and export on the simulated board: the lock watch with
 // lock losses forced on the board while it runs (on a clock of the test's,
 // so hours pass in no time), its tally and exit status for each end
-// condition, and the refusals of both commands.
+// condition (the refusals of both commands: CtlTest).
 #include "TimedCtl.h"
 
 #include "sim/SimI2cDev.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
-
-#include <fstream>
 
 using namespace zvx;
 using namespace zvx::test;
@@ -124,34 +121,6 @@ TEST(CtlWatch, ReportsEachChangeAndEndsAsItsConditionSays)
         for (std::string line; std::getline(out, line);)
             lines.push_back(line.rfind("2026-12-07T", 0) == 0 ? line.substr(11) : "(no date) " + line);
         EXPECT_EQ(lines, row.lines) << row.name;
-    }
-}
-
-TEST(CtlWatchExport, RefusalsNameTheArgumentAndExitTwo)
-{
-    QTemporaryDir dir;
-    const std::string partial = dir.filePath("partial.zvx").toStdString();
-    std::ofstream(partial) << "[zvx7246 input registers]\nregister_0=&H1\n";
-    const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
-        {{"watch"}, "one device"},
-        {{"watch", "U2"}, "'U2'"},
-        {{"watch", "U1", "--interval=0"}, "'0'"},
-        {{"watch", "U1", "--for=10 parsecs"}, "'10 parsecs'"},
-        {{"watch", "U1", "--for=0"}, "'0'"},
-        {{"watch", "U1", "--until=never"}, "'never'"},
-        {{"watch", "U1", "--colour"}, "--colour"},
-        {{"export", "--from-chip", "U1"}, "--format"},
-        {{"export", "--from-chip", "U1", "--format=xml"}, "'xml'"},
-        {{"export", "--from-chip=U3", "--format=c"}, "'U3'"},
-        {{"export", "--from-chip=U1", "--format=i2cset", "--bus=-1"}, "'-1'"},
-        {{"export", partial, "U1", "--format=c"}, "register_1, register_2"},
-        {{"export", partial, "--from-chip=U1", "--format=c"}, "takes no file"},
-    };
-    for (const auto& [args, named] : rows) {
-        const CtlRun r = runCtlOnSim(args);
-        EXPECT_EQ(r.status, 2) << testing::PrintToString(args);
-        EXPECT_EQ(r.out, "") << testing::PrintToString(args);
-        EXPECT_NE(r.err.find(named), std::string::npos) << testing::PrintToString(args) << r.err;
     }
 }
 
