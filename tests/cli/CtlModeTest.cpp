@@ -39,30 +39,29 @@ TEST(CtlMode, ApplySetsU1sDividerAndPsdAsThePanelWrites)
     struct Case {
         std::vector<std::string> args;
         std::string script;
-        std::array<int, 3> u1;  // registers 1, 2, 3
+        std::array<int, 3> u1;   // registers 1, 2, 3
+        std::string out, err;    // a part of each
     };
     const Case cases[] = {
-        // 1280x1024@60: total 1688, divider 1680 = 0x690; PSD left alone.
-        {{"mode", "apply", "1280x1024@60"}, "", {0x05, 0x90, 0x06}},
+        // 1280x1024@60: total 1688, divider 1680 = 0x690; PSD left alone. The
+        // trace: registers 2 and 3, then the PLL reset, then the lock status.
+        {{"--trace", "mode", "apply", "1280x1024@60"}, "", {0x05, 0x90, 0x06},
+         "U1: 1280x1024@60: Total Pixels/Line 1688 (divider 1680), Hsync 63.981 kHz; PLL",
+         "4C [a] 02 [a] 90 [a] [STOP]\n[START] 4C [a] 03 [a] 06 [a] [STOP]\n[START] 4C [a] 08 [a] 50 [a] [STOP]\n"
+         "[START] 4C [a] 12 [a]"},
         // --psd anywhere on the command line; the chip's PFD stays.
-        {{"--trace", "mode", "apply", "--psd", "8", "1280X1024@60"}, "", {0x25, 0x90, 0x06}},
+        {{"mode", "apply", "--psd", "8", "1280X1024@60"}, "", {0x25, 0x90, 0x06}},
         // In a script: 720p60 (1650) and then CVT 1000x700@60 (1288, divider 0x500).
         {{"-"}, "mode apply 720p60 --psd=4\nmode apply 1000x700@60\n", {0x15, 0x00, 0x05}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.args) + c.script);
         const ModeRun r = ctl(c.args, c.script);
-        EXPECT_EQ(r.status, 0) << testing::PrintToString(c.args) << r.err;
-        EXPECT_EQ(r.u1, c.u1) << testing::PrintToString(c.args) << c.script;
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.u1, c.u1);
+        EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
     }
-    const ModeRun traced = ctl({"--trace", "mode", "apply", "1280x1024@60"});
-    EXPECT_NE(traced.out.find("U1: 1280x1024@60: Total Pixels/Line 1688 (divider 1680), Hsync 63.981 kHz; PLL"),
-              std::string::npos)
-        << traced.out;
-    // Registers 2 and 3, then the PLL reset, then the lock status.
-    EXPECT_NE(traced.err.find("4C [a] 02 [a] 90 [a] [STOP]\n[START] 4C [a] 03 [a] 06 [a] [STOP]\n"
-                              "[START] 4C [a] 08 [a] 50 [a] [STOP]\n[START] 4C [a] 12 [a]"),
-              std::string::npos)
-        << traced.err;
 }
 
 TEST(CtlMode, ListAndShowNeedNoBus)
