@@ -76,10 +76,6 @@ TEST_F(ScriptThroughWindow, WritesReadsAScriptAndApplyLeaveThePanelsAsTheChips)
     EXPECT_EQ(w.lab.board().u1().readRegister(7), 0) << "the edit is not written";
     expectPanelsMatchChips();
 
-    run = w.ctl({"--window", "read", "0x4D", "4"});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "2A\n");
-
     run = w.ctl({"--window", "-"}, "write 0x4E 1 0x15\n# U4's loop\nbogus\nreset U4 dpa\nread 0x4E 1\n");
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, "15\n");
