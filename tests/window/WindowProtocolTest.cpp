@@ -63,11 +63,7 @@ TEST(WindowProtocol, ForeignStreamsAndPayloadsAreRefused)
     }
     EXPECT_FALSE(decodeRunPayload("7"));                 // no command
     EXPECT_FALSE(decodeRunPayload(std::string("x\0write", 7)));
-    EXPECT_FALSE(decodeHello("zvx7246labTool"));
-    const auto hello = decodeHello(encodeHello({1, 4242, "Port: simulated evaluation board"}));
-    ASSERT_TRUE(hello);
-    EXPECT_EQ(hello->pid, 4242);
-    EXPECT_EQ(hello->status, "Port: simulated evaluation board");
+    EXPECT_FALSE(decodeHello("zvx7246labTool"));  // a good one: every WindowProcessTest run
 }
 
 } // namespace
