@@ -38,7 +38,8 @@ TEST(CtlBode, CalcLoopFilterPrintsThePageTheLoopAndTheSampledLoopAndWritesTheWin
          "warning: unstable when sampled at PFD: a closed-loop pole at z = -2.452"},
         {"beyond float", {1e200, 3.3, 100000, 3300, 8320, 250, 64}, 1, "fin/fzero ?\ncrossover 1.070 kHz\n",
          "zvx7246ctl: fin/fzero: fin/fzero is out of range\n"},
-        {"slow", {0.047, 3300, 100000, 3300, 8320, 0.25, 0.064}, 0, "fzero 0.4823 Hz\nfp2 14.61 Hz\nfn 0.6867 Hz\n", ""},
+        {"slow", {0.047, 3300, 100000, 3300, 8320, 0.25, 0.064}, 0, "fzero 0.4823 Hz\nfp2 14.61 Hz\nfn 0.6867 Hz\n",
+         ""},
         {"no folder", {47, 3.3, 100000, 3300, 8320, 250, 64}, 1, "", "missing/bode.csv", "missing/bode.csv"},
     };
     for (const auto& row : rows) {

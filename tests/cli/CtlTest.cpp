@@ -67,8 +67,9 @@ const Script kScripts[] = {
       "zvx7246ctl: line 4: bad value '" + std::string(80, '7') + "...'"}},
     {"read-all names every register, 0x11 (which no panel shows) included", {"read-all", "U1"}, "", "", 0,
      "00 00  Input Control (0)  -\n01 00  Loop Control (1)  PSD 2, PFD 0\n"
-     "02 00  FdBk Div (3,2)  divider 0, Total Pixels/Line 8\n03 00  FdBk Div (3,2)\n04 00  DPA Offset (4)  DPA offset 00\n"
-     "05 00  DPA Cntl (5)  DPA 16\n06 00  Output Control (6)  -, Out_Scl 1\n07 00  Osc Div (7)  Osc Div 2\n"
+     "02 00  FdBk Div (3,2)  divider 0, Total Pixels/Line 8\n03 00  FdBk Div (3,2)\n"
+     "04 00  DPA Offset (4)  DPA offset 00\n05 00  DPA Cntl (5)  DPA 16\n06 00  Output Control (6)  -, Out_Scl 1\n"
+     "07 00  Osc Div (7)  Osc Div 2\n"
      "10 17  Chip Ver(10):  version 17\n11 00  Unused (11)\n12 00  Lock Status (12)  PLL unlocked, DPA unlocked\n"},
     {"a line of 64 KiB is taken", {"-"}, "#" + std::string(64 * 1024 - 1, 'x') + "\n" + kSet, "", 0, "3F\n"},
     {"a longer line stops the script", {"-"}, kSet + "#" + std::string(64 * 1024, 'x') + "\nread 0x4C 4\n", "", 2,
@@ -120,7 +121,8 @@ TEST(Ctl, BadUsageIsOneLineNamingTheToolCheckedBeforeAnythingIsOpened)
         {{"read", "0x4C", "zz"}, "zvx7246ctl: bad register 'zz'"},
         {{"reset", "U1", "all"}, "zvx7246ctl: bad reset 'all'"},
         {{"apply", dir.filePath("missing.zvx").toStdString()}, "No such file or directory"},
-        {{"port", "write", "status", "1"}, "zvx7246ctl: bad register 'status' for write (the status register is read-only"},
+        {{"port", "write", "status", "1"},
+         "zvx7246ctl: bad register 'status' for write (the status register is read-only"},
         {{"port", "write", "data", "0x1G\x1B"}, "zvx7246ctl: bad value '0x1G\\x1B' (expected 0..255"},
         {{"--sim-rev=U3:A", "lock", "U1"}, "zvx7246ctl: --sim-rev=U3:A: unknown device \"U3\" (use U1 or U4)\n"},
         {{"--port=parallel", "read", "0x4C", "0"}, "zvx7246ctl: "},

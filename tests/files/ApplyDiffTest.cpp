@@ -84,22 +84,21 @@ TEST_F(ApplyDiff, ApplyWritesEachChipInOneBlockThenResetsWhatChangedAndDiffLists
     EXPECT_EQ(p.status, 0);
     EXPECT_EQ(p.out, "U4: registers 0-7 as in the file (not in the file: register_1, register_2, register_3, "
                      "register_4, register_5, register_6, register_7)\n");
-}
 
-TEST_F(ApplyDiff, ApplyToOneChipLeavesTheOtherAndKeepsRegistersTheFileLacks)
-{
+    // Applied to one chip, a file leaves the other alone and keeps the
+    // registers it lacks.
     board.u4().writeRegister(2, 0x77);
     board.u1().writeRegister(2, 0x55);
-    const CtlRun r = ctl({"apply", file("part.zvx", "[zvx7246 output registers]\r\nregister_0=&H1\r\nregister_1=&H21\r\n"
-                                                    "register_3=&H3\r\nregister_4=&H10\r\nregister_5=&H3\r\n"
-                                                    "register_6=&H81\r\nregister_7=&H8\r\n"), "u4"});
-    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string part = file("part.zvx", "[zvx7246 output registers]\r\nregister_0=&H1\r\nregister_1=&H21\r\n"
+                                              "register_3=&H3\r\nregister_4=&H10\r\nregister_5=&H3\r\n"
+                                              "register_6=&H81\r\nregister_7=&H8\r\n");
+    const CtlRun one = ctl({"apply", part, "u4"});
+    ASSERT_EQ(one.status, 0) << one.err;
     EXPECT_EQ(stored(board.u4()), (std::array<int, 8>{0x01, 0x21, 0x77, 0x03, 0x10, 0x03, 0x81, 0x08}));
     EXPECT_EQ(board.u1().storedRegister(2), 0x55);
-    EXPECT_NE(r.out.find("(kept the chip's register_2: not in the file)"), std::string::npos) << r.out;
-    EXPECT_EQ(r.out.find("U1"), std::string::npos);
+    EXPECT_NE(one.out.find("(kept the chip's register_2: not in the file)"), std::string::npos) << one.out;
+    EXPECT_EQ(one.out.find("U1"), std::string::npos);
 }
-
 
 TEST_F(ApplyDiff, FilesThatAreNoSetupOrCannotBeReadAndBadDevicesAreOneLineAndExitTwo)
 {

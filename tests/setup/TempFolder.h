@@ -13,7 +13,10 @@ namespace zvx::test {
 
 class TempFolder {
 public:
-    std::string file(const std::string& name) const { return dir_.filePath(QString::fromStdString(name)).toStdString(); }
+    std::string file(const std::string& name) const
+    {
+        return dir_.filePath(QString::fromStdString(name)).toStdString();
+    }
     std::filesystem::path path() const { return dir_.path().toStdString(); }
     std::string write(const std::string& name, const std::string& bytes) const
     {

@@ -6,9 +6,9 @@
 #include "setup/SetupCommands.h"
 #include "transport/PpdevPort.h"
 #include "cli/WindowConnection.h"
+#include "support/TestFiles.h"
 #include "window/WindowLab.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
@@ -85,13 +85,11 @@ TEST_F(ScriptThroughWindow, WritesReadsAScriptAndApplyLeaveThePanelsAsTheChips)
 
     // apply: the chips written as Write All writes them, the file shown as
     // Open shows it; a relative name is the script's own folder's.
-    QFile file(w.folder() + "/bench.zvx");
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("[zvx7246 input registers]\nregister_0=&H4C\nregister_1=&H21\nregister_2=&H5F\nregister_3=&H3\n"
-               "register_4=&H80\nregister_5=&H2\nregister_6=&HF1\nregister_7=&H3\n"
-               "[zvx7246 output registers]\nregister_4=&H11\n"
-               "[zvx7246 loop filter components]\nR=10k\nC1=4.7n\nC2=220p\n");
-    file.close();
+    const QString file = writeBytes(w.folder() + "/bench.zvx",
+                                    "[zvx7246 input registers]\nregister_0=&H4C\nregister_1=&H21\nregister_2=&H5F\n"
+                                    "register_3=&H3\nregister_4=&H80\nregister_5=&H2\nregister_6=&HF1\nregister_7=&H3\n"
+                                    "[zvx7246 output registers]\nregister_4=&H11\n"
+                                    "[zvx7246 loop filter components]\nR=10k\nC1=4.7n\nC2=220p\n");
     run = w.ctl({"--window", "apply", "bench.zvx"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out.rfind("U1: written; PLL ", 0), 0u) << run.out;
