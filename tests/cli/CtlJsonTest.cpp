@@ -50,7 +50,6 @@ TEST(CtlJson, EveryCommandPrintsJsonWithTheBoardsValues)
     const std::string setup = dir.filePath("bench.zvx").toStdString();
     std::ofstream(setup) << "[zvx7246 input registers]\nregister_0=&H0\nregister_1=&H10\nregister_2=&H90\n"
                             "register_3=&H6\nregister_4=&H2A\nregister_5=&H0\nregister_6=&H43\nregister_7=&H5\n";
-    const QJsonValue none(QJsonValue::Undefined);
     const std::vector<Row> rows = {
         {"apply " + setup + " U1", 1, {{"0.devices.0.pll", "locked"}}},
         {"write 0x4C 1 0x00", 1, {{"0.acknowledged", true}}},
@@ -63,7 +62,7 @@ TEST(CtlJson, EveryCommandPrintsJsonWithTheBoardsValues)
           {"0.registers.6.fields.OE_Tck", true},
           {"0.registers.10.register", 0x12},
           {"0.registers.10.fields.PLL", "unlocked"},  // the write to register 1 unlocked it
-          {"0.registers.11", none}}},
+          {"0.registers.11", QJsonValue(QJsonValue::Undefined)}}},
         {"lock U1", 1, {{"0.dpa", "locked"}}},
         {"revision U1", 1, {{"0.revision", "G"}}},
         {"reset U1 pll", 1, {{"0.value", 0x50}}},

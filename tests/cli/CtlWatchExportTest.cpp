@@ -1,10 +1,9 @@
 // zvx7246ctl watch and export on the simulated board: the lock watch with
 // lock losses forced on the board while it runs (on a clock of the test's,
 // so hours pass in no time), its tally and exit status for each end
-// condition (the refusals of both commands: CtlTest).
+// condition (the refusals of both commands: CtlTest; the chip reads both
+// make, over an I2C adapter: I2cAdapterProgramTest).
 #include "TimedCtl.h"
-
-#include "sim/SimI2cDev.h"
 
 #include <gtest/gtest.h>
 
@@ -125,19 +124,3 @@ TEST(CtlWatch, ReportsEachChangeAndEndsAsItsConditionSays)
 }
 
 } // namespace
-
-// Locked already, the watch ends at its first poll, on the system's clock.
-TEST(CtlWatchExport, WorkOverAnI2cAdapter)
-{
-    SimBoard board;
-    const CtlRun r = runCtlWith({"-"}, [&board](const AppOptions&) {
-        ProgramPort p;
-        p.adapter = std::make_unique<I2cDevAdapter>();
-        p.adapter->file = std::make_unique<SimI2cDev>(board);
-        p.adapter->node = "/dev/i2c-7";
-        return p;
-    }, kLockU1 + "export --from-chip U1 --format=csv\nwatch U1 --until=lock --for=1s\n");
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("\nU1,0x26,0x02,0x90,"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Z U1 PLL locked, DPA locked\n"), std::string::npos) << r.out;
-}
