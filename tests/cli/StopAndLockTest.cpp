@@ -34,49 +34,45 @@ bool waitFor(QProcess& child, const std::function<bool()>& done)
     return done();
 }
 
-struct SignalCase {
-    const char* name;
-    int signal;
-    bool busy;  // killed while a long script runs, not while it waits for a line
-};
-
-class CtlEndsOnSignal : public ::testing::TestWithParam<SignalCase> {};
-
-TEST_P(CtlEndsOnSignal, AfterTheCommandUnderWayWithEveryTracedTransactionCaptured)
+TEST(CtlEndsOnSignal, AfterTheCommandUnderWayWithEveryTracedTransactionCaptured)
 {
-    QTemporaryDir dir;
-    const QString vcd = dir.filePath("bus.vcd");
-    QProcess ctl;
-    ctl.start(ZVX_CTL_PATH, {"--port=sim", "--trace", "--capture=" + vcd, "-"});
-    QByteArray err;
-    auto traced = [&] { return int((err += ctl.readAllStandardError()).count("[STOP]")); };
-    for (int i = 1; i <= 3; ++i) {  // fed slowly: each line once the one before has run
-        ctl.write("write 0x4C 4 0x3F\n");
-        ASSERT_TRUE(waitFor(ctl, [&] { return traced() >= i; })) << err.toStdString();
-        // The trace shows the stop as it goes out; the capture is written
-        // out once the command has ended, a moment later.
-        EXPECT_TRUE(waitFor(ctl, [&] { return readVcdBus(readBytes(vcd)).problem.empty(); }))
-            << "written out after each command: " << readVcdBus(readBytes(vcd)).problem;
+    const struct {
+        const char* name;
+        int signal;
+        bool busy;  // killed while a long script runs, not while it waits for a line
+    } rows[] = {{"TERM waiting", SIGTERM, false},
+                {"INT waiting", SIGINT, false},
+                {"HUP waiting", SIGHUP, false},
+                {"TERM busy", SIGTERM, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir dir;
+        const QString vcd = dir.filePath("bus.vcd");
+        QProcess ctl;
+        ctl.start(ZVX_CTL_PATH, {"--port=sim", "--trace", "--capture=" + vcd, "-"});
+        QByteArray err;
+        auto traced = [&] { return int((err += ctl.readAllStandardError()).count("[STOP]")); };
+        for (int i = 1; i <= 3; ++i) {  // fed slowly: each line once the one before has run
+            ctl.write("write 0x4C 4 0x3F\n");
+            ASSERT_TRUE(waitFor(ctl, [&] { return traced() >= i; })) << err.toStdString();
+            // The trace shows the stop as it goes out; the capture is written
+            // out once the command has ended, a moment later.
+            EXPECT_TRUE(waitFor(ctl, [&] { return readVcdBus(readBytes(vcd)).problem.empty(); }))
+                << "written out after each command: " << readVcdBus(readBytes(vcd)).problem;
+        }
+        if (row.busy) {
+            ctl.write(QByteArray("write 0x4C 4 0x3F\nread 0x4C 4\n").repeated(3000));
+            ctl.waitForBytesWritten(5000);
+        }
+        ::kill(static_cast<pid_t>(ctl.processId()), row.signal);
+        ASSERT_TRUE(ctl.waitForFinished(20000));
+        EXPECT_EQ(ctl.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(ctl.exitCode(), 128 + row.signal);
+        const auto bus = readVcdBus(readBytes(vcd));
+        EXPECT_EQ(bus.problem, "");
+        EXPECT_GE(bus.stops, traced());
     }
-    if (GetParam().busy) {
-        ctl.write(QByteArray("write 0x4C 4 0x3F\nread 0x4C 4\n").repeated(3000));
-        ctl.waitForBytesWritten(5000);
-    }
-    ::kill(static_cast<pid_t>(ctl.processId()), GetParam().signal);
-    ASSERT_TRUE(ctl.waitForFinished(20000));
-    EXPECT_EQ(ctl.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(ctl.exitCode(), 128 + GetParam().signal);
-    const auto bus = readVcdBus(readBytes(vcd));
-    EXPECT_EQ(bus.problem, "");
-    EXPECT_GE(bus.stops, traced());
 }
-
-INSTANTIATE_TEST_SUITE_P(Signals, CtlEndsOnSignal,
-                         ::testing::Values(SignalCase{"TermWaiting", SIGTERM, false},
-                                           SignalCase{"IntWaiting", SIGINT, false},
-                                           SignalCase{"HupWaiting", SIGHUP, false},
-                                           SignalCase{"TermBusy", SIGTERM, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CtlEndsOnSignal, AClosedOutputPipeEndsTheScriptAsItsSignalWould)
 {
