@@ -1,10 +1,14 @@
 // Choosing a Linux I2C adapter as the bus, and both programs over it: the
 // option, the adapter among none, one or several, the refusals, and
-// zvx7246ctl and the window working over the simulated /dev/i2c-7.
+// zvx7246ctl and the window working over the simulated /dev/i2c-7; and the
+// register transactions over it: the messages each sends, and a missing
+// acknowledge ending the transfer with the documented trace.
 #include "mainwindow/ElidedLabel.h"
+#include "sim/SimBoard.h"
 #include "sim/SimI2cDev.h"
 #include "support/CtlRunner.h"
 #include "support/TestLab.h"
+#include "transport/I2cBus.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -15,6 +19,10 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include <unistd.h>
 
@@ -62,14 +70,51 @@ test::CtlRun ctl(FakeI2cSystem& sys, const std::vector<std::string>& args)
     return test::runCtlWith(args, [&sys](const AppOptions& o) { return openProgramPort(o, sys.system()); });
 }
 
+
+// Address, read, and the bytes sent (for a read, as many zeros as wanted).
+using Messages = std::vector<std::tuple<int, bool, std::vector<std::uint8_t>>>;
+
+// A board with the program's bus on it through the simulated /dev/i2c-7.
+struct Rig {
+    Rig()
+    {
+        auto adapter = std::make_unique<I2cDevAdapter>();
+        auto file = std::make_unique<SimI2cDev>(*board);
+        sim = file.get();
+        adapter->file = std::move(file);
+        adapter->node = "/dev/i2c-7";
+        bus = std::make_unique<I2cBus>(nullptr, std::move(adapter));
+        bus->initLPTport(0);
+        bus->setBeep([this] { ++beeps; });
+        bus->log.enableTracing();
+        bus->log.clear();
+    }
+    std::string takeTrace()
+    {
+        std::string t = bus->log.text();
+        bus->log.clear();
+        return t;
+    }
+    Messages lastTransfer() const
+    {
+        Messages messages;
+        for (const auto& m : sim->transfers.back())
+            messages.emplace_back(m.address, m.read, m.read ? std::vector<std::uint8_t>(m.bytes.size()) : m.bytes);
+        return messages;
+    }
+
+    std::unique_ptr<SimBoard> board = std::make_unique<SimBoard>();
+    std::unique_ptr<I2cBus> bus;
+    SimI2cDev* sim = nullptr;
+    int beeps = 0;
+};
+
 } // namespace
 
 TEST(I2cAdapterChoice, TheOptionNamesTheNodeOrTakesTheOnlyAdapter)
 {
-    const AppOptions o = parseAppOptions({"--port=i2c-dev:/dev/i2c-7", "lock", "U1"});
-    EXPECT_TRUE(o.errors.empty());
-    EXPECT_EQ(std::pair(o.port, o.portDevice), std::pair(std::optional(PortKind::I2cDev), std::string("/dev/i2c-7")));
-    EXPECT_EQ(parseAppOptions({"--port=i2c-dev"}).portDevice, "");
+    // Both forms of the option are taken by zvx7246ctl below; the node's text
+    // is checked, and the environment's value names the node as well.
     EXPECT_EQ(parseAppOptions({"--port=i2c-dev:"}).errors.front(),
               "bad value in --port=i2c-dev:: expected i2c-dev or i2c-dev:/dev/i2c-N");
     const PortKindChoice env = resolvePortSpec(std::nullopt, "i2c-dev:/dev/i2c-1");
@@ -82,7 +127,6 @@ TEST(I2cAdapterChoice, TheOptionNamesTheNodeOrTakesTheOnlyAdapter)
     };
     const std::vector<Case> cases = {
         {{}, "", "i2c-dev, no adapter: the kernel lists no I2C adapter in "},
-        {{{7, "simulated evaluation board"}}, "", "i2c-dev /dev/i2c-7 (simulated evaluation board)"},
         {{{0, "SMBus I801 adapter at efa0"}, {7, "simulated evaluation board"}}, "",
          "several I2C adapters: /dev/i2c-0 (SMBus I801 adapter at efa0), /dev/i2c-7 (simulated evaluation board); "
          "choose one with --port=i2c-dev:/dev/i2c-N"},
@@ -112,18 +156,10 @@ TEST(I2cAdapterCtl, CommandsWorkOverTheAdapterAndLineOptionsAreRefused)
     const test::CtlRun all = ctl(sys, {"--port=i2c-dev", "-"});
     EXPECT_EQ(std::pair(all.status, all.err), std::pair(0, std::string("Port: i2c-dev /dev/i2c-7 (simulated evaluation board)\n")));
 
-    sys.board.u1().writeRegister(2, 0x90);
-    sys.board.u1().writeRegister(3, 0x06);
-    const test::CtlRun r = ctl(sys, {"--port=i2c-dev:/dev/i2c-7", "read-all", "U1"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("Total Pixels/Line 1688"), std::string::npos) << r.out;
-
-    // A silent chip: the adapter's stop follows the not-responding text; exit 1.
+    // A silent chip: exit 1 (its trace is checked on the transactions below).
     sys.board.u1().setNotAnswering(true);
-    const test::CtlRun silent = ctl(sys, {"--port=i2c-dev:/dev/i2c-7", "--trace", "lock", "U1"});
+    const test::CtlRun silent = ctl(sys, {"--port=i2c-dev:/dev/i2c-7", "lock", "U1"});
     EXPECT_EQ(std::pair(silent.status, silent.out), std::pair(1, std::string("U1 is not answering at 0x4C on /dev/i2c-7 (no acknowledge)\n")));
-    EXPECT_NE(silent.err.find("\n[START] 4C Wisp ERR001:  Device is not responding [STOP]\n"), std::string::npos)
-        << silent.err;
 
     // What drives the parallel port's lines is refused, before anything opens.
     const std::string vcd = (sys.root / "bus.vcd").string();
@@ -177,4 +213,62 @@ TEST(I2cAdapterWindow, TheWindowRunsAsOnThePortAndGreysWhatDrivesTheLines)
     EXPECT_EQ(adapter.takeTrace(), "[START] 4E Wisp ERR001:  Device is not responding [STOP]\r\n");
     EXPECT_EQ(adapter.find<ElidedLabel>("busStatus")->fullText(),
               "U4 is not answering at 0x4E on /dev/i2c-7 (no acknowledge)");
+}
+
+// Only bits 7..0 of the register and the value are sent, and the address's
+// read/write bit is the message's.
+TEST(I2cDevBus, ARegisterReadIsOneWriteAndOneReadMessageJoinedByARepeatedStart)
+{
+    Rig rig;
+    rig.board->u1().writeRegister(4, 0x2A);
+    EXPECT_EQ(rig.bus->transactions().i2cReadRegister(0x14D, 0x4C, 0x104), 0x2A);
+    ASSERT_EQ(rig.sim->transfers.size(), 1u);
+    EXPECT_EQ(rig.lastTransfer(), (Messages{{0x26, false, {0x04}}, {0x26, true, {0}}}));
+    rig.bus->transactions().i2cWriteRegister(0x14D, 0x105, 0x13F);
+    EXPECT_EQ(rig.lastTransfer(), (Messages{{0x26, false, {0x05, 0x3F}}}));
+    EXPECT_EQ(rig.board->u1().storedRegister(5), 0x3F);
+}
+
+// The adapter stops at a missing acknowledge and says so; the trace names it
+// where it happened and ends with the stop the adapter sent.
+TEST(I2cDevBus, AMissingAcknowledgeEndsTheTransferAndIsTracedBeforeTheStop)
+{
+    struct Case {
+        const char* what;
+        std::function<void(Rig&)> fault;
+        std::function<void(I2cTransactions&)> transaction;
+        const char* trace;
+    };
+    const std::vector<Case> cases = {
+        {"chip not answering", [](Rig& r) { r.board->u1().setNotAnswering(true); },
+         [](I2cTransactions& t) { t.i2cReadSequential(0x4D, 7); },
+         "[START] 4D Wisp ERR001:  Device is not responding [STOP]\r\n"},
+        {"silent after the register byte", [](Rig& r) { r.board->u1().stopAnsweringAfter(2); },
+         [](I2cTransactions& t) { t.i2cWriteRegister(0x4C, 5, 0x3F); },
+         "[START] 4C 05 3F Wisp ERR002:  No ACK received[STOP]\r\n"},
+        {"silent after the address", [](Rig& r) { r.board->u1().stopAnsweringAfter(1); },
+         [](I2cTransactions& t) { t.i2cReadRegister(0x4D, 0x4C, 0x12); },
+         "[START] 4C 12 [START] 4D Wisp ERR002:  No ACK received[STOP]\r\n"},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        c.fault(rig);
+        rig.bus->transactions().readBuffer.fill(0);
+        c.transaction(rig.bus->transactions());
+        EXPECT_EQ(rig.takeTrace(), c.trace) << c.what;
+        EXPECT_TRUE(rig.bus->transactions().lastTransactionAckMissing()) << c.what;
+        EXPECT_EQ(rig.board->u1().storedRegister(5), 0) << c.what << ": the value never reached the chip";
+        EXPECT_EQ(rig.beeps, 0) << "tracing on: no beep";
+
+        // With tracing off: one beep per failed transfer; reads give 0xFF.
+        rig.bus->log.disableTracing();
+        c.transaction(rig.bus->transactions());
+        EXPECT_EQ(rig.beeps, 1) << c.what;
+    }
+    Rig rig;
+    rig.board->u4().setNotAnswering(true);
+    rig.bus->transactions().i2cReadSequential(0x4F, 2);
+    EXPECT_EQ(rig.bus->transactions().readBuffer[2], 0xFF);
+    rig.bus->transactions().i2cReadSequential(0x4D, 2);
+    EXPECT_FALSE(rig.bus->transactions().lastTransactionAckMissing()) << "the record is per transaction";
 }

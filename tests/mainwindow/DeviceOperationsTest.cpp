@@ -55,18 +55,6 @@ TEST_F(DeviceOperations, RegisterWritesAreFollowedByAPllResetAndALockReadAndTheD
     EXPECT_EQ(u1Divider() + 8, 4095);
 }
 
-TEST_F(DeviceOperations, WriteAllAfterReadAllSendsOneBlockAndRetriesAnUnlockedPll)
-{
-    click("cmdIn_ReadAll");
-    lab.takeTrace();
-    click("cmdIn_WriteAll");
-    // Change tests of 1, 2, 3 and 5, one eight-byte block; a divider of 0
-    // is no loop the chip locks to: PLL reset, DPA resets, the lock read again.
-    EXPECT_THAT(bus(), ElementsAre("Write All", "4C ?01", "4C ?02", "4C ?03", "4C ?05", "4C 00<=00 00 00 00 00 00 00 00",
-                                   "4C ?12", "4C 08=50", "4C 08=0A", "4C 08=0A", "4C ?12"));
-    EXPECT_EQ(colour("lblIn_PLLstatus"), 0x0000FFu);
-}
-
 TEST_F(DeviceOperations, WriteAllWithAPlausibleLoopLocksBothAndOnlyResetsWhatChanged)
 {
     // 1688 pixels per line at 31.5 kHz with PSD 4: a loop the chip locks to.
@@ -90,25 +78,4 @@ TEST_F(DeviceOperations, WriteAllWithAPlausibleLoopLocksBothAndOnlyResetsWhatCha
     ASSERT_NE(block, ops.end()) << testing::PrintToString(ops);
     EXPECT_EQ(Ops(block + 1, block + 3), (Ops{"4C 08=0A", "4C ?12"}));
     EXPECT_EQ(lamps(), std::pair(0x00FF00u, 0x00FF00u));
-}
-
-TEST_F(DeviceOperations, ReadAllRefreshesEveryFieldAndTheOptionButtonsSetTheirTexts)
-{
-    for (auto [r, v] : {std::pair{0, 0x0A}, {1, 0x17}, {4, 0x85}, {5, 0x02}, {6, 0x40}, {7, 0x85}})
-        lab.board().u4().writeRegister(std::uint8_t(r), std::uint8_t(v));
-    click("cmdOut_ReadAll");
-    EXPECT_EQ(QStringList({text("txtOut_InputCntl"), text("txtOut_PFD"), text("txtOut_DPAoffset"), text("txtOut_DPAcntl"),
-                           text("txtOut_OscDiv"), label("lblOut_ChipVer")}),
-              QStringList({"0A", "7", "05", "02", "7", "17"}));
-    // Set: Input bit 1, PSD 1, the filter box, scaler 1, Osc Div; no DPA button for code 2.
-    EXPECT_EQ((std::vector<bool>{checked("ckOut_Input_1"), checked("obOut_PSD_1"), checked("ckOut_ExtFilter"),
-                                 checked("obOut_OutScl_1"), checked("ckOut_OscDiv"), checked("obOutDPA_0"),
-                                 checked("obOutDPA_1"), checked("obOutDPA_3")}),
-              (std::vector<bool>{true, true, true, true, true, false, false, false}));
-
-    // An option button sets its code; the text's own handling shows it as a byte.
-    click("obInDPA_3");
-    EXPECT_EQ(text("txtIn_DPAcntl"), "03");
-    click("obInRESET_1");
-    EXPECT_EQ(text("txtIn_RESET"), "A");
 }

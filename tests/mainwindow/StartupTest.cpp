@@ -10,10 +10,7 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QStatusBar>
 #include <QFile>
 #include <QLockFile>
 #include <QTemporaryDir>
@@ -40,15 +37,6 @@ TEST(Startup, MainWindowComesUpWithTheU1PanelShownTheU4PanelInItsPlaceAndTheRevi
 {
     TestLab lab;
     ASSERT_TRUE(lab.start());
-    MainWindow& w = lab.window();
-    EXPECT_EQ(w.objectName(), "I2CtabbedGUI");
-    EXPECT_TRUE(lab.find<QAction>("LPT1")->isChecked());
-    for (const char* io : {"In", "Out"}) {
-        EXPECT_TRUE(lab.find<QRadioButton>(QStringLiteral("ob%1_PSD_0").arg(io))->isChecked());
-        EXPECT_TRUE(lab.find<QRadioButton>(QStringLiteral("ob%1_OutScl_0").arg(io))->isChecked());
-        EXPECT_EQ(lab.find<QLineEdit>(QStringLiteral("txt%1_RESET").arg(io))->text(), " ");
-    }
-
     const auto shown = [&] {  // U1's panel and item, U4's panel and item
         return std::array{lab.u1().isVisible(), lab.find<QAction>("mnuU1")->isChecked(), lab.u4().isVisible(),
                           lab.find<QAction>("mnuU4")->isChecked()};
@@ -57,8 +45,6 @@ TEST(Startup, MainWindowComesUpWithTheU1PanelShownTheU4PanelInItsPlaceAndTheRevi
     lab.find<QAction>("mnuU4")->trigger();
     EXPECT_EQ(shown(), (std::array{false, false, true, true}));
     EXPECT_EQ(lab.u4().geometry(), lab.u1().geometry()) << "the U4 panel sits exactly where U1's does";
-
-    EXPECT_TRUE(w.statusBar()->findChild<QLabel*>("portStatus")->text().contains("simulated"));
 
     // The revision checks run on U1, then U4, and show U1's revision (the
     // probe's own transactions are checked on the chip device).

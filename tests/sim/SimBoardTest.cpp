@@ -1,8 +1,9 @@
 // The simulated evaluation board driven by the program's own transport: the
 // chips' I2C protocol at the wire and in the trace, the lock model and the
-// faults a bench can have.
+// faults a bench can have; and the option that chooses the chips' revisions.
 #include "support/SimBus.h"
 
+#include "sim/SimRevisionOption.h"
 #include "transport/I2cBus.h"
 
 #include <gtest/gtest.h>
@@ -12,9 +13,6 @@
 
 namespace zvx {
 namespace {
-
-const std::string kNotResponding = "Wisp ERR001:  Device is not responding ";
-const std::string kNoAck = "Wisp ERR002:  No ACK received";
 
 class SimBoardOverBus : public ::testing::Test, protected test::SimBus {
 protected:
@@ -59,19 +57,16 @@ protected:
 
 TEST_F(SimBoardOverBus, WritesAndReadsAreAcknowledgedAndTraced)
 {
-    EXPECT_EQ(board->description(), "simulated evaluation board");
     EXPECT_TRUE(bus->adapterFound());
+    EXPECT_EQ(bus->adapterMessage(), "");
     engine().i2cWriteRegister(0x4C, 7, 0x85);
     EXPECT_EQ(engine().i2cReadRegister(0x4D, 0x4C, 7), 0x85);
-    EXPECT_EQ(takeTrace(), "[START] 4C [a] 07 [a] 85 [a] [STOP]\r\n[START] 4C [a] 07 [a] [START] 4D [a] 85 [STOP]\r\n");
 
     const RegisterImage image{0x01, 0x10, 0x18, 0x03, 0x20, 0x01, 0x1F, 0x05, 0x5A, 0x77, 0x66};
     engine().i2cWriteBlock(0x4E, 0, 0, 7, image);
     engine().i2cSetPointer(0x4E, 0);
     engine().i2cReadSequential(0x4F, 7);
-    EXPECT_EQ(takeTrace(), "[START] 4E [a] 00 [a] 01 [a] 10 [a] 18 [a] 03 [a] 20 [a] 01 [a] 1F [a] 05 [a] [STOP]\r\n"
-                           "[START] 4E [a] 00 [a] [STOP]\r\n"
-                           "[START] 4F [a] 01 [A]10 [A]18 [A]03 [A]20 [A]01 [A]1F [A]05 [STOP]\r\n");
+    EXPECT_EQ(firstRead(8), (std::vector<int>{0x01, 0x10, 0x18, 0x03, 0x20, 0x01, 0x1F, 0x05}));
     // The stop after the last byte read is no request for another.
     EXPECT_EQ(board->u4().registerPointer(), 8);
 
@@ -91,20 +86,18 @@ TEST_F(SimBoardOverBus, WritesAndReadsAreAcknowledgedAndTraced)
 
 TEST_F(SimBoardOverBus, NobodyAnswersAWrongAddressOrLpt2)
 {
-    engine().i2cWriteRegister(0x40, 0, 0x55);
-    EXPECT_EQ(takeTrace(), "[START] 40 " + kNotResponding + "00 " + kNoAck + "55 " + kNoAck + "[STOP]\r\n");
     EXPECT_EQ(engine().i2cReadRegister(0x41, 0x40, 0), 0xFF);
     // U4's address as data inside an ignored transaction is only data.
     engine().i2cWriteBlock(0x50, 0x4E, 0, 1, RegisterImage{0x00, 0x66});
     EXPECT_EQ(board->u4().storedRegister(0), 0x00);
     bus->log.traceOn = 0;
     engine().i2cWriteRegister(0x40, 0, 0x55);
-    EXPECT_EQ(beeps, 3);
+    EXPECT_EQ(beeps, 3) << "no byte acknowledged";
 
     board->powerCycle();
     bus->initLPTport(1);
     EXPECT_FALSE(bus->adapterFound());
-    EXPECT_FALSE(bus->adapterMessage().empty());
+    EXPECT_NE(bus->adapterMessage().find("No I2C adapter on LPT2 0x278: SDA stays high"), std::string::npos);
     EXPECT_EQ(engine().i2cReadRegister(0x4D, 0x4C, 0x10), 0xFF);
     EXPECT_EQ(board->controlLatch(), SimBoard::kControlPowerUp) << "LPT1 untouched";
     for (std::uint16_t address : {0x3BC, 0x37B, 0x000, 0xFFFF})
@@ -172,17 +165,16 @@ TEST_F(SimBoardOverBus, LoopsLockOnResetsAndUnlockOnTheirOwnWrites)
 TEST_F(SimBoardOverBus, ChipsThatDoNotAnswerOrFallSilent)
 {
     board->u1().setNotAnswering(true);
-    engine().i2cWriteRegister(0x4C, 0, 0x42);
-    EXPECT_EQ(takeTrace(), "[START] 4C " + kNotResponding + "00 " + kNoAck + "42 " + kNoAck + "[STOP]\r\n");
-    EXPECT_EQ(engine().i2cReadRegister(0x4D, 0x4C, 0x10), 0xFF);
     engine().i2cWriteRegister(0x4E, 0, 0x42);
     EXPECT_EQ(board->u4().storedRegister(0), 0x42) << "the other chip still answers";
+    EXPECT_EQ(engine().i2cReadRegister(0x4D, 0x4C, 0x10), 0xFF);
+    EXPECT_EQ(engine().missingAcks(), 3u);
     board->u1().clearFaults();
     takeTrace();
 
     board->u1().stopAnsweringAfter(2);
     engine().i2cWriteRegister(0x4C, 5, 0x3F);
-    EXPECT_EQ(takeTrace(), "[START] 4C [a] 05 [a] 3F " + kNoAck + "[STOP]\r\n");
+    EXPECT_EQ(takeTrace(), "[START] 4C [a] 05 [a] 3F Wisp ERR002:  No ACK received[STOP]\r\n");
     EXPECT_EQ(board->u1().storedRegister(5), 0x00);
     EXPECT_EQ(engine().i2cReadRegister(0x4D, 0x4C, 0), 0xFF) << "and it stays silent";
 
@@ -212,7 +204,7 @@ TEST_F(SimBoardOverBus, SdaStuckLowLooksLikeAcknowledgesButReachesNoChip)
     EXPECT_EQ(board->u1().storedRegister(0), 0x5A);
 
     bus->initLPTport(0);
-    EXPECT_FALSE(bus->adapterFound());
+    EXPECT_NE(bus->adapterMessage().find("No I2C adapter on LPT1 0x378: SDA stays low"), std::string::npos);
     board->setSdaStuckLow(false);
     bus->initLPTport(0);
     EXPECT_TRUE(bus->adapterFound());
@@ -234,6 +226,32 @@ TEST_F(SimBoardOverBus, VirtualTimeFollowsTheDelayUnits)
     bus->lines.delayCount = 0;  // the shortest unit still moves the clock on
     engine().i2cWriteRegister(0x4C, 5, 0x3F);
     EXPECT_EQ(*board->virtualTimeNs() - before, 94u * 10'001u);
+}
+
+// The --sim-rev option value that fits the simulated chips with revisions.
+TEST(SimRevisionOption, BothDevicesInAnyOrderAndCaseAndBadValuesSayWhatIsWrong)
+{
+    auto relaxed = parseSimRevisions(" u4 : c2 , u1:e ");
+    ASSERT_TRUE(relaxed.ok()) << relaxed.error;
+    EXPECT_EQ(std::tuple(relaxed.choice->u1, relaxed.choice->u4), std::tuple(ChipRevision::E, ChipRevision::C2));
+
+    struct Case {
+        const char* value;
+        const char* error;
+    };
+    for (const Case& c : {
+             Case{"", "--sim-rev=: no device given (for example U1:A,U4:G)"},
+             Case{"U1:H", "--sim-rev=U1:H: unknown revision \"H\" for U1 (use A, B, C1, C2, D, E, F or G)"},
+             Case{"U1:C", "--sim-rev=U1:C: unknown revision \"C\" for U1 (use A, B, C1, C2, D, E, F or G)"},
+             Case{"U2:A", "--sim-rev=U2:A: unknown device \"U2\" (use U1 or U4)"},
+             Case{"U1A", "--sim-rev=U1A: \"U1A\" is not DEVICE:REVISION (for example U1:A,U4:G)"},
+             Case{"U1:A,", "--sim-rev=U1:A,: empty item (for example U1:A,U4:G)"},
+             Case{"U1:A,u1:B", "--sim-rev=U1:A,u1:B: U1 is given twice"},
+         }) {
+        auto parsed = parseSimRevisions(c.value);
+        EXPECT_FALSE(parsed.ok()) << c.value;
+        EXPECT_EQ(parsed.error, c.error);
+    }
 }
 
 } // namespace

@@ -20,18 +20,12 @@ std::vector<std::uint8_t> RecordingPort::statusBitsOf(std::uint8_t byte)
 
 std::uint8_t RecordingPort::portIn(std::uint16_t address)
 {
-    std::uint8_t value;
-    if (isStatus(address)) {
-        if (!statusScript_.empty()) {
-            value = statusScript_.front();
-            statusScript_.pop_front();
-        } else if (statusFunction) {
-            value = statusFunction(*this);
-        } else {
-            value = statusDefault;
-        }
-    } else {
-        value = registerValue(address);
+    std::uint8_t value = registerValue(address);
+    if (isStatus(address) && !statusScript_.empty()) {
+        value = statusScript_.front();
+        statusScript_.pop_front();
+    } else if (isStatus(address)) {
+        value = statusFunction ? statusFunction(*this) : statusDefault;
     }
     events_.push_back({Event::In, address, value, 0});
     return value;
@@ -63,11 +57,6 @@ std::size_t RecordingPort::statusReads() const
 std::size_t RecordingPort::delays() const
 {
     return std::size_t(std::count_if(events_.begin(), events_.end(), [](const Event& e) { return e.kind == Event::Delay; }));
-}
-
-std::size_t RecordingPort::writes() const
-{
-    return std::size_t(std::count_if(events_.begin(), events_.end(), [](const Event& e) { return e.kind == Event::Out; }));
 }
 
 std::string RecordingPort::lineTrace() const

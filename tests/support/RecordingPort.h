@@ -48,7 +48,6 @@ public:
     std::uint8_t registerValue(std::uint16_t address) const;
     std::size_t statusReads() const;
     std::size_t delays() const;
-    std::size_t writes() const;
 
     // The recorded events as bus symbols, blank-separated:
     //   "SDA-" data write with bit 7 set (SDA pulled low), "SDA+" bit 7 clear,

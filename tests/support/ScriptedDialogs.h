@@ -118,11 +118,8 @@ private:
                           << request.title.toStdString() << "\"";
             return std::nullopt;
         }
-        const bool cancelled = !script.front().has_value();
-        const QString chosen = script.front().value_or(QString());
+        const std::optional<QString> chosen = script.front();
         script.pop_front();
-        if (cancelled)
-            return std::nullopt;
         return chosen;
     }
 };

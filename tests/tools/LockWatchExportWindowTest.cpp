@@ -84,7 +84,6 @@ TEST(ExportRegistersWindow, WritesThePanelsInTheFormatTheNameAsksFor)
         {"regs.h", {"    {0x26, 0x01, 0x12}, /* Loop Control (1): PSD 4, PFD 2 */\n", "{0x27, 0x07, 0x85}"}},
         {"regs.sh", {"\ni2cset -y \"$BUS\" 0x26 0x01 0x12 ", "from the window's panels"}},
         {"REGS.CSV", {"\nU4,0x27,0x07,0x85,\"Osc Div (7): Osc Div 7, In-Sel\"\n"}},
-        {"regs.json", {"\"value\": 18"}},
     };
     for (const auto& [name, parts] : rows) {
         const QString path = dir.filePath(name);

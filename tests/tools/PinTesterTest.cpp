@@ -5,6 +5,8 @@
 #include "tools/PinTester.h"
 #include "transport/I2cBus.h"
 
+#include <span>
+
 using namespace zvx;
 
 namespace {
@@ -22,15 +24,11 @@ std::string highPins(const std::array<pins::PinIndicator, N>& frame, std::uint8_
 
 const pins::ImageBox& box(std::string_view name)
 {
-    for (const auto& b : pins::kDataBoxes)
-        if (b.name == name)
-            return b;
-    for (const auto& b : pins::kStatusBoxes)
-        if (b.name == name)
-            return b;
-    for (const auto& b : pins::kControlBoxes)
-        if (b.name == name)
-            return b;
+    using Boxes = std::span<const pins::ImageBox>;
+    for (Boxes boxes : {Boxes(pins::kDataBoxes), Boxes(pins::kStatusBoxes), Boxes(pins::kControlBoxes)})
+        for (const auto& b : boxes)
+            if (b.name == name)
+                return b;
     throw std::invalid_argument(std::string(name));
 }
 

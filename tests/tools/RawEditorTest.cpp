@@ -57,6 +57,26 @@ TEST_F(RawEditor, BitsAndHexTextAgreeBothWays)
     EXPECT_EQ(lab.takeTrace(), "") << "editing writes nothing";
 }
 
+// Select all, type, Home, type, one more: the editor's hex boxes keep the
+// caret at the end, so the next digit pushes out the first; the panels'
+// boxes move it only when they cut the text.
+TEST_F(RawEditor, TheCaretInAFullHexBoxAfterAnEditAtItsStart)
+{
+    for (auto [edit, shown] : {std::pair{hex(5), "74 2, 41 2"}, {box("txtIn_DPAoffset"), "74 1, 14 2"}}) {
+        edit->setText("00");
+        edit->setFocus();
+        const auto after = [edit](Qt::Key key) {
+            QTest::keyClick(edit, key);
+            return edit->text() + " " + QString::number(edit->cursorPosition());
+        };
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_4);
+        QTest::keyClick(edit, Qt::Key_Home);
+        const QString seven = after(Qt::Key_7);
+        EXPECT_EQ(seven + ", " + after(Qt::Key_1), shown) << edit->objectName().toStdString();
+    }
+}
+
 TEST_F(RawEditor, WriteAllIsEightSingleWritesAndTheResetsGoToRegisterEight)
 {
     for (int reg = 0; reg < 8; ++reg)

@@ -1,8 +1,10 @@
-// Choosing the port backend: option over environment, the simulated board,
+// The shared command-line options, and choosing the port backend: option
+// over environment, the simulated board,
 // ppdev's mapping from base address to /dev/parportN and its failures, and
 // the absent port that hardware turns into when it cannot be had.
 #include "support/RecordingPort.h"
 
+#include "app/AppOptions.h"
 #include "transport/HardwarePort.h"
 #include "transport/PortSelect.h"
 
@@ -50,7 +52,7 @@ struct FakeSystem {
     std::string node(int n) const { return (options.paths.devDir / ("parport" + std::to_string(n))).string(); }
 };
 
-TEST(PortSelect, OptionWinsOverEnvironment)
+TEST(PortSelect, OptionWinsOverEnvironmentAndTheSimulatedBoardComesOnRequest)
 {
     EXPECT_EQ(resolvePortKind(PortKind::Sim, "ppdev").kind, PortKind::Sim);
     EXPECT_EQ(resolvePortKind(std::nullopt, "direct").kind, PortKind::Direct);
@@ -58,22 +60,13 @@ TEST(PortSelect, OptionWinsOverEnvironment)
     EXPECT_EQ(resolvePortKind(std::nullopt, "parallel").error,
               "ZVX7246_PORT=parallel: expected auto, sim, ppdev or direct");
     EXPECT_EQ(resolvePortKind(PortKind::Auto, "parallel").error, "");
-}
 
-TEST(PortSelect, TheSimulatedBoardOnRequestOrAsTheFallback)
-{
     auto c = openPort(PortKind::Sim, fakeBoard());
     EXPECT_EQ(std::tuple(c.simulated, c.status, int(c.port->portIn(0x379))),
               std::tuple(true, "Port: simulated evaluation board", 0x42));
     auto none = openPort(PortKind::Sim, {});
     EXPECT_EQ(std::pair(none.status, int(none.port->portIn(0x379))),
               std::pair(std::string("Port: none — the simulated board is not available"), 0xFF));
-
-    FakeSystem sys;
-    auto fallback = openPort(PortKind::Auto, fakeBoard(), sys.options);
-    EXPECT_TRUE(fallback.simulated);
-    EXPECT_EQ(fallback.status.rfind("Port: simulated evaluation board (no hardware port: no parallel port at 0x378", 0),
-              0u) << fallback.status;
 }
 
 TEST(PortSelect, FindsTheKernelsPortByBaseAddress)
@@ -115,7 +108,8 @@ TEST(PortSelect, HardwareThatCannotBeHadIsAnAbsentPortThatSaysWhy)
 }
 
 // A claim that waits for as long as another program holds the port: here a
-// read from a pipe nobody writes to, which only a signal ends.
+// read from a pipe nobody writes to, which only a signal ends. Without a
+// port to be had, the simulated board stands in and the status says why.
 struct BlockingClaim {
     int fds[2] = {-1, -1};
     int calls = 0;
@@ -159,11 +153,12 @@ TEST(PpdevClaim, APortHeldElsewhereIsReportedInUseInsteadOfWaitingForever)
     BlockingClaim busy;
     sys.options.paths.claim = [&](int) { return busy(); };
     sys.options.paths.claimWait = std::chrono::milliseconds(100);
-    EXPECT_EQ(openPort(PortKind::Ppdev, fakeBoard(), sys.options).status,
-              "Port: none — LPT1 (" + sys.node(0) + ") is in use by another program");
+    const std::string inUse = "LPT1 (" + sys.node(0) + ") is in use by another program";
+    EXPECT_EQ(openPort(PortKind::Ppdev, fakeBoard(), sys.options).status, "Port: none — " + inUse);
     auto fallback = openPort(PortKind::Auto, fakeBoard(), sys.options);
     EXPECT_TRUE(fallback.simulated);
-    EXPECT_NE(fallback.status.find("is in use by another program"), std::string::npos) << fallback.status;
+    EXPECT_EQ(fallback.status.rfind("Port: simulated evaluation board (no hardware port: " + inUse, 0), 0u)
+        << fallback.status;
 }
 
 // Hardware registers for one port set, remembered in memory.
@@ -196,6 +191,47 @@ TEST(HardwarePort, OtherPortSetsOpenOnFirstUseOrReadAsAbsent)
     EXPECT_EQ(port.portIn(0x3BD), 0x22);
     EXPECT_EQ(port.portIn(0x80), 0xFF);  // outside every port set
     EXPECT_EQ(opened, (std::vector<std::uint16_t>{0x278, 0x3BC}));
+}
+
+// The shared command-line options: what is taken out, what is left as the
+// command-line text, and the one-line errors.
+TEST(AppOptions, OptionsComeOutTheRestIsTheCommandLine)
+{
+    // What each option does to the programs is checked on them; here, options
+    // among the words and the delay's extremes.
+    const auto o = parseAppOptions({"my", "--no-ack", "setup", "file.zvx", "--lpt=3", "--delay=-2147483648"});
+    EXPECT_TRUE(o.errors.empty());
+    EXPECT_TRUE(o.noAck);
+    EXPECT_EQ(o.lptIndex(), 2);
+    EXPECT_EQ(o.delay, -2147483647 - 1);
+    EXPECT_EQ(o.commandLine, "my setup file.zvx");
+    EXPECT_EQ(parseAppOptions({"--delay=2147483647"}).delay, 2147483647);
+
+    const char* argv[] = {"zvx7246ctl", "write", "0x4C"};
+    const auto d = parseAppOptions(3, argv);
+    EXPECT_EQ(d.lptIndex(), 0);
+    EXPECT_FALSE(d.port || d.delay || d.capture || d.simRev);
+    EXPECT_EQ(d.commandLine, "write 0x4C");
+    EXPECT_EQ(parseAppOptions(1, argv).commandLine, "");
+
+    const auto dashes = parseAppOptions({"--version", "--", "--odd name.zvx", "--trace"});  // "--" ends the options
+    EXPECT_TRUE(dashes.version && !dashes.trace);
+    EXPECT_EQ(dashes.commandLine, "--odd name.zvx --trace");
+
+    const auto bad = parseAppOptions({"--port=lpt", "--lpt=4", "--lpt=", "--delay=5x", "--delay=99999999999",
+                                    "--trace=yes", "--frobnicate", "--capture", "--help", "-", "-v"});
+    EXPECT_EQ(bad.errors, (std::vector<std::string>{
+                            "bad value in --port=lpt: expected auto, sim, ppdev or direct",
+                            "bad value in --lpt=4: expected 1, 2 or 3",
+                            "--lpt needs a value: --lpt=",
+                            "bad value in --delay=5x: expected a whole number",
+                            "bad value in --delay=99999999999: expected a whole number",
+                            "--trace takes no value: --trace=yes",
+                            "unknown option --frobnicate",
+                            "--capture needs a value: --capture",
+                        }));
+    EXPECT_TRUE(bad.help);
+    EXPECT_EQ(bad.commandLine, "- -v");  // single dashes are not options
 }
 
 } // namespace

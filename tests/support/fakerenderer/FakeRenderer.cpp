@@ -31,16 +31,8 @@ FAKE_API int32_t DrawTestPattern(int32_t width, int32_t height, int32_t reserved
                                  int32_t pattern, const videoSettings* settings, ZvxHotKeyProc hotKey,
                                  const char* bitmapFile)
 {
-    FakeRendererCall call{};
-    call.width = width;
-    call.height = height;
-    call.reserved = reserved;
-    call.refreshRate = refreshRate;
-    call.pattern = pattern;
-    call.hasSettings = settings != nullptr;
-    if (settings)
-        call.settings = *settings;
-    call.hasHotKey = hotKey != nullptr;
+    FakeRendererCall call{width, height, reserved, refreshRate, pattern, settings != nullptr,
+                          settings ? *settings : videoSettings{}, hotKey != nullptr, {}};
     std::snprintf(call.bitmapFile, sizeof call.bitmapFile, "%s", bitmapFile ? bitmapFile : "(null)");
     state().calls.push_back(call);
     if (hotKey)
