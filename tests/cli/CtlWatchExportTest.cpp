@@ -1,77 +1,27 @@
 // zvx7246ctl watch and export on the simulated board: the lock watch with
 // lock losses forced on the board while it runs (on a clock of the test's,
-// so hours pass in no time), and the refusals of both commands.
-#include "app/AppOptions.h"
-#include "app/ProgramPort.h"
-#include "cli/Ctl.h"
-#include "device/LockWatch.h"
-#include "sim/SimBoard.h"
-#include "sim/SimI2cDev.h"
+// so hours pass in no time), its tally and exit status for each end
+// condition (the refusals of both commands: CtlTest; the chip reads both
+// make, over an I2C adapter: I2cAdapterProgramTest).
+#include "TimedCtl.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <functional>
-#include <map>
-#include <sstream>
-
 using namespace zvx;
+using namespace zvx::test;
 
 namespace {
-
-constexpr std::int64_t kNoon = 1796644800000;  // 2026-12-07T12:00:00.000Z
-
-// A clock that moves only when the watch pauses, running the board actions
-// due by then.
-struct TestClock {
-    std::int64_t ms = 0;
-    std::multimap<std::int64_t, std::function<void()>> due;
-    WatchClock clock()
-    {
-        return {[this] { return WatchInstant{kNoon + ms, ms}; },
-                [this](std::int64_t pause) {
-                    ms += pause;
-                    while (!due.empty() && due.begin()->first <= ms) {
-                        due.begin()->second();
-                        due.erase(due.begin());
-                    }
-                }};
-    }
-};
-
-struct CtlRun {
-    int status = -1;
-    std::string out, err;
-};
-
-CtlRun ctl(const std::vector<std::string>& args, const std::string& input = {}, SimBoard** keep = nullptr,
-           TestClock* clock = nullptr, std::function<int()> stopSignal = {})
-{
-    std::istringstream in(input);
-    std::ostringstream out, err;
-    CtlEnvironment env{in, out, err, [&](const AppOptions&) {
-                           auto board = std::make_unique<SimBoard>();
-                           if (keep)
-                               *keep = board.get();
-                           ProgramPort p;
-                           p.port = std::move(board);
-                           return p;
-                       }};
-    if (clock)
-        env.watchClock = clock->clock();
-    env.stopSignal = std::move(stopSignal);
-    CtlRun r;
-    r.status = runCtl(args, env);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
 
 // U1 at 1688 pixels per line, PSD "4": both loops locked after the resets.
 const std::string kLockU1 = "write 0x4C 1 0x10\nwrite 0x4C 3 6\nwrite 0x4C 2 0x90\nreset U1 pll\nreset U1 dpa\n";
 
-enum class Act { Unlock, Relock, Silent, Answer };
+// What happens to U1 while the watch runs: a write (new loop settings unlock
+// the PLL, a DPA setting the DPA; register 8 resets either), or it falls
+// silent (reg -1, value 1) or answers again (value 0).
+struct Act {
+    int reg, value;
+};
+constexpr Act kUnlock{1, 0x10}, kRelock{8, 0x50}, kDpaUnlock{4, 0}, kDpaRelock{8, 0x0A}, kSilent{-1, 1}, kAnswer{-1, 0};
 
 struct WatchRow {
     std::string name;
@@ -79,6 +29,7 @@ struct WatchRow {
     std::vector<std::pair<std::int64_t, Act>> acts;
     int status;
     std::vector<std::string> lines;  // the output, line by line, without the date
+    std::int64_t interruptAt = -1;   // Ctrl-C then
 };
 
 TEST(CtlWatch, ReportsEachChangeAndEndsAsItsConditionSays)
@@ -86,14 +37,14 @@ TEST(CtlWatch, ReportsEachChangeAndEndsAsItsConditionSays)
     const std::vector<WatchRow> rows = {
         {"a lock loss and back",
          "watch U1 --for=5s --interval=500",
-         {{2000, Act::Unlock}, {3000, Act::Relock}},
+         {{2000, kUnlock}, {3000, kRelock}},
          1,
          {"12:00:00.000Z U1 PLL locked, DPA locked", "12:00:02.000Z U1 PLL locked → unlocked",
           "12:00:03.000Z U1 PLL unlocked → locked",
           "12:00:05.000Z summary: watched 5.000 s; U1 1 lock loss, longest unlocked 1.000 s"}},
         {"until unlock: the first loss ends it",
          "watch U1 --until=unlock --for=1h",
-         {{2000, Act::Unlock}},
+         {{2000, kUnlock}},
          1,
          {"12:00:00.000Z U1 PLL locked, DPA locked", "12:00:02.000Z U1 PLL locked → unlocked",
           "12:00:02.000Z summary: watched 2.000 s; U1 1 lock loss, longest unlocked 0.000 s, not locked at the end"}},
@@ -103,41 +54,66 @@ TEST(CtlWatch, ReportsEachChangeAndEndsAsItsConditionSays)
          0,
          {"12:00:00.000Z U1 PLL locked, DPA locked",
           "13:30:00.000Z summary: watched 1 h 30 min 00.000 s; U1 0 lock losses, longest unlocked 0.000 s"}},
-        {"until lock: ends once locked",
-         "write 0x4C 2 0x90\nwatch u1 --until=lock --for=5s --interval=250",
-         {{1500, Act::Relock}},
+        {"locked all along",
+         "watch U1 --for=2s",
+         {},
          0,
-         {"12:00:00.000Z U1 PLL unlocked, DPA locked", "12:00:01.500Z U1 PLL unlocked → locked",
-          "12:00:01.500Z summary: watched 1.500 s; U1 0 lock losses, longest unlocked 1.500 s"}},
-        {"until lock: time runs out first",
-         "write 0x4C 2 0x90\nwatch U1 --until=lock --for=2s",
+         {"12:00:00.000Z U1 PLL locked, DPA locked",
+          "12:00:02.000Z summary: watched 2.000 s; U1 0 lock losses, longest unlocked 0.000 s"}},
+        {"until unlock: an unlocked chip ends it at once",
+         "write 0x4C 2 0x90\nwatch U1 --until=unlock --for=5s",
          {},
          1,
          {"12:00:00.000Z U1 PLL unlocked, DPA locked",
+          "12:00:00.000Z summary: watched 0.000 s; U1 0 lock losses, longest unlocked 0.000 s, not locked at the end"}},
+        {"until lock: ends once locked",
+         "write 0x4C 2 0x90\nwatch u1 --until=lock --for=5s --interval=250",
+         {{1500, kRelock}},
+         0,
+         {"12:00:00.000Z U1 PLL unlocked, DPA locked", "12:00:01.500Z U1 PLL unlocked → locked",
+          "12:00:01.500Z summary: watched 1.500 s; U1 0 lock losses, longest unlocked 1.500 s"}},
+        {"until lock: time runs out first, a silent chip counting as unlocked",
+         "write 0x4C 2 0x90\nwatch U1 --until=lock --for=2s",
+         {{1000, kSilent}},
+         1,
+         {"12:00:00.000Z U1 PLL unlocked, DPA locked", "12:00:01.000Z U1 not answering",
           "12:00:02.000Z summary: watched 2.000 s; U1 0 lock losses, longest unlocked 2.000 s, not locked at the end"}},
         {"a chip that stops answering",
          "watch both --for=3s",
-         {{1000, Act::Silent}, {2000, Act::Answer}},
+         {{1000, kSilent}, {2000, kAnswer}},
          1,
          {"12:00:00.000Z U1 PLL locked, DPA locked", "12:00:00.000Z U4 PLL unlocked, DPA unlocked",
           "12:00:01.000Z U1 not answering", "12:00:02.000Z U1 answering again: PLL locked, DPA locked",
           "12:00:03.000Z summary: watched 3.000 s; U1 1 lock loss, longest unlocked 1.000 s; U4 0 lock losses, "
           "longest unlocked 3.000 s, not locked at the end"}},
+        {"a DPA loss counts; the longest stretch is reported",
+         "watch U1 --for=6s",
+         {{1000, kUnlock}, {3000, kRelock}, {4000, kDpaUnlock}, {5000, kDpaRelock}},
+         1,
+         {"12:00:00.000Z U1 PLL locked, DPA locked", "12:00:01.000Z U1 PLL locked → unlocked",
+          "12:00:03.000Z U1 PLL unlocked → locked", "12:00:04.000Z U1 DPA locked → unlocked",
+          "12:00:05.000Z U1 DPA unlocked → locked",
+          "12:00:06.000Z summary: watched 6.000 s; U1 2 lock losses, longest unlocked 2.000 s"}},
+        {"Ctrl-C ends it with the summary",
+         "watch U1",
+         {},
+         128 + 2,
+         {"12:00:00.000Z U1 PLL locked, DPA locked",
+          "12:00:03.000Z summary: watched 3.000 s; U1 0 lock losses, longest unlocked 0.000 s"},
+         3000},
     };
     for (const WatchRow& row : rows) {
-        SimBoard* board = nullptr;
+        SimBoard board;
         TestClock clock;
         for (const auto& [at, act] : row.acts)
             clock.due.emplace(at, [&board, act = act] {
-                SimChip& u1 = board->u1();
-                if (act == Act::Unlock)
-                    u1.writeRegister(1, 0x10);  // new loop settings: the PLL must settle again
-                else if (act == Act::Relock)
-                    u1.writeRegister(8, 0x50);
+                if (act.reg < 0)
+                    board.u1().setNotAnswering(act.value);
                 else
-                    u1.setNotAnswering(act == Act::Silent);
+                    board.u1().writeRegister(std::uint8_t(act.reg), std::uint8_t(act.value));
             });
-        const CtlRun r = ctl({"-"}, kLockU1 + row.script + "\n", &board, &clock);
+        const CtlRun r = runCtlTimed(board, {"-"}, kLockU1 + row.script + "\n", &clock,
+                                     [&] { return row.interruptAt >= 0 && clock.ms >= row.interruptAt ? 2 : 0; });
         EXPECT_EQ(r.status, row.status) << row.name << "\n" << r.out << r.err;
         std::istringstream out(r.out);
         std::vector<std::string> lines;
@@ -147,102 +123,4 @@ TEST(CtlWatch, ReportsEachChangeAndEndsAsItsConditionSays)
     }
 }
 
-TEST(CtlWatch, CtrlCEndsItWithTheSummary)
-{
-    TestClock clock;
-    const CtlRun r = ctl({"watch", "U1"}, {}, nullptr, &clock, [&clock] { return clock.ms >= 3000 ? 2 : 0; });
-    EXPECT_EQ(r.status, 128 + 2) << "ended by SIGINT";
-    EXPECT_NE(r.out.find("T12:00:03.000Z summary: watched 3.000 s; U1 0 lock losses, longest unlocked 3.000 s"),
-              std::string::npos)
-        << r.out;
-}
-
-// The tally itself: which polls count as a loss, how long the longest
-// unlocked stretch was and the exit status of each end condition.
-TEST(LockWatch, TalliesLossesStretchesAndExitStatus)
-{
-    struct Row {
-        std::string polls;  // one character per poll, a second apart: L locked, P PLL unlocked, D DPA unlocked, S silent
-        int losses;
-        std::int64_t longestMs;
-        std::array<int, 3> status;  // never, until unlock, until lock
-    };
-    const std::vector<Row> rows = {
-        {"LLLL", 0, 0, {0, 0, 0}},     {"LPLDDL", 2, 2000, {1, 1, 0}}, {"PPPL", 0, 3000, {1, 1, 0}},
-        {"LSSL", 1, 2000, {1, 1, 0}},  {"LLLP", 1, 0, {1, 1, 0}},      {"SSSS", 0, 3000, {1, 1, 1}},
-    };
-    for (const Row& row : rows) {
-        for (const auto until : {WatchUntil::Never, WatchUntil::Unlock, WatchUntil::Lock}) {
-            LockWatch watch({Device::U1}, until);
-            std::int64_t t = 0;
-            for (const char c : row.polls) {
-                if (watch.finished())
-                    break;
-                const int status = c == 'L' ? 3 : c == 'P' ? 1 : c == 'D' ? 2 : 0;
-                watch.poll({kNoon + t, t}, {{c != 'S', status}});
-                t += 1000;
-            }
-            EXPECT_EQ(watch.exitStatus(), row.status[std::size_t(until)]) << row.polls << " until " << int(until);
-            if (until == WatchUntil::Never) {
-                const LockWatchSummary s = watch.summary({kNoon + t - 1000, t - 1000});
-                EXPECT_EQ(s.devices[0].lockLosses, row.losses) << row.polls;
-                EXPECT_EQ(s.devices[0].longestUnlockedMs, row.longestMs) << row.polls;
-            }
-        }
-    }
-    EXPECT_EQ(isoTimestamp(kNoon + 123), "2026-12-07T12:00:00.123Z");
-    EXPECT_EQ(isoTimestamp(0), "1970-01-01T00:00:00.000Z");
-}
-
-TEST(CtlWatchExport, RefusalsNameTheArgumentAndExitTwo)
-{
-    QTemporaryDir dir;
-    const std::string partial = dir.filePath("partial.zvx").toStdString();
-    std::ofstream(partial) << "[zvx7246 input registers]\nregister_0=&H1\n";
-    const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
-        {{"watch"}, "one device"},
-        {{"watch", "U2"}, "'U2'"},
-        {{"watch", "U1", "--interval=0"}, "'0'"},
-        {{"watch", "U1", "--for=10 parsecs"}, "'10 parsecs'"},
-        {{"watch", "U1", "--for=0"}, "'0'"},
-        {{"watch", "U1", "--until=never"}, "'never'"},
-        {{"watch", "U1", "--colour"}, "--colour"},
-        {{"export", "--from-chip", "U1"}, "--format"},
-        {{"export", "--from-chip", "U1", "--format=xml"}, "'xml'"},
-        {{"export", "--from-chip=U3", "--format=c"}, "'U3'"},
-        {{"export", "--from-chip=U1", "--format=i2cset", "--bus=-1"}, "'-1'"},
-        {{"export", partial, "U1", "--format=c"}, "register_1, register_2"},
-        {{"export", partial, "--from-chip=U1", "--format=c"}, "takes no file"},
-    };
-    for (const auto& [args, named] : rows) {
-        const CtlRun r = ctl(args);
-        EXPECT_EQ(r.status, 2) << testing::PrintToString(args);
-        EXPECT_EQ(r.out, "") << testing::PrintToString(args);
-        EXPECT_NE(r.err.find(named), std::string::npos) << testing::PrintToString(args) << r.err;
-    }
-    // A silent chip's 0xFF bytes never become an export.
-    const CtlRun silent = ctl({"--lpt=2", "export", "--from-chip", "both", "--format=c"});
-    EXPECT_EQ(silent.status, 1);
-    EXPECT_EQ(silent.out, "U1 is not answering at 0x4C on LPT2 (no acknowledge)\n");
-}
-
 } // namespace
-
-TEST(CtlWatchExport, WorkOverAnI2cAdapter)
-{
-    SimBoard board;
-    std::istringstream in(kLockU1 + "export --from-chip U1 --format=csv\nwatch U1 --until=lock --for=1s\n");
-    std::ostringstream out, err;
-    CtlEnvironment env{in, out, err, [&board](const AppOptions&) {
-                           ProgramPort p;
-                           p.adapter = std::make_unique<I2cDevAdapter>();
-                           p.adapter->file = std::make_unique<SimI2cDev>(board);
-                           p.adapter->node = "/dev/i2c-7";
-                           return p;
-                       }};
-    TestClock clock;
-    env.watchClock = clock.clock();
-    EXPECT_EQ(runCtl({"-"}, env), 0) << err.str();
-    EXPECT_NE(out.str().find("\nU1,0x26,0x02,0x90,"), std::string::npos) << out.str();
-    EXPECT_NE(out.str().find("Z U1 PLL locked, DPA locked\n"), std::string::npos) << out.str();
-}

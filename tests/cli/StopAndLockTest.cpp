@@ -1,9 +1,11 @@
-// Both programs as processes: ended by a signal, or by the reader of their
-// output going away, each ends cleanly and leaves a capture that decodes to
-// whole transactions; and one capture file never has two writers.
+// zvx7246ctl as a process: ended by a signal, or by the reader of its output
+// going away, it ends cleanly and leaves a capture that decodes to whole
+// transactions (the window ended by a signal: WindowProcessTest); and one
+// capture file never has two writers.
 #include "app/AppOptions.h"
 #include "app/LabStart.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestFiles.h"
 #include "support/VcdBus.h"
 
 #include <QElapsedTimer>
@@ -17,15 +19,10 @@
 #include <sstream>
 
 using namespace zvx;
+using zvx::test::readBytes;
 using zvx::test::readVcdBus;
 
 namespace {
-
-std::string fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
-}
 
 // Waits, at most 20 s, until `done` holds, taking the child's output as it comes.
 bool waitFor(QProcess& child, const std::function<bool()>& done)
@@ -37,49 +34,45 @@ bool waitFor(QProcess& child, const std::function<bool()>& done)
     return done();
 }
 
-struct SignalCase {
-    const char* name;
-    int signal;
-    bool busy;  // killed while a long script runs, not while it waits for a line
-};
-
-class CtlEndsOnSignal : public ::testing::TestWithParam<SignalCase> {};
-
-TEST_P(CtlEndsOnSignal, AfterTheCommandUnderWayWithEveryTracedTransactionCaptured)
+TEST(CtlEndsOnSignal, AfterTheCommandUnderWayWithEveryTracedTransactionCaptured)
 {
-    QTemporaryDir dir;
-    const QString vcd = dir.filePath("bus.vcd");
-    QProcess ctl;
-    ctl.start(ZVX_CTL_PATH, {"--port=sim", "--trace", "--capture=" + vcd, "-"});
-    QByteArray err;
-    auto traced = [&] { return int((err += ctl.readAllStandardError()).count("[STOP]")); };
-    for (int i = 1; i <= 3; ++i) {  // fed slowly: each line once the one before has run
-        ctl.write("write 0x4C 4 0x3F\n");
-        ASSERT_TRUE(waitFor(ctl, [&] { return traced() >= i; })) << err.toStdString();
-        // The trace shows the stop as it goes out; the capture is written
-        // out once the command has ended, a moment later.
-        EXPECT_TRUE(waitFor(ctl, [&] { return readVcdBus(fileBytes(vcd)).problem.empty(); }))
-            << "written out after each command: " << readVcdBus(fileBytes(vcd)).problem;
+    const struct {
+        const char* name;
+        int signal;
+        bool busy;  // killed while a long script runs, not while it waits for a line
+    } rows[] = {{"TERM waiting", SIGTERM, false},
+                {"INT waiting", SIGINT, false},
+                {"HUP waiting", SIGHUP, false},
+                {"TERM busy", SIGTERM, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir dir;
+        const QString vcd = dir.filePath("bus.vcd");
+        QProcess ctl;
+        ctl.start(ZVX_CTL_PATH, {"--port=sim", "--trace", "--capture=" + vcd, "-"});
+        QByteArray err;
+        auto traced = [&] { return int((err += ctl.readAllStandardError()).count("[STOP]")); };
+        for (int i = 1; i <= 3; ++i) {  // fed slowly: each line once the one before has run
+            ctl.write("write 0x4C 4 0x3F\n");
+            ASSERT_TRUE(waitFor(ctl, [&] { return traced() >= i; })) << err.toStdString();
+            // The trace shows the stop as it goes out; the capture is written
+            // out once the command has ended, a moment later.
+            EXPECT_TRUE(waitFor(ctl, [&] { return readVcdBus(readBytes(vcd)).problem.empty(); }))
+                << "written out after each command: " << readVcdBus(readBytes(vcd)).problem;
+        }
+        if (row.busy) {
+            ctl.write(QByteArray("write 0x4C 4 0x3F\nread 0x4C 4\n").repeated(3000));
+            ctl.waitForBytesWritten(5000);
+        }
+        ::kill(static_cast<pid_t>(ctl.processId()), row.signal);
+        ASSERT_TRUE(ctl.waitForFinished(20000));
+        EXPECT_EQ(ctl.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(ctl.exitCode(), 128 + row.signal);
+        const auto bus = readVcdBus(readBytes(vcd));
+        EXPECT_EQ(bus.problem, "");
+        EXPECT_GE(bus.stops, traced());
     }
-    if (GetParam().busy) {
-        ctl.write(QByteArray("write 0x4C 4 0x3F\nread 0x4C 4\n").repeated(3000));
-        ctl.waitForBytesWritten(5000);
-    }
-    ::kill(static_cast<pid_t>(ctl.processId()), GetParam().signal);
-    ASSERT_TRUE(ctl.waitForFinished(20000));
-    EXPECT_EQ(ctl.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(ctl.exitCode(), 128 + GetParam().signal);
-    const auto bus = readVcdBus(fileBytes(vcd));
-    EXPECT_EQ(bus.problem, "");
-    EXPECT_GE(bus.stops, traced());
 }
-
-INSTANTIATE_TEST_SUITE_P(Signals, CtlEndsOnSignal,
-                         ::testing::Values(SignalCase{"TermWaiting", SIGTERM, false},
-                                           SignalCase{"IntWaiting", SIGINT, false},
-                                           SignalCase{"HupWaiting", SIGHUP, false},
-                                           SignalCase{"TermBusy", SIGTERM, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CtlEndsOnSignal, AClosedOutputPipeEndsTheScriptAsItsSignalWould)
 {
@@ -93,30 +86,9 @@ TEST(CtlEndsOnSignal, AClosedOutputPipeEndsTheScriptAsItsSignalWould)
     ASSERT_TRUE(ctl.waitForFinished(60000));
     EXPECT_EQ(ctl.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(ctl.exitCode(), 128 + SIGPIPE);
-    const auto bus = readVcdBus(fileBytes(dir.filePath("bus.vcd")));
+    const auto bus = readVcdBus(readBytes(dir.filePath("bus.vcd")));
     EXPECT_EQ(bus.problem, "");
     EXPECT_LT(bus.stops, 50000) << "the script stopped when its output went";
-}
-
-TEST(WindowEndsOnSignal, AsFileExitDoesWithTheCaptureWholeAndTheLockReleased)
-{
-    QTemporaryDir dir;  // the runtime folder: the instance lock goes there
-    const QString vcd = dir.filePath("bus.vcd");
-    QProcess lab;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    environment.insert("XDG_RUNTIME_DIR", dir.path());
-    lab.setProcessEnvironment(environment);
-    lab.setWorkingDirectory(dir.path());
-    lab.start(ZVX_LABTOOL_PATH, {"--port=sim", "--capture=" + vcd, "--renderer=" ZVX_FAKE_RENDERER_PATH});
-    // The bus start-up and revision checks, on disk once the window waits for events.
-    ASSERT_TRUE(waitFor(lab, [&] { return readVcdBus(fileBytes(vcd)).stops > 6; }));
-    ::kill(static_cast<pid_t>(lab.processId()), SIGTERM);
-    ASSERT_TRUE(lab.waitForFinished(20000));
-    EXPECT_EQ(lab.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(lab.exitCode(), 0);
-    EXPECT_EQ(readVcdBus(fileBytes(vcd)).problem, "");
-    EXPECT_FALSE(QFile::exists(dir.filePath("zvx7246labTool.lock"))) << "the instance lock is released";
 }
 
 TEST(CaptureLock, ASecondProgramAskingForTheFileIsRefusedBeforeTouchingIt)
@@ -127,7 +99,7 @@ TEST(CaptureLock, ASecondProgramAskingForTheFileIsRefusedBeforeTouchingIt)
     first.start(ZVX_CTL_PATH, {"--port=sim", "--capture=" + vcd, "-"});
     first.write("read 0x4C 4\n");
     ASSERT_TRUE(waitFor(first, [&] { return first.bytesAvailable() > 0; }));
-    const std::string before = fileBytes(vcd);
+    const std::string before = readBytes(vcd);
     const std::string held =
         vcd.toStdString() + " is being written by another program (pid " + std::to_string(first.processId()) + ")";
 
@@ -147,7 +119,7 @@ TEST(CaptureLock, ASecondProgramAskingForTheFileIsRefusedBeforeTouchingIt)
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text.toStdString(), held + ".\r\rThe bus is not captured.");
     window.app.reset();
-    EXPECT_EQ(fileBytes(vcd), before);
+    EXPECT_EQ(readBytes(vcd), before);
 
     first.closeWriteChannel();
     ASSERT_TRUE(first.waitForFinished(20000));

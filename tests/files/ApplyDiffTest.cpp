@@ -41,23 +41,10 @@ const std::string kSetup =
 
 } // namespace
 
-TEST_F(ApplyDiff, AFileWithoutSetupSectionsOrALinkLoopIsSaidToBeWhatItIsAndExitsTwo)
+TEST_F(ApplyDiff, ApplyWritesEachChipInOneBlockThenResetsWhatChangedAndDiffListsWhatDiffersUntilTheyAgree)
 {
-    const CtlRun notSetup = ctl({"apply", file("notes.zvx", "[other]\r\nregister_0=&H5\r\n")});
-    EXPECT_EQ(notSetup.status, 2);
-    EXPECT_NE(notSetup.err.find("notes.zvx\" is not a setup file"), std::string::npos) << notSetup.err;
-    EXPECT_EQ(notSetup.out, "");
-
-    const QString a = dir.filePath("a.zvx"), b = dir.filePath("b.zvx");
-    ASSERT_TRUE(QFile::link(b, a) && QFile::link(a, b));
-    const CtlRun loop = ctl({"apply", a.toStdString()});
-    EXPECT_EQ(loop.status, 2);
-    EXPECT_NE(loop.err.find("Too many levels of symbolic links"), std::string::npos) << loop.err;
-}
-
-TEST_F(ApplyDiff, ApplyWritesEachChipInOneBlockThenResetsWhatChanged)
-{
-    const CtlRun r = ctl({"--trace", "apply", file("bench.zvx", kSetup)});
+    const std::string path = file("bench.zvx", kSetup);
+    const CtlRun r = ctl({"--trace", "apply", path});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(stored(board.u1()), (std::array<int, 8>{0x05, 0x12, 0x90, 0x06, 0x20, 0x01, 0x43, 0x03}));
     EXPECT_EQ(stored(board.u4()), (std::array<int, 8>{0x01, 0x21, 0x40, 0x03, 0x10, 0x03, 0x81, 0x08}));
@@ -70,26 +57,7 @@ TEST_F(ApplyDiff, ApplyWritesEachChipInOneBlockThenResetsWhatChanged)
     EXPECT_LT(heading, block);
     EXPECT_NE(r.err.find("[START] 4C [a] 08 [a] 50 [a] [STOP]", block), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("08 [a] 5A"), std::string::npos) << "the reset register is never part of it";
-}
 
-TEST_F(ApplyDiff, ApplyToOneChipLeavesTheOtherAndKeepsRegistersTheFileLacks)
-{
-    board.u4().writeRegister(2, 0x77);
-    board.u1().writeRegister(2, 0x55);
-    const CtlRun r = ctl({"apply", file("part.zvx", "[zvx7246 output registers]\r\nregister_0=&H1\r\nregister_1=&H21\r\n"
-                                                    "register_3=&H3\r\nregister_4=&H10\r\nregister_5=&H3\r\n"
-                                                    "register_6=&H81\r\nregister_7=&H8\r\n"), "u4"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(stored(board.u4()), (std::array<int, 8>{0x01, 0x21, 0x77, 0x03, 0x10, 0x03, 0x81, 0x08}));
-    EXPECT_EQ(board.u1().storedRegister(2), 0x55);
-    EXPECT_NE(r.out.find("(kept the chip's register_2: not in the file)"), std::string::npos) << r.out;
-    EXPECT_EQ(r.out.find("U1"), std::string::npos);
-}
-
-TEST_F(ApplyDiff, DiffListsRegistersAndFieldsThatDifferAndExitsOneUntilTheyAgree)
-{
-    const std::string path = file("bench.zvx", kSetup);
-    ASSERT_EQ(ctl({"apply", path}).status, 0);
     const CtlRun same = ctl({"diff", path});
     EXPECT_EQ(same.status, 0) << same.err;
     EXPECT_EQ(same.out, "U1: registers 0-7 as in the file\nU4: registers 0-7 as in the file\n");
@@ -98,9 +66,9 @@ TEST_F(ApplyDiff, DiffListsRegistersAndFieldsThatDifferAndExitsOneUntilTheyAgree
     board.u1().writeRegister(2, 0x91);
     board.u1().writeRegister(6, 0x07);  // OE_P2 on, Out_Scl bits 1 -> 0
     const auto before = stored(board.u1());
-    const CtlRun r = ctl({"diff", path, "U1"});
-    EXPECT_EQ(r.status, 1) << r.err;
-    EXPECT_EQ(r.out,
+    const CtlRun d = ctl({"diff", path, "U1"});
+    EXPECT_EQ(d.status, 1) << d.err;
+    EXPECT_EQ(d.out,
               "U1 register 1 (Loop Control (1)): chip 33, file 12\n"
               "    PSD: chip 16, file 4\n"
               "    PFD: chip 3, file 2\n"
@@ -116,34 +84,59 @@ TEST_F(ApplyDiff, DiffListsRegistersAndFieldsThatDifferAndExitsOneUntilTheyAgree
     EXPECT_EQ(p.status, 0);
     EXPECT_EQ(p.out, "U4: registers 0-7 as in the file (not in the file: register_1, register_2, register_3, "
                      "register_4, register_5, register_6, register_7)\n");
+
+    // Applied to one chip, a file leaves the other alone and keeps the
+    // registers it lacks.
+    board.u4().writeRegister(2, 0x77);
+    board.u1().writeRegister(2, 0x55);
+    const std::string part = file("part.zvx", "[zvx7246 output registers]\r\nregister_0=&H1\r\nregister_1=&H21\r\n"
+                                              "register_3=&H3\r\nregister_4=&H10\r\nregister_5=&H3\r\n"
+                                              "register_6=&H81\r\nregister_7=&H8\r\n");
+    const CtlRun one = ctl({"apply", part, "u4"});
+    ASSERT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(stored(board.u4()), (std::array<int, 8>{0x01, 0x21, 0x77, 0x03, 0x10, 0x03, 0x81, 0x08}));
+    EXPECT_EQ(board.u1().storedRegister(2), 0x55);
+    EXPECT_NE(one.out.find("(kept the chip's register_2: not in the file)"), std::string::npos) << one.out;
+    EXPECT_EQ(one.out.find("U1"), std::string::npos);
 }
 
-TEST_F(ApplyDiff, UnreadableFilesAndBadDevicesAreOneLineAndExitTwo)
+TEST_F(ApplyDiff, FilesThatAreNoSetupOrCannotBeReadAndBadDevicesAreOneLineAndExitTwo)
 {
     const std::string good = file("bench.zvx", kSetup);
+    const QString a = dir.filePath("a.zvx"), b = dir.filePath("b.zvx");
+    ASSERT_TRUE(QFile::link(b, a) && QFile::link(a, b));
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.zvx"));
     const std::string folder = dir.filePath("folder.zvx").toStdString();
-    EXPECT_NE(ctl({"diff", folder}).err.find("zvx7246ctl: Could not read the file \"" + folder + "\""),
-              std::string::npos);
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"apply", folder}, {"diff", dir.filePath("missing.zvx").toStdString()}, {"diff", good, "U2"},
-             {"apply"}, {"apply", good, "U1", "U4"}}) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
+        {{"apply", file("notes.zvx", "[other]\r\nregister_0=&H5\r\n")}, "notes.zvx\" is not a setup file"},
+        {{"apply", a.toStdString()}, "Too many levels of symbolic links"},
+        {{"diff", folder}, "zvx7246ctl: Could not read the file \"" + folder + "\""},
+        {{"apply", folder}, "zvx7246ctl: "},
+        {{"diff", dir.filePath("missing.zvx").toStdString()}, "zvx7246ctl: "},
+        {{"diff", good, "U2"}, "zvx7246ctl: "},
+        {{"apply"}, "zvx7246ctl: "},
+        {{"apply", good, "U1", "U4"}, "zvx7246ctl: "},
+    };
+    for (const auto& [args, message] : rows) {
         const CtlRun r = ctl(args);
         EXPECT_EQ(r.status, 2) << testing::PrintToString(args);
-        EXPECT_NE(r.err.find("zvx7246ctl: "), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "") << testing::PrintToString(args);
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
     }
     EXPECT_EQ(stored(board.u1()), (std::array<int, 8>{}));
 }
 
 // A chip that leaves an acknowledge out reads 0xFF everywhere: "PLL locked,
-// DPA locked", Int-Filter ticked. Every command that would decode such bytes
-// says the chip is not answering instead, and exits 1; writes still go out.
+// DPA locked", Int-Filter ticked. Every command that would decode (or export)
+// such bytes says the chip is not answering instead, and exits 1; writes
+// still go out.
 TEST_F(ApplyDiff, ASilentChipIsNamedNotDecoded)
 {
     const std::string path = file("bench.zvx", kSetup);
     board.u4().setNotAnswering(true);
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {"lock", "U4"}, {"read-all", "U4"}, {"revision", "U4"}, {"diff", path, "U4"}, {"apply", path, "U4"}}) {
+             {"lock", "U4"}, {"read-all", "U4"}, {"revision", "U4"}, {"diff", path, "U4"}, {"apply", path, "U4"},
+             {"export", "--from-chip", "U4", "--format=c"}}) {
         const CtlRun r = ctl(args);
         EXPECT_EQ(r.status, 1) << testing::PrintToString(args);
         EXPECT_EQ(r.out, "U4 is not answering at 0x4E on LPT1 (no acknowledge)\n") << testing::PrintToString(args);

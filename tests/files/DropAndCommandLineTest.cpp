@@ -17,6 +17,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
+
 using namespace zvx;
 using namespace zvx::test;
 
@@ -87,7 +89,7 @@ TEST_F(SetupFiles, DroppedFilesShowCopyAndOpenOnlyWithTheExactExtensionZvx)
     EXPECT_EQ(lab.takeTrace(), "") << "opening never writes to the chips";
 }
 
-TEST(SetupFileCommandLine, OpensBeforeTheBusIsInitialisedAndIgnoresOtherNamesSilently)
+TEST(SetupFileCommandLine, OpensBeforeTheBusIsInitialisedIgnoresOtherNamesAndRefusesWhatIsNoFile)
 {
     QTemporaryDir dir;
     const QString file = writeBytes(dir.filePath("bench.zvx"), kBench);
@@ -118,13 +120,34 @@ TEST(SetupFileCommandLine, OpensBeforeTheBusIsInitialisedAndIgnoresOtherNamesSil
     EXPECT_FALSE(lab.u1().hasUnwrittenEdits(0));
     EXPECT_EQ(lab.board().u1().storedRegister(0), 0x4C);
     }
-    // Wrong case, quoted (ends in zvx"), missing, a folder.
-    for (const QString& other : {dir.filePath("bench.ZVX"), "\"" + file + "\"", dir.filePath("missing.zvx"), dir.path()}) {
-        TestLab ignored(QString(), other);
-        ASSERT_TRUE(ignored.start());
-        EXPECT_EQ(ignored.window().windowTitle(), "ZVX 7246 Register Tool") << other.toStdString();
-        EXPECT_EQ(ignored.find<QLineEdit>("txtIn_InputCntl")->text(), "");
-        EXPECT_TRUE(ignored.dialogs.messages.empty());
+    // Ignored silently: the wrong case, quoted (ends in zvx"), missing, a
+    // folder. Refused with the reason a binary file gets: a folder, a FIFO
+    // (never opened for reading: that would wait for a writer for ever) and a
+    // binary file, each named .zvx.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.zvx"));
+    ASSERT_EQ(::mkfifo(dir.filePath("pipe.zvx").toLocal8Bit().constData(), 0600), 0);
+    writeBytes(dir.filePath("binary.zvx"), std::string("[zvx7246 input registers]\r\n\0\0", 30));
+    const std::pair<QString, std::string> rows[] = {
+        {dir.filePath("bench.ZVX"), ""},
+        {"\"" + file + "\"", ""},
+        {dir.filePath("missing.zvx"), ""},
+        {dir.path(), ""},
+        {dir.filePath("folder.zvx"), "it is a folder, not a file"},
+        {dir.filePath("pipe.zvx"), "it is not a regular file"},
+        {dir.filePath("binary.zvx"), "it contains NUL bytes, so it is not a plain-text setup file"},
+    };
+    for (const auto& [name, reason] : rows) {
+        SCOPED_TRACE(name.toStdString());
+        TestLab other(QString(), name);
+        ASSERT_TRUE(other.start());
+        EXPECT_EQ(other.window().windowTitle(), "ZVX 7246 Register Tool");
+        EXPECT_EQ(other.find<QLineEdit>("txtIn_InputCntl")->text(), "");
+        ASSERT_EQ(other.dialogs.messages.size(), reason.empty() ? 0u : 1u);
+        if (!reason.empty()) {
+            EXPECT_EQ(other.dialogs.messages[0].title, "Open");
+            EXPECT_EQ(other.dialogs.messages[0].text.toStdString(),
+                      "Could not read the file \"" + name.toStdString() + "\": " + reason + ".");
+        }
     }
 }
 
@@ -158,4 +181,5 @@ TEST(SetupFileNames, ANameThatIsNotUtf8OpensFromTheCommandLineOrADropAndSavesBac
     for (const auto& entry : std::filesystem::directory_iterator(dir.path().toStdString()))
         files += entry.path().extension() == ".zvx";
     EXPECT_EQ(files, 1u);
+    std::filesystem::remove(name);  // QTemporaryDir cannot name it to remove it
 }

@@ -91,7 +91,7 @@ TEST_F(SetupFiles, SaveThenOpenRestoresBothPanelsTheLoopFilterAndHsyncWithoutTou
     EXPECT_TRUE(lab.dialogs.messages.empty());
 }
 
-TEST_F(SetupFiles, AFileWithOnlyRegisterThreeRefreshesItAndTheTotalAndEmptiesTheTexts)
+TEST_F(SetupFiles, APartialFileRefreshesWhatItHoldsEmptiesMissingTextsAndKeepsTheInternalFiltersValues)
 {
     show(lab.u1(), {0x11, 0x33, 0x20, 0x1, 0, 0, 0, 0, 0});
     lab.window().txtR->setText("10");
@@ -109,12 +109,9 @@ TEST_F(SetupFiles, AFileWithOnlyRegisterThreeRefreshesItAndTheTotalAndEmptiesThe
     // Under two characters counts as missing, and a missing text empties its box.
     for (const auto& [name, value] : {std::pair{"txtR", ""}, {"txtC1", "10"}, {"txtC2", ""}, {"txtHsync", ""}})
         EXPECT_EQ(text(name), value) << name;
-}
 
-TEST_F(SetupFiles, AFileSelectingTheInternalFilterKeepsItsLoopFilterValuesForWhenItIsUnticked)
-{
-    for (auto [name, value] : {std::pair{"txtC1", "47"}, {"txtC2", "1000"}, {"txtR", "2.2"}})
-        box(name)->setText(value);
+    // A file selecting the internal filter keeps its loop filter values for
+    // when the filter is unticked.
     writeBytes(path("int.zvx"), "[zvx7246 input registers]\r\nregister_4=&H80\r\n"
                                 "[zvx7246 loop filter components]\r\nR=22\r\nC1=4700\r\nC2=150\r\n");
     open(path("int.zvx"));
@@ -176,7 +173,8 @@ TEST_F(SetupFiles, AFailedSaveTellsTheUserAndLeavesFileAndWindowAsTheyWere)
     const QString& folderError = lab.dialogs.messages[1].text;
     EXPECT_EQ(lab.dialogs.messages[1].title, "Save");
     EXPECT_EQ(lab.dialogs.messages[1].icon, QMessageBox::Critical);
-    EXPECT_TRUE(folderError.contains(path("folder.zvx")) && folderError.contains("folder")) << folderError.toStdString();
+    EXPECT_EQ(folderError, "Could not save the file \"" + path("folder.zvx") +
+                               "\": it is a folder, not a file. The file on disk was left as it was.");
     const QString& underFile = lab.dialogs.messages[2].text;
     EXPECT_TRUE(underFile.contains(path("good.zvx/inner.zvx")) && underFile.contains("Not a directory"))
         << underFile.toStdString();
@@ -201,10 +199,11 @@ TEST_F(SetupFiles, UnreadableFilesAreReportedMissingOnesOpenEmptyLargeValuesAreW
     EXPECT_EQ(caption(), "ZVX 7246 Register Tool");
     EXPECT_FALSE(control<QAction>("mnuSave")->isEnabled());
 
-    // Every odd value in one message; each loads as the file reads, clamped
-    // to the register's range.
+    // Every odd value in one message, on the line CR LF, LF or a lone CR ends,
+    // quoted escaped; each loads as the file reads, clamped to the register's
+    // range.
     writeBytes(path("big.zvx"), "[zvx7246 input registers]\r\nregister_0=&H12345\r\nregister_1=&H21\r\n"
-                                "[zvx7246 output registers]\r\nregister_6=300\r\nregister_2=0x3F\r\n");
+                                "[zvx7246 output registers]\r\nregister_6=300\nregister_2=0x3F\rregister_1=\x1B\r\n");
     lab.u1().showInputCntl(0x11);
     open(path("big.zvx"));
     ASSERT_EQ(lab.dialogs.messages.size(), 2u);
@@ -214,7 +213,9 @@ TEST_F(SetupFiles, UnreadableFilesAreReportedMissingOnesOpenEmptyLargeValuesAreW
                                 "register_0=&H12345 (line 2): out of range 0..FF, clamped to FF\r"
                                 "register_6=300 (line 5): out of range 0..FF, clamped to FF\r"
                                 "register_2=0x3F (line 6): not a number in this file's format (hex is written &H3F), "
-                                "read as 00");
+                                "read as 00\r"
+                                "register_1=\\x1B (line 7): a value of one character counts as missing in this file's "
+                                "format, not loaded");
     EXPECT_EQ(text("txtIn_InputCntl"), "FF");
     EXPECT_EQ(lab.find<QLabel>("lblIn_LoopCntl")->text(), "21");
     EXPECT_EQ(text("txtOut_OutputCntl"), "FF") << "300 is clamped, not cut to 2C";

@@ -2,6 +2,8 @@
 // leaves the old contents, leaves no stray temporary file, and says which
 // file and why. The tests run as root in CI, where permission bits stop
 // nothing, so failures come from the file system layout or are injected.
+// What opening refuses: SetupFileTest, and DropAndCommandLineTest for the
+// window.
 
 #include "setup/AtomicFile.h"
 #include "TempFolder.h"
@@ -77,30 +79,6 @@ TEST(AtomicSave, EachFailingStepKeepsTheOldFileAndReportsTheReason)
         EXPECT_EQ(test::TempFolder::read(path), kOld);
         EXPECT_EQ(folder.entryCount(), 1u) << "temporary file left behind";
     }
-}
-
-TEST(ReadWholeFile, RefusesWhatIsNotASetupFileWithoutHanging)
-{
-    test::TempFolder folder;
-    auto missing = readWholeFile(folder.file("none.zvx"));
-    EXPECT_TRUE(missing.ok() && !missing->has_value());
-
-    auto dir = readWholeFile(folder.path().string());
-    ASSERT_FALSE(dir.ok());
-    EXPECT_TRUE(contains(dir.error().message, "folder"));
-
-    // A named pipe with no writer would block a plain open() for ever.
-    const std::string pipe = folder.file("pipe.zvx");
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    auto fifo = readWholeFile(pipe);
-    ASSERT_FALSE(fifo.ok());
-    EXPECT_EQ(fifo.error().reason, "it is not a regular file");
-
-    const std::string big = folder.write("big.zvx", std::string(2000, 'x'));
-    auto tooBig = readWholeFile(big, 1000);
-    ASSERT_FALSE(tooBig.ok());
-    EXPECT_TRUE(contains(tooBig.error().reason, "too large"));
-    EXPECT_TRUE(readWholeFile(big, 2000).ok());
 }
 
 } // namespace

@@ -6,10 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <tuple>
-#include <vector>
 
 namespace zvx {
 namespace {
@@ -18,14 +16,13 @@ const std::filesystem::path kCorpus = std::filesystem::path(ZVX_TEST_DATA_DIR) /
 
 TEST(SetupFileCorpus, EveryStoredInputKeepsTheRules)
 {
-    std::vector<std::filesystem::path> inputs;
+    std::size_t inputs = 0;
     for (const auto& entry : std::filesystem::directory_iterator(kCorpus))
-        if (entry.is_regular_file())
-            inputs.push_back(entry.path());
-    std::sort(inputs.begin(), inputs.end());
-    ASSERT_GE(inputs.size(), 10u);
-    for (const auto& input : inputs)
-        EXPECT_EQ(fuzz::checkSetupFileBytes(test::TempFolder::read(input.string())), "") << input.filename();
+        if (entry.is_regular_file()) {
+            ++inputs;
+            EXPECT_EQ(fuzz::checkSetupFileBytes(test::TempFolder::read(entry.path().string())), "") << entry.path();
+        }
+    EXPECT_GE(inputs, 10u);
 }
 
 TEST(SetupFileCorpus, TheSameFileWithAnyLineEndingsLoadsTheSame)

@@ -1,5 +1,6 @@
 // Register values as hand-written setup files hold them: what is loaded, and
-// what the user is told about a value that does not say what is loaded.
+// what the user is told about a value that does not say what is loaded (a
+// whole file's list, with keys and lines: OpenSaveTest and ApplyDiffTest).
 #include "setup/SetupFile.h"
 
 #include <gtest/gtest.h>
@@ -46,19 +47,6 @@ TEST(RegisterValue, EachFormLoadsItsValueAndOddOnesAreNamed)
         EXPECT_EQ(r.value, row.value);
         EXPECT_EQ(r.problem, row.problem);
     }
-}
-
-TEST(RegisterValue, AFileNamesEachOddValueWithItsKeyAndLineInLineOrder)
-{
-    // CR LF, LF and a lone CR each end a line; the value is quoted escaped.
-    const ProfileDocument doc("[zvx7246 output registers]\r\nregister_6=300\nregister_1=0x3F\rregister_2=\x1B\r\n");
-    std::string texts;
-    for (const SetupWarning& w : readSetup(doc).warnings)
-        texts += w.text() + "\n";
-    EXPECT_EQ(texts, "register_6=300 (line 2): out of range 0..FF, clamped to FF\n"
-                     "register_1=0x3F (line 3): not a number in this file's format (hex is written &H3F), read as 00\n"
-                     "register_2=\\x1B (line 4): a value of one character counts as missing in this file's format, "
-                     "not loaded\n");
 }
 
 } // namespace

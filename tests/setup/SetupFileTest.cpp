@@ -1,82 +1,62 @@
-// The .zvx file on disk: saving into what others wrote and failed saves
-// (odd register values: RegisterValueTest). Round trips of a known
-// setup run over the whole corpus in CorpusReplayTest.
+// The .zvx file on disk: what opening and saving refuse (odd register
+// values: RegisterValueTest). Round trips of a known setup run over the
+// whole corpus in CorpusReplayTest; saving into what others wrote:
+// ProfileTest; a failed save: AtomicSaveTest, and OpenSaveTest for the
+// message the user reads.
 
 #include "../../fuzz/SetupFileFuzzCheck.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-
 namespace zvx {
 namespace {
 
-TEST(SetupFile, SavingIntoAnExistingFileKeepsWhatOthersPutThereAndAFailedSaveKeepsTheOldFile)
-{
-    test::TempFolder folder;
-    const std::string kept = "; scope settings for this board\n[Scope]\nTimebase=10us\n[ZVX7246 INPUT REGISTERS]\n";
-    std::string path = folder.write("bench.zvx", kept + "Register_0 = &H1 \nregister_9=kept\n");
-    ASSERT_EQ(writeSetupFile(path, fuzz::knownSetup()), std::nullopt);
-    EXPECT_EQ(test::TempFolder::read(path).rfind(kept + "Register_0 = &H4C \nregister_9=kept\nregister_1=&H4D\r\n", 0), 0u);
-    auto doc = loadProfile(path);
-    ASSERT_TRUE(doc.ok());
-    EXPECT_EQ(doc->value(kInputRegistersSection, "register_12"), "&H1");
-    EXPECT_EQ(doc->value(kMiscellaneousSection, kKeyHsync), "31.469");
+using namespace std::string_literals;
 
-    // A failed save leaves the old file and names the file and the reason.
-    const std::string original = "[zvx7246 loop filter components]\r\nR=old\r\n";
-    path = folder.write("other.zvx", original);
-    const auto full = writeSetupFile(path, fuzz::knownSetup(), [](SaveStep step) { return step == SaveStep::Write ? ENOSPC : 0; });
-    ASSERT_TRUE(full.has_value());
-    EXPECT_EQ(full->message, "Could not save the file \"" + path +
-                                 "\": No space left on device. The file on disk was left as it was.");
-    SetupFileData twoLines = fuzz::knownSetup();
-    twoLines.hsyncKhz = "31.4\n69";
-    const auto refused = writeSetupFile(path, twoLines);
-    ASSERT_TRUE(refused.has_value());
-    EXPECT_NE(refused->message.find("HSYNC_khz"), std::string::npos);
-    EXPECT_EQ(test::TempFolder::read(path), original);
-    EXPECT_EQ(folder.entryCount(), 2u);
-}
-
-TEST(SetupFile, UnicodeOrNulFilesAreRefusedForOpeningAndForSavingOver)
+TEST(SetupFile, WhatCouldNotBeReadBackIsRefusedForOpeningAndSavingOverAndTheFileKept)
 {
-    using namespace std::string_literals;
-    const std::pair<std::string, const char*> cases[] = {
-        {"\xFF\xFE[\0z\0v\0x\0]\0"s, "UTF-16"},
-        {"\xFE\xFF\0[\0z\0v\0x\0]"s, "UTF-16"},
-        {"\xFF\xFE\0\0[\0\0\0"s, "UTF-32"},
-        {"[zvx7246 loop filter components]\r\nR=10\0\r\n"s, "NUL bytes"},
-    };
-    for (const auto& [bytes, why] : cases) {
-        SCOPED_TRACE(why);
-        test::TempFolder folder;
-        const std::string path = folder.write("bench.zvx", bytes);
-        const auto read = readSetupFile(path);
-        ASSERT_FALSE(read.ok());
-        EXPECT_NE(read.error().message.find(why), std::string::npos) << read.error().message;
-        const auto saved = writeSetupFile(path, fuzz::knownSetup());
-        ASSERT_TRUE(saved.has_value());
-        EXPECT_NE(saved->message.find(why), std::string::npos) << saved->message;
-        EXPECT_EQ(test::TempFolder::read(path), bytes);
-    }
-}
-
-TEST(SetupFile, ASaveThatWouldOutgrowWhatOpeningAcceptsIsRefusedBeforeWriting)
-{
-    test::TempFolder folder;
     const std::string comment = "; " + std::string(98, 'x') + "\r\n";
-    std::string original;
-    while (original.size() + comment.size() <= kMaxSetupFileBytes)
-        original += comment;
-    const std::string path = folder.write("big.zvx", original);
-    ASSERT_TRUE(readSetupFile(path).ok());
-    const auto saved = writeSetupFile(path, fuzz::knownSetup());
-    ASSERT_TRUE(saved.has_value());
-    EXPECT_NE(saved->reason.find("larger than 16777216 bytes"), std::string::npos) << saved->reason;
-    EXPECT_EQ(test::TempFolder::read(path).size(), original.size());
-    EXPECT_EQ(folder.entryCount(), 1u);
+    std::string big;  // as large as opening accepts
+    while (big.size() + comment.size() <= kMaxSetupFileBytes)
+        big += comment;
+    const SetupFileData known = fuzz::knownSetup();
+    SetupFileData twoLines = known;
+    twoLines.hsyncKhz = "31.4\n69";
+    const struct {
+        const char* name;
+        std::string bytes;  // the file there
+        SetupFileData saved;
+        bool opens;
+        const char* why;  // in each refusal
+    } rows[] = {
+        {"UTF-16 LE", "\xFF\xFE[\0z\0v\0x\0]\0"s, known, false, "UTF-16"},
+        {"UTF-16 BE", "\xFE\xFF\0[\0z\0v\0x\0]"s, known, false, "UTF-16"},
+        {"UTF-32", "\xFF\xFE\0\0[\0\0\0"s, known, false, "UTF-32"},
+        {"NUL bytes", "[zvx7246 loop filter components]\r\nR=10\0\r\n"s, known, false, "NUL bytes"},
+        {"a value of two lines", "[zvx7246 loop filter components]\r\nR=old\r\n", twoLines, true, "HSYNC_khz"},
+        {"a save outgrowing what opening accepts", big, known, true, "larger than 16777216 bytes"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::TempFolder folder;
+        const std::string path = folder.write("bench.zvx", row.bytes);
+        const auto read = readSetupFile(path);
+        ASSERT_EQ(read.ok(), row.opens);
+        if (!read.ok()) {
+            EXPECT_NE(read.error().message.find(row.why), std::string::npos) << read.error().message;
+        }
+        const auto saved = writeSetupFile(path, row.saved);
+        ASSERT_TRUE(saved.has_value());
+        EXPECT_NE(saved->message.find(row.why), std::string::npos) << saved->message;
+        EXPECT_TRUE(test::TempFolder::read(path) == row.bytes);
+        EXPECT_EQ(folder.entryCount(), 1u);
+    }
+    // One line more and opening refuses the file.
+    test::TempFolder folder;
+    const auto bigger = readSetupFile(folder.write("big.zvx", big + comment));
+    ASSERT_FALSE(bigger.ok());
+    EXPECT_NE(bigger.error().message.find("too large"), std::string::npos) << bigger.error().message;
 }
 
 } // namespace

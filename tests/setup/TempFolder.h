@@ -1,52 +1,37 @@
 #pragma once
 // A fresh folder per test, removed afterwards, with byte-exact file helpers.
 
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
-#include <string_view>
 
 namespace zvx::test {
 
 class TempFolder {
 public:
-    TempFolder()
+    std::string file(const std::string& name) const
     {
-        std::random_device seed;
-        path_ = std::filesystem::temp_directory_path() /
-                ("zvx-setup-test-" + std::to_string(seed()) + "-" + std::to_string(seed()));
-        std::filesystem::create_directories(path_);
+        return dir_.filePath(QString::fromStdString(name)).toStdString();
     }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    ~TempFolder()
+    std::filesystem::path path() const { return dir_.path().toStdString(); }
+    std::string write(const std::string& name, const std::string& bytes) const
     {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
+        return writeBytes(QString::fromStdString(file(name)), bytes).toStdString();
     }
-
-    std::string file(std::string_view name) const { return (path_ / name).string(); }
-    const std::filesystem::path& path() const { return path_; }
-    std::string write(std::string_view name, std::string_view bytes) const
-    {
-        std::ofstream(file(name), std::ios::binary | std::ios::trunc).write(bytes.data(), std::streamsize(bytes.size()));
-        return file(name);
-    }
-    static std::string read(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    static std::string read(const std::string& path) { return readBytes(QString::fromStdString(path)); }
     // How many entries the folder holds, to see that no temporary file was left.
     std::size_t entryCount() const
     {
-        return std::size_t(std::distance(std::filesystem::directory_iterator(path_), {}));
+        const auto all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+        return std::size_t(QDir(dir_.path()).entryList(all).size());
     }
 
 private:
-    std::filesystem::path path_;
+    QTemporaryDir dir_;
 };
 
 } // namespace zvx::test

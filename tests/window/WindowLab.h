@@ -1,9 +1,11 @@
 #pragma once
-// The whole program in-process on a simulated board (TestLab), listening
-// where zvx7246ctl --window looks for its user's window, and zvx7246ctl run as
-// a process against it while the window's events run.
+// zvx7246ctl run as a process the way this user's scripts run it, with a
+// folder of the test's as the user's runtime folder (where the window's lock
+// and socket are); and WindowLab: the whole program in-process on a simulated
+// board (TestLab), listening where zvx7246ctl --window looks for it.
 
 #include "app/WindowCommands.h"
+#include "support/CtlRunner.h"
 #include "support/TestLab.h"
 
 #include <QCoreApplication>
@@ -11,41 +13,28 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <functional>
 #include <string>
 
 namespace zvx::test {
 
-struct CtlRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-class WindowLab {
+class CtlLauncher {
 public:
-    bool start()
-    {
-        if (!lab.start() || !lab.app->windowCommands())
-            return false;
-        // Where zvx7246ctl looks with XDG_RUNTIME_DIR set to the lab's folder.
-        return lab.app->windowCommands()->listen(socketPath()).empty();
-    }
-    std::string socketPath() const { return dir.filePath("zvx7246labTool.sock").toStdString(); }
     QString folder() const { return dir.path(); }
-
-    // Starts zvx7246ctl in the lab's folder, as this user's runtime folder.
-    void launch(QProcess& ctl, const QStringList& args, const QByteArray& input = {})
+    QProcessEnvironment environment() const
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_RUNTIME_DIR", dir.path());
-        ctl.setProcessEnvironment(environment);
-        ctl.setWorkingDirectory(dir.path());
-        ctl.start(ZVX_CTL_PATH, args);
-        ctl.write(input);
-        ctl.closeWriteChannel();
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert("QT_QPA_PLATFORM", "offscreen");
+        e.insert("XDG_RUNTIME_DIR", dir.path());
+        return e;
     }
-    // Lets the window's events run until ctl ends (at most 20 s).
+    // Starts `program` (zvx7246ctl unless said) in the folder; its input stays open.
+    void launch(QProcess& process, const QStringList& args, const QString& program = ZVX_CTL_PATH)
+    {
+        process.setProcessEnvironment(environment());
+        process.setWorkingDirectory(dir.path());
+        process.start(program, args);
+    }
+    // Lets this process's events run until ctl ends (at most 20 s).
     CtlRun finish(QProcess& ctl)
     {
         QElapsedTimer clock;
@@ -57,17 +46,30 @@ public:
         return {ctl.state() == QProcess::NotRunning ? ctl.exitCode() : -1, ctl.readAllStandardOutput().toStdString(),
                 ctl.readAllStandardError().toStdString()};
     }
-    CtlRun ctl(const QStringList& args, const QByteArray& input = {})
+    CtlRun ctl(const QStringList& args, const QByteArray& input = {}, const QString& program = ZVX_CTL_PATH)
     {
         QProcess process;
-        launch(process, args, input);
+        launch(process, args, program);
+        process.write(input);
+        process.closeWriteChannel();
         return finish(process);
     }
 
-private:
+protected:
     QTemporaryDir dir;
+};
 
+class WindowLab : public CtlLauncher {
 public:
+    bool start()
+    {
+        if (!lab.start() || !lab.app->windowCommands())
+            return false;
+        // Where zvx7246ctl looks with XDG_RUNTIME_DIR set to the lab's folder.
+        return lab.app->windowCommands()->listen(socketPath()).empty();
+    }
+    std::string socketPath() const { return dir.filePath("zvx7246labTool.sock").toStdString(); }
+
     TestLab lab{dir.path()};
 };
 

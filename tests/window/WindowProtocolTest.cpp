@@ -26,17 +26,13 @@ TEST(WindowProtocol, RecordsSurviveAnyTextAndAnyCut)
     // Whole, and one byte at a time.
     for (std::size_t chunk : {stream.size(), std::size_t(1), std::size_t(5)}) {
         WindowRecordReader reader;
-        std::vector<WindowRecord> got;
+        std::string again;  // what came out, sent again
         for (std::size_t at = 0; at < stream.size(); at += chunk) {
             reader.feed(std::string_view(stream).substr(at, chunk));
             while (auto r = reader.next())
-                got.push_back(*r);
+                again += encodeWindowRecord(r->name, r->payload);
         }
-        ASSERT_EQ(got.size(), sent.size()) << "chunk " << chunk;
-        for (std::size_t i = 0; i < sent.size(); ++i) {
-            EXPECT_EQ(got[i].name, sent[i].name) << "chunk " << chunk << ", record " << i;
-            EXPECT_EQ(got[i].payload, sent[i].payload) << "chunk " << chunk << ", record " << i;
-        }
+        EXPECT_EQ(again, stream) << "chunk " << chunk;
         EXPECT_FALSE(reader.pending());
     }
     const auto run = decodeRunPayload(sent[4].payload);
@@ -67,17 +63,7 @@ TEST(WindowProtocol, ForeignStreamsAndPayloadsAreRefused)
     }
     EXPECT_FALSE(decodeRunPayload("7"));                 // no command
     EXPECT_FALSE(decodeRunPayload(std::string("x\0write", 7)));
-    EXPECT_FALSE(decodeHello("zvx7246labTool"));
-    const auto hello = decodeHello(encodeHello({1, 4242, "Port: simulated evaluation board"}));
-    ASSERT_TRUE(hello);
-    EXPECT_EQ(hello->pid, 4242);
-    EXPECT_EQ(hello->status, "Port: simulated evaluation board");
-}
-
-TEST(WindowProtocol, TheSocketSitsBesideTheLock)
-{
-    EXPECT_EQ(windowSocketPathForLock("/run/user/1000/zvx7246labTool.lock"), "/run/user/1000/zvx7246labTool.sock");
-    EXPECT_EQ(windowSocketPathForLock("/tmp/x/lockfile"), "/tmp/x/lockfile.sock");
+    EXPECT_FALSE(decodeHello("zvx7246labTool"));  // a good one: every WindowProcessTest run
 }
 
 } // namespace
