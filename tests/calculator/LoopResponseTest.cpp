@@ -242,11 +242,13 @@ TEST(LoopEdges, FiguresAreExactAndTheCurvesHoldWhatMatters)
         EXPECT_NEAR(r.step.settlingTime * 1e3, e.settlingMs, 0.005 * e.settlingMs) << "settling";
         EXPECT_EQ(r.sampled.stable, e.sampledStable);
         EXPECT_EQ(r.sampled.hasCrossover, !std::isnan(e.sampledMargin));
-        if (!std::isnan(e.sampledMargin))
+        if (!std::isnan(e.sampledMargin)) {
             EXPECT_NEAR(r.sampled.phaseMarginDeg, e.sampledMargin, 0.2) << "sampled phase margin";
-        if (!std::isnan(e.sampledOvershoot))
+        }
+        if (!std::isnan(e.sampledOvershoot)) {
             EXPECT_NEAR(r.sampled.overshoot * 100, e.sampledOvershoot, 0.005 * e.sampledOvershoot)
                 << "sampled overshoot";
+        }
 
         // The frequency range holds the crossover, the zero and the peak with
         // margin, and the closed-loop curve passes through the peak.

@@ -50,9 +50,9 @@ TEST(CtlMode, ApplySetsU1sDividerAndPsdAsThePanelWrites)
          "4C [a] 02 [a] 90 [a] [STOP]\n[START] 4C [a] 03 [a] 06 [a] [STOP]\n[START] 4C [a] 08 [a] 50 [a] [STOP]\n"
          "[START] 4C [a] 12 [a]"},
         // --psd anywhere on the command line; the chip's PFD stays.
-        {{"mode", "apply", "--psd", "8", "1280X1024@60"}, "", {0x25, 0x90, 0x06}},
+        {{"mode", "apply", "--psd", "8", "1280X1024@60"}, "", {0x25, 0x90, 0x06}, "", ""},
         // In a script: 720p60 (1650) and then CVT 1000x700@60 (1288, divider 0x500).
-        {{"-"}, "mode apply 720p60 --psd=4\nmode apply 1000x700@60\n", {0x15, 0x00, 0x05}},
+        {{"-"}, "mode apply 720p60 --psd=4\nmode apply 1000x700@60\n", {0x15, 0x00, 0x05}, "", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args) + c.script);

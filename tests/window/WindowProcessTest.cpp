@@ -7,6 +7,7 @@
 #include "window/WindowLab.h"
 
 #include <QFile>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -101,7 +102,9 @@ TEST_F(WindowProcess, ScriptsRunOnTheWindowsBusAndAKilledOneLeavesItWorkingUntil
     clock.start();
     while (!readVcdBus(readBytes(vcd())).problem.empty() && clock.elapsed() < 20000)
         waiting.waitForReadyRead(20);
-    EXPECT_EQ(readVcdBus(readBytes(vcd())).problem, "") << "written out while the window waits";
+    const VcdBus captured = readVcdBus(readBytes(vcd()));
+    EXPECT_EQ(captured.problem, "") << "written out while the window waits";
+    EXPECT_THAT(captured.transactions, ::testing::Contains("4C 04 2A")) << "the script's write is in the window's capture";
     ASSERT_EQ(endWindow(), 0);
     EXPECT_FALSE(QFile::exists(dir.filePath("zvx7246labTool.lock")));
     ASSERT_TRUE(waiting.waitForFinished(20000)) << "the script noticed without another line";
