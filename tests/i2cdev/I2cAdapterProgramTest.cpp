@@ -65,9 +65,9 @@ struct FakeI2cSystem {
     }
 };
 
-test::CtlRun ctl(FakeI2cSystem& sys, const std::vector<std::string>& args)
+test::CtlRun ctl(FakeI2cSystem& sys, const std::vector<std::string>& args, const std::string& script = {})
 {
-    return test::runCtlWith(args, [&sys](const AppOptions& o) { return openProgramPort(o, sys.system()); });
+    return test::runCtlWith(args, [&sys](const AppOptions& o) { return openProgramPort(o, sys.system()); }, script);
 }
 
 
@@ -153,8 +153,10 @@ TEST(I2cAdapterCtl, CommandsWorkOverTheAdapterAndLineOptionsAreRefused)
 {
     FakeI2cSystem sys;
     sys.add(7, "simulated evaluation board");
-    const test::CtlRun all = ctl(sys, {"--port=i2c-dev", "-"});
+    const test::CtlRun all = ctl(sys, {"--port=i2c-dev", "-"}, "write 0x4E 4 0x2A\nread-all U1\nread 0x4E 4\n");
     EXPECT_EQ(std::pair(all.status, all.err), std::pair(0, std::string("Port: i2c-dev /dev/i2c-7 (simulated evaluation board)\n")));
+    EXPECT_NE(all.out.find("10 17  Chip Ver(10):  version 17"), std::string::npos) << all.out;
+    EXPECT_EQ(all.out.substr(all.out.size() - 3), "2A\n") << "a write and a read-back over the adapter";
 
     // A silent chip: exit 1 (its trace is checked on the transactions below).
     sys.board.u1().setNotAnswering(true);
