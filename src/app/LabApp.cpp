@@ -246,6 +246,10 @@ void LabApp::createToolWindows()
     connectLoopResponse();
     videoPatterns_ = std::make_unique<frmVideoPatterns>(*this, options_.rendererPath);
     videoPatterns_->showAdvanced = [this] { showAdvancedVideoSettings(); };
+    videoPatterns_->patternChosen = [this] {
+        if (advancedVideo_)
+            advancedVideo_->showAutomaticXsize();
+    };
 }
 
 void LabApp::mnuVideoPatterns_Click()

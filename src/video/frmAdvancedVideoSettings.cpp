@@ -9,6 +9,7 @@
 #include <QFont>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QSignalBlocker>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -167,6 +168,14 @@ void frmAdvancedVideoSettings::Form_Load()
     showSwatch(lblForeColorIndicator, s.foreColor);
     showSwatch(lblBackColorIndicator, s.backColor);
     showSwatch(lblSeedColorIndicator, s.seedColor);
+}
+
+void frmAdvancedVideoSettings::showAutomaticXsize()
+{
+    if (!state_.autoXsize)
+        return;
+    const QSignalBlocker quiet(txtXsize);
+    txtXsize->setText(QString::number(state_.settings.xSize));
 }
 
 void frmAdvancedVideoSettings::chooseColor(std::int32_t& field, QLabel* swatch)

@@ -29,6 +29,9 @@ public:
 
     // The load step, once: the boxes and swatches show the record.
     void Form_Load();
+    // While X sizing is automatic, X-Size shows the size the run draws with;
+    // showing it is not the user's change, so sizing stays automatic.
+    void showAutomaticXsize();
 
     QLineEdit* txtCheckBoxSize = nullptr;
     Spinner* UpDownCheckBoxSize = nullptr;

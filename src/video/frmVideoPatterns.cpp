@@ -178,6 +178,8 @@ void frmVideoPatterns::runVideoPattern()
         return;
     PatternCall call = makePatternCall(state_, cmboMode->currentIndex(), cmboRefreshRate->currentIndex(),
                                        obPattern->selectedIndex());
+    if (patternChosen)
+        patternChosen();
     if (!renderer_.load()) {
         warn(QStringLiteral("The pattern renderer cannot be loaded:\r") + renderer_.error().replace(u'\n', u'\r'));
         return;

@@ -56,6 +56,8 @@ public:
 
     // "Advanced ...": the application object shows the advanced window.
     std::function<void()> showAdvanced;
+    // A run has made its call (the X size chosen), before the renderer starts.
+    std::function<void()> patternChosen;
 
     OptionGroup* obPattern = nullptr;
     QPushButton* cmdBrowse = nullptr;

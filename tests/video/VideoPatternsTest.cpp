@@ -97,6 +97,9 @@ TEST_F(VideoPatterns, OpeningTheAdvancedWindowBeforeAnyRunKeepsAutomaticXSizeUnt
     window().cmboMode->setCurrentIndex(1);
     execute();
     EXPECT_EQ(lastCall().settings.xSize, 3);
+    EXPECT_EQ(advanced().txtXsize->text(), "3") << "the open window shows the size drawn";
+    advanced().UpDown1->upClicked();  // the user's step starts from what is shown
+    EXPECT_EQ(advanced().txtXsize->text(), "4");
     lab.app->advancedVideoSettings()->txtXsize->setText("12");
     window().cmboMode->setCurrentIndex(8);
     execute();
