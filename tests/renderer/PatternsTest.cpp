@@ -76,13 +76,13 @@ std::vector<std::string> picture(const Frame& f)
     return rows;
 }
 
+// The dot's offset at frame t: a triangle wave between 0 and span.
 int bounce(std::uint64_t t, int span)
 {
     if (span <= 0)
         return 0;
-    const std::uint64_t period = 2 * static_cast<std::uint64_t>(span);
-    const auto p = static_cast<int>(t % period);
-    return p <= span ? p : static_cast<int>(period) - p;
+    const auto p = static_cast<int>(t % (2 * static_cast<std::uint64_t>(span)));
+    return span - std::abs(span - p);
 }
 
 std::uint32_t referencePixel(const PatternInput& in, int x, int y, int w, int h)
