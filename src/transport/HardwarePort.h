@@ -32,6 +32,7 @@ public:
 struct LptOpenResult {
     std::unique_ptr<LptRegisters> registers;
     std::string error;  // one line, e.g. "/dev/parport0: permission denied (add yourself to group lp)"
+    bool inUse = false;  // the port is there, but another program holds it
 };
 using LptOpener = std::function<LptOpenResult(std::uint16_t base)>;
 

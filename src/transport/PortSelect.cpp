@@ -94,7 +94,8 @@ PortChoice simulated(const SimulatedBoardFactory& makeSimulated, const std::stri
     return c;
 }
 
-PortChoice hardware(LptOpener opener, const PortOpenOptions& options, std::string* error = nullptr)
+PortChoice hardware(LptOpener opener, const PortOpenOptions& options, std::string* error = nullptr,
+                    bool* inUse = nullptr)
 {
     const int lpt = (options.lptIndex >= 0 && options.lptIndex <= 2) ? options.lptIndex : 0;
     const std::uint16_t base = kLptPorts[static_cast<std::size_t>(lpt)].base;
@@ -103,6 +104,8 @@ PortChoice hardware(LptOpener opener, const PortOpenOptions& options, std::strin
     if (!r.registers) {
         if (error)
             *error = r.error;
+        if (inUse)
+            *inUse = r.inUse;
         c.port = std::make_unique<AbsentPort>(r.error);
         c.status = "Port: none — " + r.error;
         return c;
@@ -138,10 +141,14 @@ PortChoice openPort(PortKind kind, const SimulatedBoardFactory& makeSimulated, c
         break;
     }
     // auto: a hardware port only through ppdev, which proves the port exists;
-    // direct I/O would happily "open" an empty address range.
+    // direct I/O would happily "open" an empty address range. A port another
+    // program holds is there all the same: the simulated board does not stand
+    // in for it, or a script's writes would "succeed" on a board that is not
+    // on the bench.
     std::string error;
-    PortChoice hw = hardware(ppdev, options, &error);
-    if (hw.hardware)
+    bool inUse = false;
+    PortChoice hw = hardware(ppdev, options, &error, &inUse);
+    if (hw.hardware || inUse)
         return hw;
     return simulated(makeSimulated, "no hardware port: " + error);
 }

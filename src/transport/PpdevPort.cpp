@@ -186,8 +186,10 @@ LptOpenResult PpdevLpt::open(std::uint16_t base, const ParportPaths& paths)
         ::close(fd);
         if (claimed.outcome == ClaimOutcome::InUse) {
             const std::string holder = paths.holder ? paths.holder() : std::string();
-            return {nullptr, lptLabel(base) + " (" + device + ") is in use by " +
-                                 (holder.empty() ? std::string("another program") : holder)};
+            return {nullptr,
+                    lptLabel(base) + " (" + device + ") is in use by " +
+                        (holder.empty() ? std::string("another program") : holder),
+                    true};
         }
         return {nullptr, device + ": cannot claim the port: " + std::strerror(claimed.error)};
     }

@@ -92,6 +92,11 @@ TEST(PortSelect, HardwareThatCannotBeHadIsAnAbsentPortThatSaysWhy)
     EXPECT_FALSE(c.hardware || c.simulated);
     EXPECT_EQ(c.status.rfind("Port: none — no parallel port at 0x378", 0), 0u) << c.status;
     EXPECT_EQ(c.port->portIn(0x379), 0xFF);
+    // auto: without a port the simulated board stands in, and says why.
+    c = openPort(PortKind::Auto, fakeBoard(), sys.options);
+    EXPECT_TRUE(c.simulated);
+    EXPECT_EQ(c.status.rfind("Port: simulated evaluation board (no hardware port: no parallel port at 0x378", 0), 0u)
+        << c.status;
 
     sys.addParport(1, "888 0");
     EXPECT_EQ(openPort(PortKind::Ppdev, fakeBoard(), sys.options).status,
@@ -108,8 +113,8 @@ TEST(PortSelect, HardwareThatCannotBeHadIsAnAbsentPortThatSaysWhy)
 }
 
 // A claim that waits for as long as another program holds the port: here a
-// read from a pipe nobody writes to, which only a signal ends. Without a
-// port to be had, the simulated board stands in and the status says why.
+// read from a pipe nobody writes to, which only a signal ends. A port held
+// elsewhere is there all the same: no simulated board stands in for it.
 struct BlockingClaim {
     int fds[2] = {-1, -1};
     int calls = 0;
@@ -154,11 +159,10 @@ TEST(PpdevClaim, APortHeldElsewhereIsReportedInUseInsteadOfWaitingForever)
     sys.options.paths.claim = [&](int) { return busy(); };
     sys.options.paths.claimWait = std::chrono::milliseconds(100);
     const std::string inUse = "LPT1 (" + sys.node(0) + ") is in use by another program";
-    EXPECT_EQ(openPort(PortKind::Ppdev, fakeBoard(), sys.options).status, "Port: none — " + inUse);
-    auto fallback = openPort(PortKind::Auto, fakeBoard(), sys.options);
-    EXPECT_TRUE(fallback.simulated);
-    EXPECT_EQ(fallback.status.rfind("Port: simulated evaluation board (no hardware port: " + inUse, 0), 0u)
-        << fallback.status;
+    for (const PortKind kind : {PortKind::Ppdev, PortKind::Auto}) {  // a held port is not simulated
+        const PortChoice held = openPort(kind, fakeBoard(), sys.options);
+        EXPECT_EQ(std::tuple(held.status, held.simulated), std::tuple("Port: none — " + inUse, false));
+    }
 }
 
 // Hardware registers for one port set, remembered in memory.
