@@ -129,7 +129,7 @@ AppOptions parseAppOptions(int argc, const char* const* argv)
 const char* appOptionsHelp()
 {
     return "  --port=auto|sim|ppdev|direct  port backend (also ZVX7246_PORT; default auto:\n"
-           "                                the parallel port if it opens, else the simulated board)\n"
+           "                                the parallel port if there is one, else the simulated board)\n"
            "  --port=i2c-dev[:/dev/i2c-N]   a Linux I2C adapter as the bus (alone: the only one there is)\n"
            "  --lpt=1|2|3                   parallel port to start on (LPT1 0x378, LPT2 0x278, LPT3 0x3BC)\n"
            "  --sim-rev=REV                 chip revision of the simulated board\n"
